@@ -1,0 +1,88 @@
+#pragma once
+// Control of the simulated device bus behind hidusb.h: what a person does to
+// the hardware (plug, unplug, sleep, battery, the DPI button) and what a test
+// checks afterwards (the call log, the records sent). The program itself never
+// includes this header; tests and the control tool do.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace hidsim {
+
+// One simulated device as the control side sees it. Ids are short texts
+// chosen by the bus ("rx4k", "q7", "q3" on the default bus).
+struct DeviceStatus
+{
+    QString id;
+    QString path;          // HID path; empty while unplugged (a mouse behind a receiver has none)
+    QString kind;          // "receiver" or "mouse"
+    QString model;         // catalogue model name
+    int cid = 0;
+    int mid = 0;
+    int deviceType = 0;    // the type byte UsbFinderC_GetDeviceInfo answers
+    int productId = 0;
+    bool plugged = false;  // on the USB bus (a receiver, or a mouse on its cable)
+    bool awake = true;     // a mouse that sleeps does not answer
+    bool online = false;   // what UsbFinderC_GetDeviceOnLine answers for it
+    int battery = 100;     // percent
+    bool charging = false;
+    int version = 0;       // firmware version word, major << 8 | minor
+    QString pairedWith;    // receiver id of a mouse, mouse id of a receiver
+    int profile = 0;       // current onboard profile
+};
+
+// One library call as made by the program, with its arguments as texts.
+struct Call
+{
+    QString name;
+    QStringList args;
+};
+
+// Puts the bus back to the built-in default bus, drops every callback and
+// registration, clears the call log and the faults. Tests call it first.
+void resetToDefaultBus();
+
+QVector<DeviceStatus> devices();
+bool device(const QString& id, DeviceStatus* out);
+
+// Hardware events. Each returns false for an unknown id (nothing happens).
+// plug/unplug fire the plug/unplug callback on the Qt main thread.
+bool plug(const QString& id);
+bool unplug(const QString& id);
+// A sleeping mouse is offline; reads sent to it are held by the receiver and
+// answered when it wakes.
+bool setAwake(const QString& id, bool awake);
+// Sends a battery report on the open connection when the mouse is the open one.
+bool setBattery(const QString& id, int percent, bool charging);
+// The DPI button on the mouse: moves the current stage and sends a
+// status-change report on the open connection.
+bool pressDpiButton(const QString& id);
+// Factory settings, as the device would do on a reset request.
+bool factoryReset(const QString& id);
+
+// Faults on demand.
+bool setOffline(const QString& id, bool offline);   // the mouse never answers
+void setReadsUnanswered(bool on);                    // read requests get no report
+void setReadLatencyMs(int ms);                       // reports arrive late
+void setUpgradeFailAt(int percent);                  // -1 off; 0..100 fail there, device stays in boot mode
+void setUpgradeSilent(bool on);                      // an upgrade never answers
+void setPairingResult(int result);                   // 3 success, 2 failure, 0 never answers
+
+// The device's stored record of its current profile (HIDUSB_RECORD_SIZE bytes).
+QByteArray storedRecord(const QString& id);
+bool setStoredRecord(const QString& id, const QByteArray& record);
+
+// Every library call since the last clear, in order, and every record that
+// ProtocolDataUpdate sent (taken or refused: see recordsTaken).
+QVector<Call> callLog();
+QVector<QByteArray> recordsSent();
+int recordsTaken();
+void clearCallLog();
+
+// Waits (processing Qt events) until the library's callback thread has
+// delivered everything queued so far, or the time runs out.
+bool waitForIdle(int timeoutMs = 2000);
+
+} // namespace hidsim
