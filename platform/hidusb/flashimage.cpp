@@ -21,9 +21,16 @@ int macroCount(const unsigned char* record, int block)
     return record[kMacroBlocks + block * kMacroBlockSize + kMacroCountByte];
 }
 
-quint16 crc(const unsigned char* image)
+// FNV-1a over 32-bit words, folded to 16 bits: cheap enough for every image,
+// and any flipped bit shows.
+quint16 checksum(const unsigned char* image)
 {
-    return qChecksum(reinterpret_cast<const char*>(image), HIDUSB_IMAGE_SIZE - kTrailerSize);
+    quint32 h = 2166136261u;
+    for (int i = 0; i < HIDUSB_IMAGE_SIZE - kTrailerSize; i += 4) {
+        h ^= qFromLittleEndian<quint32>(image + i);
+        h *= 16777619u;
+    }
+    return quint16(h ^ (h >> 16));
 }
 
 } // namespace
@@ -71,14 +78,14 @@ bool pack(const unsigned char* record, unsigned char* image)
     std::memset(out, 0, trailer - out);
     trailer[0] = kMagic[0];
     trailer[1] = kMagic[1];
-    qToLittleEndian<quint16>(crc(image), trailer + 2);
+    qToLittleEndian<quint16>(checksum(image), trailer + 2);
     return true;
 }
 
 bool unpack(const unsigned char* image, unsigned char* record)
 {
     const unsigned char* trailer = image + HIDUSB_IMAGE_SIZE - kTrailerSize;
-    if (trailer[0] != kMagic[0] || trailer[1] != kMagic[1] || qFromLittleEndian<quint16>(trailer + 2) != crc(image))
+    if (trailer[0] != kMagic[0] || trailer[1] != kMagic[1] || qFromLittleEndian<quint16>(trailer + 2) != checksum(image))
         return false;
     for (int k = 0; k < kBlocks; ++k) {
         if (image[kKeyBlocks + k * kKeyBlockSize] > kKeyEventsMax)
@@ -122,21 +129,23 @@ bool unpack(const unsigned char* image, unsigned char* record)
 
 QByteArray canonical(const QByteArray& record)
 {
-    if (record.size() != HIDUSB_RECORD_SIZE)
+    if (record.size() != HIDUSB_RECORD_SIZE
+        || !recordProblem(reinterpret_cast<const unsigned char*>(record.constData())).isEmpty())
         return QByteArray();
-    unsigned char img[HIDUSB_IMAGE_SIZE];
-    const auto* in = reinterpret_cast<const unsigned char*>(record.constData());
-    if (!pack(in, img))
-        return QByteArray();
-    QByteArray out(HIDUSB_RECORD_SIZE, '\0');
-    unpack(img, reinterpret_cast<unsigned char*>(out.data()));
-    return out;
+    unsigned char out[HIDUSB_RECORD_SIZE];
+    std::memcpy(out, record.constData(), HIDUSB_RECORD_SIZE);
+    for (int k = 0; k < kBlocks; ++k) {
+        unsigned char* block = out + kMacroBlocks + k * kMacroBlockSize;
+        std::memset(block + 1 + block[0], 0, kMacroNameMax - block[0]);
+        const int events = block[kMacroCountByte] * kEventSize;
+        std::memset(block + kMacroEvents + events, 0, kMacroBlockSize - kMacroEvents - events);
+    }
+    return QByteArray(reinterpret_cast<const char*>(out), HIDUSB_RECORD_SIZE);
 }
 
 QByteArray factoryRecord(int profile)
 {
-    QByteArray rec(HIDUSB_RECORD_SIZE, '\0');
-    auto* r = reinterpret_cast<unsigned char*>(rec.data());
+    unsigned char r[HIDUSB_RECORD_SIZE] = {};
     r[kReportRate] = 1;       // 1000 Hz
     r[kDpiStageCount] = 4;
     r[kCurrentDpiStage] = 1;
@@ -168,7 +177,7 @@ QByteArray factoryRecord(int profile)
         {1, 1, 0}, {1, 2, 0}, {1, 4, 0}, {1, 8, 0}, {1, 16, 0}, {2, 1, 0},
         {2, 2, 0}, {2, 3, 0}, {7, 0, 0}, {7, 0, 0}, {4, 10, 3}, {0, 0, 0}};
     std::memcpy(r + kButtons, buttons, sizeof buttons);
-    return rec;
+    return QByteArray(reinterpret_cast<const char*>(r), HIDUSB_RECORD_SIZE);
 }
 
 // DPI light payload: on, mode, brightness, speed, 4 reserved bytes.

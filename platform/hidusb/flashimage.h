@@ -3,7 +3,7 @@
 // the configuration record. The image keeps the record's bytes before the
 // macro blocks verbatim, then the 16 macros packed one after another (name
 // length, name, event count, events), zero padding, and a 4-byte trailer
-// (magic and CRC) that lets the parser tell an image from noise.
+// (magic and checksum) that lets the parser tell an image from noise.
 
 #include "platform/hidusb/hidusb.h"
 
@@ -60,9 +60,9 @@ bool pack(const unsigned char* record, unsigned char* image);
 // Image -> record. Returns false (record untouched) for an invalid image.
 bool unpack(const unsigned char* image, unsigned char* record);
 
-// The record as the device keeps it: pack() then unpack(), so every byte the
-// image cannot carry (padding behind a macro's name or events) reads as zero.
-// Empty when the record cannot be stored.
+// The record as the device keeps it, equal to pack() then unpack(): every byte
+// the image cannot carry (padding behind a macro's name or events) reads as
+// zero. Empty when the record cannot be stored.
 QByteArray canonical(const QByteArray& record);
 
 // A mouse's factory record for onboard profile 0..3.

@@ -384,12 +384,13 @@ unsigned char ProtocolDataUpdate(const void* record)
     Device* mouse = at ? mouseBehind(b, *at) : nullptr;
     if (!mouse || !answersThrough(b, *at, *mouse))
         return 0;
-    const QString problem = image::recordProblem(static_cast<const unsigned char*>(record));
-    if (!problem.isEmpty()) {
-        qWarning("hidsim: %s refused a record: %s", qPrintable(mouse->id), qPrintable(problem));
+    const QByteArray stored = image::canonical(sent);
+    if (stored.isEmpty()) {
+        qWarning("hidsim: %s refused a record: %s", qPrintable(mouse->id),
+                 qPrintable(image::recordProblem(static_cast<const unsigned char*>(record))));
         return 0;
     }
-    mouse->profiles[mouse->profile] = image::canonical(sent);
+    mouse->profiles[mouse->profile] = stored;
     ++b.recordsTaken;
     return 1;
 }
