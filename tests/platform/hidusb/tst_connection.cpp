@@ -366,6 +366,42 @@ private slots:
         QCOMPARE(seen().last().data, QByteArray(1, 2));
     }
 
+    // The receiver reports a changed LED state and leaving long range; the same
+    // state again is no change and no report.
+    void receiverReportsItsChanges()
+    {
+        QVERIFY(UsbServerC_Start(kRx, kRx, onData));
+        unsigned char rgb[HIDUSB_DONGLE_RGB_SIZE] = {2};
+        QVERIFY(UsbFinderC_Set4KDongleRGB(kRx, rgb));
+        QVERIFY(UsbFinderC_Set4KDongleRGB(kRx, rgb));
+        QVERIFY(UsbFinderC_SetLongRangeMode(kRx, 1));
+        QVERIFY(UsbFinderC_SetLongRangeMode(kRx, 0));
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(seen().size(), 3);
+        QCOMPARE(seen()[0].kind, int(HIDUSB_REPORT_RECEIVER_LED));
+        QCOMPARE(seen()[0].data, QByteArray(reinterpret_cast<char*>(rgb), HIDUSB_DONGLE_RGB_SIZE));
+        QCOMPARE(seen()[1].kind, int(HIDUSB_REPORT_LONG_RANGE));
+        QCOMPARE(seen()[1].data.size(), 1);
+        QCOMPARE(seen()[2].kind, int(HIDUSB_REPORT_LONG_RANGE));
+        QCOMPARE(seen()[2].data.size(), 10);
+    }
+
+    void pairingAnswersFailure()
+    {
+        QVERIFY(UsbServerC_Start(kRx, kRx, onData));
+        UsbServer_EnterDonglePairOnlyCid(42);
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(seen().size(), 1);
+        QCOMPARE(seen()[0].kind, int(HIDUSB_REPORT_PAIR_STATUS));
+        QCOMPARE(seen()[0].data, QByteArray(1, 2));
+
+        hidsim::setPairingResult(0);
+        UsbServer_EnterDonglePairOnlyCid(42);
+        UsbServer_ReadDonglePairStatus();
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(seen().size(), 1);
+    }
+
     void callLogHoldsCallsAndArguments()
     {
         QVERIFY(UsbServerC_Start(kRx, "second", onData));
