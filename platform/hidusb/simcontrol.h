@@ -85,4 +85,31 @@ void clearCallLog();
 // delivered everything queued so far, or the time runs out.
 bool waitForIdle(int timeoutMs = 2000);
 
+// ---- Scenarios, saved device state, control socket ----------------------------
+//
+// At start the bus comes from the scenario file named by QUEMBREL_SIM_SCENARIO
+// (the default bus without it), then each device takes its saved state from
+// the state file: QUEMBREL_SIM_STATE, or else quembrel-sim/devices.state in the
+// user's data folder ($XDG_DATA_HOME). resetToDefaultBus() also removes the
+// state file.
+
+// Builds the bus from a scenario file, dropping the connection and the
+// registrations. A missing or malformed file gives one warning line and the
+// default bus; the result tells whether the file was used.
+bool loadScenario(const QString& file);
+
+// As if the program started again: pending state is written, the connection
+// and registrations are dropped, and the bus is built anew from the scenario
+// and the state file as at start.
+void restart();
+
+// Writes changed device state now; otherwise it is written a moment after a
+// change, and when the application object is destroyed.
+void saveState();
+QString stateFilePath();
+
+// The local socket the library listens on once a Qt application exists:
+// QUEMBREL_SIM_SOCKET, or else quembrel-sim.socket in $XDG_RUNTIME_DIR.
+QString controlServerName();
+
 } // namespace hidsim
