@@ -59,13 +59,17 @@ bool setBattery(const QString& id, int percent, bool charging);
 // The DPI button on the mouse: moves the current stage and sends a
 // status-change report on the open connection.
 bool pressDpiButton(const QString& id);
-// Factory settings, as the device would do on a reset request.
+// Factory settings, as the device would do on a reset request (a mouse that
+// is the open one then sends the after-reset report).
 bool factoryReset(const QString& id);
 
 // Faults on demand.
 bool setOffline(const QString& id, bool offline);   // the mouse never answers
 void setReadsUnanswered(bool on);                    // read requests get no report
 void setReadLatencyMs(int ms);                       // reports arrive late
+// Firmware upgrade and pairing are not simulated yet: every upgrade fails to
+// start and every pairing fails. The two upgrade faults are only kept, and a
+// pairing result of 3 still answers failure.
 void setUpgradeFailAt(int percent);                  // -1 off; 0..100 fail there, device stays in boot mode
 void setUpgradeSilent(bool on);                      // an upgrade never answers
 void setPairingResult(int result);                   // 3 success, 2 failure, 0 never answers
@@ -75,7 +79,8 @@ QByteArray storedRecord(const QString& id);
 bool setStoredRecord(const QString& id, const QByteArray& record);
 
 // Every library call since the last clear, in order, and every record that
-// ProtocolDataUpdate sent (taken or refused: see recordsTaken).
+// ProtocolDataUpdate sent (taken or refused; recordsTaken counts the taken
+// ones). A long run keeps only the latest 50,000 calls and 500 records at least.
 QVector<Call> callLog();
 QVector<QByteArray> recordsSent();
 int recordsTaken();
