@@ -75,8 +75,10 @@ typedef void (*HidUsbUpgradeCallback)(const unsigned char* packet, int length);
 // ---- Device finding and direct requests -------------------------------------
 
 // Paths of the devices with this vendor and product id (hexadecimal texts,
-// with or without "0x"). On entry *count is the most the caller takes; on
-// return it is the number of paths in the array.
+// with or without "0x"). ByDefaultDeviceId: on entry *count is the most the
+// caller takes. ByDeviceId: maxCount is the most the caller takes, and *count
+// is not read on entry (callers may leave it unset). On return *count is the
+// number of paths in the array, which ends with a null entry.
 const char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid,
                                                  int usagePage, int maxCount, int* count);
 const char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count);
@@ -123,7 +125,9 @@ int UsbFinderC_ReadWriteDeviceData(unsigned char* request, unsigned char* reply,
 // ---- Device connection -------------------------------------------------------
 
 // Opens the connection to the device at the path; its reports reach the
-// callback on the library's own thread. Returns 0 for an unknown path.
+// callback on the library's own thread. Returns 0 for an unknown path. Any
+// earlier connection ends either way, and its reports not yet delivered are
+// dropped.
 unsigned char UsbServerC_Start(const char* path, const char* path2, HidUsbDataCallback callback);
 // Ends the connection. Never waits for the callback thread.
 void UsbServer_Exit(void);
