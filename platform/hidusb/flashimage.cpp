@@ -154,13 +154,14 @@ QByteArray factoryRecord(int profile)
     r[0x08] = 6;              // sleep after 60 s
     r[0x0d] = 3;              // performance level item 0
 
-    // 400, 800, 1600, 3200, 6400, 12800, 16000, 26000 DPI as register codes
-    // (code = dpi / 50 - 1; bits 8-9 of the code folded into the range byte).
+    // 400, 800, 1600, 3200, 6400, 12800, 16000, 26000 DPI as the catalogue's
+    // sensors take them (driver_sensor.h): code = dpi / 50 - 1 up to 12800;
+    // above, the code of dpi / 2 with range flags 0x22, or of dpi / 4 with 0x33.
     static const unsigned char stages[kDpiStageSlots][kDpiStageSize] = {
         {7, 7, 0x00, 255, 0, 0},       {15, 15, 0x00, 0, 255, 0},
         {31, 31, 0x00, 0, 0, 255},     {63, 63, 0x00, 255, 255, 0},
         {127, 127, 0x00, 255, 0, 255}, {255, 255, 0x00, 0, 255, 255},
-        {63, 63, 0x44, 255, 255, 255}, {7, 7, 0x88, 255, 128, 0}};
+        {159, 159, 0x22, 255, 255, 255}, {129, 129, 0x33, 255, 128, 0}};
     std::memcpy(r + kDpiStages, stages, sizeof stages);
 
     const unsigned char dpiLed[kDpiLedSize] = {1, 128, 5, 1};

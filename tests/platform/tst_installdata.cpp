@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "platform/hidusb/hidusb.h"
+#include "platform/hidusb/simcontrol.h"
 
 #include <QSettings>
 #include <QtEndian>
@@ -240,6 +241,27 @@ QVector<QPair<QString, FirmwareHeader>> readFirmwareImages()
     }
     return images;
 }
+
+// The catalogue group whose MID the device answers, or "".
+QString groupOf(const Catalogue& c, int mid)
+{
+    for (const QString& group : c.driveGroups())
+        if (c.number(group, "MID") == mid)
+            return group;
+    return QString();
+}
+
+// A receiver's product-id list and firmware key by its device type.
+struct ReceiverClass
+{
+    int type;
+    const char* pidKey;
+    const char* firmwareKey;
+};
+const ReceiverClass kReceiverClasses[] = {{0, "Wireless_PID", "DM"},
+                                          {4, "Wireless2_PID", "D2M"},
+                                          {1, "Wireless4_PID", "D4M"},
+                                          {5, "Wireless8_PID", "D8M"}};
 
 // One test row per catalogue model.
 void addModelRows()
@@ -510,6 +532,68 @@ private slots:
             QVERIFY((h.version & 0x0F) <= 9 && ((h.version >> 4) & 0x0F) <= 9);
         }
         QCOMPARE(found, 1);
+    }
+
+    // Every device of the simulated default bus is a catalogue model under
+    // its product-id list, and has a newer firmware image waiting.
+    void defaultBusMatchesCatalogue()
+    {
+        hidsim::resetToDefaultBus();
+        const Catalogue c;
+        const auto images = readFirmwareImages();
+        const QVector<hidsim::DeviceStatus> bus = hidsim::devices();
+        QVERIFY(!bus.isEmpty());
+        for (const hidsim::DeviceStatus& d : bus) {
+            const QString group = groupOf(c, d.mid);
+            QVERIFY2(!group.isEmpty(), qPrintable(d.id));
+            QCOMPARE(d.cid, c.number("Option", "CID"));
+            const QString pid = QString::number(d.productId, 16).toUpper();
+            QString firmwareKey = "MM";
+            if (d.kind == "receiver") {
+                const auto cls = std::find_if(std::begin(kReceiverClasses), std::end(kReceiverClasses),
+                                              [&](const ReceiverClass& r) { return r.type == d.deviceType; });
+                QVERIFY2(cls != std::end(kReceiverClasses), qPrintable(d.id));
+                QVERIFY2(c.list("Option", cls->pidKey).contains(pid), qPrintable(d.id));
+                firmwareKey = cls->firmwareKey;
+            } else {
+                QVERIFY2(c.list("Option", "USB_PID").contains(pid), qPrintable(d.id));
+            }
+            const QString name = c.value(group, firmwareKey);
+            const auto image = std::find_if(images.begin(), images.end(),
+                                            [&](const auto& i) { return i.second.name == name; });
+            QVERIFY2(image != images.end(), qPrintable(d.id + ": no image " + name));
+            QVERIFY2(int(image->second.version) > d.version, qPrintable(d.id));
+        }
+    }
+
+    // A mouse's factory stages are the model's grades, in the encoding of its
+    // sensor definitions.
+    void factoryStagesAreTheGrades_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::newRow("q7") << "q7";
+        QTest::newRow("q3") << "q3";
+    }
+    void factoryStagesAreTheGrades()
+    {
+        QFETCH(QString, id);
+        hidsim::resetToDefaultBus();
+        hidsim::DeviceStatus d;
+        QVERIFY(hidsim::device(id, &d));
+        const Catalogue c;
+        const QString group = groupOf(c, d.mid);
+        QVERIFY(!group.isEmpty());
+        SensorFile file;
+        QVERIFY(file.read());
+        const QString model = c.value(group, "Sensor");
+        const QStringList grades = c.list(group, "DPIGrade");
+        const QByteArray record = hidsim::storedRecord(id);
+        QCOMPARE(record.size(), int(HIDUSB_RECORD_SIZE));
+        for (int k = 0; k < 8; ++k) {
+            const int code = quint8(record.at(0x0f + 6 * k));
+            const int flags = quint8(record.at(0x0f + 6 * k + 2));
+            QCOMPARE(decodeStage(file, model, code, flags), grades.at(k).toInt());
+        }
     }
 
     // Nothing in bin/ that no catalogue entry names.

@@ -9,8 +9,9 @@
 #define SUPPORT_MOTION_SYNC	3395,3950
 #define SUPPORT_MOUSEPAD_CAL	3950
 
-// Sensor 3395: register code of each DPI from 50 to 12800 in steps of 50;
-// higher DPI values are reached with the range flags of the stage.
+// Sensor 3395: register code of each DPI from 50 to 12800 in steps of 50.
+// Higher values use the range flags of the stage: the DPI of the code is
+// doubled (flags 0x22 or 0x11) or taken four times (0x33).
 #define SENSOR_3395_DPI_50	0x00
 #define SENSOR_3395_DPI_100	0x01
 #define SENSOR_3395_DPI_150	0x02
@@ -268,8 +269,9 @@
 #define SENSOR_3395_DPI_12750	0xFE
 #define SENSOR_3395_DPI_12800	0xFF
 
-// Sensor 3950: register code of each DPI from 50 to 12000 in steps of 50;
-// higher DPI values are reached with the range flags of the stage.
+// Sensor 3950: register code of each DPI from 50 to 12800 in steps of 50.
+// Higher values use the range flags of the stage: the DPI of the code is
+// doubled (flags 0x22 or 0x11) or taken four times (0x33).
 #define SENSOR_3950_DPI_50	0x00
 #define SENSOR_3950_DPI_100	0x01
 #define SENSOR_3950_DPI_150	0x02
@@ -510,3 +512,19 @@
 #define SENSOR_3950_DPI_11900	0xED
 #define SENSOR_3950_DPI_11950	0xEE
 #define SENSOR_3950_DPI_12000	0xEF
+#define SENSOR_3950_DPI_12050	0xF0
+#define SENSOR_3950_DPI_12100	0xF1
+#define SENSOR_3950_DPI_12150	0xF2
+#define SENSOR_3950_DPI_12200	0xF3
+#define SENSOR_3950_DPI_12250	0xF4
+#define SENSOR_3950_DPI_12300	0xF5
+#define SENSOR_3950_DPI_12350	0xF6
+#define SENSOR_3950_DPI_12400	0xF7
+#define SENSOR_3950_DPI_12450	0xF8
+#define SENSOR_3950_DPI_12500	0xF9
+#define SENSOR_3950_DPI_12550	0xFA
+#define SENSOR_3950_DPI_12600	0xFB
+#define SENSOR_3950_DPI_12650	0xFC
+#define SENSOR_3950_DPI_12700	0xFD
+#define SENSOR_3950_DPI_12750	0xFE
+#define SENSOR_3950_DPI_12800	0xFF
