@@ -204,10 +204,10 @@ QPainterPath mouseBody(const Glyph& g)
 {
     QPainterPath body;
     body.moveTo(g.at(0.5, 0.0));
-    body.cubicTo(g.at(0.84, 0.0), g.at(0.95, 0.2), g.at(0.95, 0.42));
-    body.cubicTo(g.at(0.96, 0.76), g.at(0.8, 1.0), g.at(0.5, 1.0));
-    body.cubicTo(g.at(0.2, 1.0), g.at(0.04, 0.76), g.at(0.05, 0.42));
-    body.cubicTo(g.at(0.05, 0.2), g.at(0.16, 0.0), g.at(0.5, 0.0));
+    body.cubicTo(g.at(0.8, 0.0), g.at(0.9, 0.14), g.at(0.92, 0.36));
+    body.cubicTo(g.at(0.95, 0.72), g.at(0.82, 1.0), g.at(0.5, 1.0));
+    body.cubicTo(g.at(0.18, 1.0), g.at(0.05, 0.72), g.at(0.08, 0.36));
+    body.cubicTo(g.at(0.1, 0.14), g.at(0.2, 0.0), g.at(0.5, 0.0));
     return body;
 }
 
@@ -226,14 +226,14 @@ void drawMouse(const Glyph& g)
     g.p.setPen(Qt::NoPen);
     g.p.setBrush(shade);
     g.p.drawPath(body);
-    const qreal stroke = large ? 0.035 : 0.09;
+    const qreal stroke = large ? 0.022 : 0.09;
     g.pen(stroke);
     g.p.drawPath(body);
     // Button split and the seam behind the buttons.
     g.line({g.at(0.5, 0.02), g.at(0.5, 0.36)}, stroke);
     QPainterPath seam;
-    seam.moveTo(g.at(0.06, 0.36));
-    seam.quadTo(g.at(0.5, 0.44), g.at(0.94, 0.36));
+    seam.moveTo(g.at(0.085, 0.37));
+    seam.quadTo(g.at(0.5, 0.45), g.at(0.915, 0.37));
     g.p.drawPath(seam);
     if (!large)
         return;
@@ -242,8 +242,8 @@ void drawMouse(const Glyph& g)
     const QRectF wheel = g.rect(0.455, 0.1, 0.09, 0.17);
     g.p.drawRoundedRect(wheel, wheel.width() / 2, wheel.width() / 2);
     g.pen(stroke * 0.8);
-    g.p.drawRoundedRect(g.rect(0.0, 0.44, 0.05, 0.09), 2, 2);
-    g.p.drawRoundedRect(g.rect(0.0, 0.55, 0.05, 0.09), 2, 2);
+    g.p.drawRoundedRect(g.rect(0.02, 0.42, 0.05, 0.09), 2, 2);
+    g.p.drawRoundedRect(g.rect(0.02, 0.53, 0.05, 0.09), 2, 2);
     g.line({g.at(0.38, 0.82), g.at(0.62, 0.82)}, stroke * 1.4);
 }
 
