@@ -106,7 +106,7 @@ void drawSpectrum(QPainter& p, const QRectF& r)
     p.fillRect(r, shade);
 }
 
-bool drawShape(QPainter& p, const picturetable::Row& row, const Brushes& b)
+void drawShape(QPainter& p, const picturetable::Row& row, const Brushes& b)
 {
     const QStringList parts = row.shape.split(QLatin1Char(':'));
     const QString kind = parts.first();
@@ -116,7 +116,7 @@ bool drawShape(QPainter& p, const picturetable::Row& row, const Brushes& b)
     p.setBrush(b.fill);
     p.setPen(b.border);
     if (kind == QLatin1String("none")) {
-        return true;
+        // Glyphs only.
     } else if (kind == QLatin1String("rect")) {
         p.drawRect(r);
     } else if (kind == QLatin1String("round")) {
@@ -156,9 +156,7 @@ bool drawShape(QPainter& p, const picturetable::Row& row, const Brushes& b)
         p.drawRect(r);
     } else {
         complain(row, QStringLiteral("unknown shape \"%1\"").arg(kind));
-        return false;
     }
-    return true;
 }
 
 // ---------------------------------------------------------------- glyphs
@@ -529,7 +527,7 @@ const std::map<QString, GlyphKind>& glyphKinds()
 
 // "name[@scale][:left|:right|:x,y]"; x,y place the glyph's centre as
 // fractions of the picture.
-bool drawGlyph(QPainter& p, const picturetable::Row& row, const QString& spec, const QColor& ink,
+void drawGlyph(QPainter& p, const picturetable::Row& row, const QString& spec, const QColor& ink,
                const QColor& back)
 {
     QString name = spec;
@@ -558,7 +556,7 @@ bool drawGlyph(QPainter& p, const picturetable::Row& row, const QString& spec, c
     if (found == glyphKinds().end() || scale <= 0
         || !(align.isEmpty() || placed || align == QLatin1String("left") || align == QLatin1String("right"))) {
         complain(row, QStringLiteral("unknown glyph \"%1\"").arg(spec));
-        return false;
+        return;
     }
     const GlyphKind& kind = found->second;
     const QSizeF area = QSizeF(row.size) * scale;
@@ -580,7 +578,6 @@ bool drawGlyph(QPainter& p, const picturetable::Row& row, const QString& spec, c
     else if (align == QLatin1String("right"))
         box.moveRight(row.size.width() - margin - 2);
     kind.draw(Glyph{p, box, ink, back});
-    return true;
 }
 
 QString fontFamily()
