@@ -1,5 +1,7 @@
 #include "support/testsupport.h"
 
+#include "core/languagetable.h"
+
 #include <QFile>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -262,6 +264,23 @@ private slots:
         const Section* english = englishFile.section(QString::fromLatin1(kRunSection.name));
         QVERIFY(english);
         QCOMPARE(run->texts, english->texts);
+    }
+
+    // What the main window gets from the installed files: a full row per
+    // language in every screen table, and the one company row.
+    void programLoadsInstalledFiles()
+    {
+        clearLanguageTables();
+        LanguageLoader loader;
+        loader.loadLanguageFiles(QCoreApplication::applicationDirPath() + QStringLiteral("/Language"));
+        QVERIFY2(loader.errorString().isEmpty(), qPrintable(loader.errorString()));
+        for (const LanguageSection& section : languageSections()) {
+            const int rows = section.table == &CompanyTexts ? 1 : 3;
+            QVERIFY2(section.table->rowCount() == rows, qPrintable(section.name));
+            for (int language = 0; language < rows; ++language)
+                QVERIFY2(section.table->row(language).size() == section.children.size(), qPrintable(section.name));
+        }
+        clearLanguageTables();
     }
 };
 
