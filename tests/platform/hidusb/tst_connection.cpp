@@ -5,6 +5,7 @@
 #include "platform/hidusb/simcontrol.h"
 
 #include <QMutex>
+#include <QProcess>
 #include <QThread>
 
 #include <atomic>
@@ -123,6 +124,8 @@ private slots:
 
     void cleanup()
     {
+        if (qEnvironmentVariableIsSet("HIDSIM_TEST_CHILD"))
+            return; // leave the child's callback waiting
         UsbServer_Exit();
         QVERIFY(hidsim::waitForIdle());
         g_hook = nullptr;
@@ -223,6 +226,38 @@ private slots:
         QVERIFY(g_left);
         QCOMPARE(sink.taken.load(), 1);
         g_sink = nullptr;
+    }
+
+    // The program quits while the library thread still waits for the GUI
+    // thread: the process ends cleanly, without a sanitizer report.
+    void processEndsWhileACallbackWaits()
+    {
+        if (qEnvironmentVariableIsSet("HIDSIM_TEST_CHILD")) {
+            auto* sink = new Sink;
+            sink->setParent(qApp);
+            g_sink = sink;
+            g_entered = false;
+            QVERIFY(UsbServerC_Start(kQ3, kQ3, blockingData));
+            UsbServer_ReadReportRate();
+            UsbServer_ReadAllFlashData();
+            QElapsedTimer t;
+            t.start();
+            while (!g_entered && t.elapsed() < 5000)
+                QThread::msleep(1);
+            QVERIFY(g_entered);
+            return;
+        }
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HIDSIM_TEST_CHILD", "1");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"processEndsWhileACallbackWaits"});
+        QVERIFY(child.waitForFinished(30000));
+        const QByteArray err = child.readAllStandardError();
+        QVERIFY2(!err.contains("Sanitizer"), err.constData());
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QVERIFY(child.readAllStandardOutput().contains("Totals: 3 passed"));
     }
 
     void reportsOfAnEndedConnectionAreDropped()
