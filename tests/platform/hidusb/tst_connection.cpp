@@ -105,6 +105,24 @@ void blockingData(const unsigned char*, int, const unsigned char*, int)
     g_left = true;
 }
 
+// Opens q3 and asks for two reports; returns once the first one's callback
+// waits for the GUI thread in `sink`.
+bool blockTheLibraryThread(Sink* sink)
+{
+    g_sink = sink;
+    g_entered = false;
+    g_left = false;
+    if (!UsbServerC_Start(kQ3, kQ3, blockingData))
+        return false;
+    UsbServer_ReadReportRate();
+    UsbServer_ReadCurrentDPI();
+    QElapsedTimer t;
+    t.start();
+    while (!g_entered && t.elapsed() < 5000)
+        QThread::msleep(1);
+    return g_entered;
+}
+
 } // namespace
 
 class ConnectionTest : public QObject
@@ -200,19 +218,10 @@ private slots:
     void exitReturnsWhileACallbackWaitsForTheGuiThread()
     {
         Sink sink;
-        g_sink = &sink;
-        g_entered = false;
-        g_left = false;
-        QVERIFY(UsbServerC_Start(kQ3, kQ3, blockingData));
-        UsbServer_ReadReportRate();
-        UsbServer_ReadCurrentDPI();
+        QVERIFY(blockTheLibraryThread(&sink));
+
         QElapsedTimer t;
         t.start();
-        while (!g_entered && t.elapsed() < 5000)
-            QThread::msleep(1);
-        QVERIFY(g_entered);
-
-        t.restart();
         UsbServer_Exit();
         QVERIFY(UsbServerC_Start(kRx, kRx, blockingData));
         UsbServer_Exit();
@@ -235,16 +244,7 @@ private slots:
         if (qEnvironmentVariableIsSet("HIDSIM_TEST_CHILD")) {
             auto* sink = new Sink;
             sink->setParent(qApp);
-            g_sink = sink;
-            g_entered = false;
-            QVERIFY(UsbServerC_Start(kQ3, kQ3, blockingData));
-            UsbServer_ReadReportRate();
-            UsbServer_ReadAllFlashData();
-            QElapsedTimer t;
-            t.start();
-            while (!g_entered && t.elapsed() < 5000)
-                QThread::msleep(1);
-            QVERIFY(g_entered);
+            QVERIFY(blockTheLibraryThread(sink));
             return;
         }
         QProcess child;
