@@ -72,12 +72,13 @@ void decode(const char* name, const unsigned char* data, unsigned char* out,
         decoder(data, out);
 }
 
-void read(const char* name, Request r)
+// A request to the open device, answered (if at all) on the library thread.
+void ask(const char* name, Request r, const QStringList& args = {}, int argument = 0)
 {
     Bus& b = bus();
     Lock lock(b.mutex);
-    logCall(b, name);
-    request(b, r);
+    logCall(b, name, args);
+    request(b, r, argument);
 }
 
 } // namespace
@@ -299,30 +300,24 @@ void UsbServer_SetPCDriverStatus(int status)
     logOnly("UsbServer_SetPCDriverStatus", {num(status)});
 }
 
-void UsbServer_ReadAllFlashData(void) { read("UsbServer_ReadAllFlashData", Request::ReadAllFlashData); }
-void UsbServer_ReadBatteryLevel(void) { read("UsbServer_ReadBatteryLevel", Request::ReadBatteryLevel); }
-void UsbServer_ReadConfig(void) { read("UsbServer_ReadConfig", Request::ReadConfig); }
-void UsbServer_ReadCurrentDPI(void) { read("UsbServer_ReadCurrentDPI", Request::ReadCurrentDpi); }
-void UsbServer_ReadDPILed(void) { read("UsbServer_ReadDPILed", Request::ReadDpiLed); }
-void UsbServer_ReadLedBar(void) { read("UsbServer_ReadLedBar", Request::ReadLedBar); }
-void UsbServer_ReadReportRate(void) { read("UsbServer_ReadReportRate", Request::ReadReportRate); }
-void UsbServer_ReadVersion(void) { read("UsbServer_ReadVersion", Request::ReadVersion); }
-void UsbServer_SetClearSetting(void) { read("UsbServer_SetClearSetting", Request::ClearSetting); }
+void UsbServer_ReadAllFlashData(void) { ask("UsbServer_ReadAllFlashData", Request::ReadAllFlashData); }
+void UsbServer_ReadBatteryLevel(void) { ask("UsbServer_ReadBatteryLevel", Request::ReadBatteryLevel); }
+void UsbServer_ReadConfig(void) { ask("UsbServer_ReadConfig", Request::ReadConfig); }
+void UsbServer_ReadCurrentDPI(void) { ask("UsbServer_ReadCurrentDPI", Request::ReadCurrentDpi); }
+void UsbServer_ReadDPILed(void) { ask("UsbServer_ReadDPILed", Request::ReadDpiLed); }
+void UsbServer_ReadLedBar(void) { ask("UsbServer_ReadLedBar", Request::ReadLedBar); }
+void UsbServer_ReadReportRate(void) { ask("UsbServer_ReadReportRate", Request::ReadReportRate); }
+void UsbServer_ReadVersion(void) { ask("UsbServer_ReadVersion", Request::ReadVersion); }
+void UsbServer_SetClearSetting(void) { ask("UsbServer_SetClearSetting", Request::ClearSetting); }
 
 void UsbServer_SetBatteryOptimizeEnable(int enable)
 {
-    Bus& b = bus();
-    Lock lock(b.mutex);
-    logCall(b, "UsbServer_SetBatteryOptimizeEnable", {num(enable)});
-    request(b, Request::BatteryOptimize, enable);
+    ask("UsbServer_SetBatteryOptimizeEnable", Request::BatteryOptimize, {num(enable)}, enable);
 }
 
 void UsbServer_SetCurrentConfig(unsigned char profile)
 {
-    Bus& b = bus();
-    Lock lock(b.mutex);
-    logCall(b, "UsbServer_SetCurrentConfig", {num(profile)});
-    request(b, Request::SetCurrentConfig, profile);
+    ask("UsbServer_SetCurrentConfig", Request::SetCurrentConfig, {num(profile)}, profile);
 }
 
 // Pairing is not simulated yet: every attempt ends in a failure report (or in

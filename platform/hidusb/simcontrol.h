@@ -64,7 +64,7 @@ bool pressDpiButton(const QString& id);
 bool factoryReset(const QString& id);
 
 // Faults on demand.
-bool setOffline(const QString& id, bool offline);   // the mouse never answers
+bool setOffline(const QString& id, bool offline);   // the device never answers (a receiver: nor its mouse)
 void setReadsUnanswered(bool on);                    // read requests get no report
 void setReadLatencyMs(int ms);                       // reports arrive late
 // Firmware upgrade and pairing are not simulated yet: every upgrade fails to
@@ -75,6 +75,7 @@ void setUpgradeSilent(bool on);                      // an upgrade never answers
 void setPairingResult(int result);                   // 3 success, 2 failure, 0 never answers
 
 // The device's stored record of its current profile (HIDUSB_RECORD_SIZE bytes).
+// setStoredRecord returns false for a record the device cannot hold.
 QByteArray storedRecord(const QString& id);
 bool setStoredRecord(const QString& id, const QByteArray& record);
 
