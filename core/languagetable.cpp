@@ -16,7 +16,7 @@ QString LanguageTable::text(int language, int item) const
     return item >= 0 && item < r.size() ? r.at(item) : QString();
 }
 
-int languageIndex = 0;
+// languageIndex is defined with the other process-wide flags in core/globals.cpp.
 
 LanguageTable DialogChangeTexts;
 LanguageTable LightTexts;
