@@ -37,13 +37,23 @@ void ExeIsRun::showPleaseStopText()
     ui->label->setText(pleaseStopText);
 }
 
+namespace {
+QString g_languageFolder;
+}
+
+void ExeIsRun::setLanguageFolderForTests(const QString& folder)
+{
+    g_languageFolder = folder;
+}
+
 QString ExeIsRun::languageFile(int index)
 {
     static const char* const files[] = {
         "English.xml", "Czech.xml", "Slovak.xml", "3-Korea.xml", "4-Russia.xml", "5-Japanese.xml",
     };
     const bool known = index >= 0 && index < int(sizeof(files) / sizeof(files[0]));
-    return installDir() + QStringLiteral("/Language/") + QLatin1String(known ? files[index] : "0-English.xml");
+    const QString folder = g_languageFolder.isEmpty() ? installDir() + QStringLiteral("/Language") : g_languageFolder;
+    return folder + QLatin1Char('/') + QLatin1String(known ? files[index] : "0-English.xml");
 }
 
 void ExeIsRun::SlotChangeLanguage(int index)

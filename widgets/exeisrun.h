@@ -24,9 +24,13 @@ public:
     // The label shows the "PleaseStop" text: a recording runs.
     void showPleaseStopText();
 
-    // The language file for a language index: installDir() + "/Language/" +
-    // a name; "0-English.xml" for an index the program does not know.
+    // The language file for a language index: the language folder + a name;
+    // "0-English.xml" for an index the program does not know.
     static QString languageFile(int index);
+
+    // Tests only: reads the language files from another folder (the
+    // installation's "Language" folder again when empty).
+    static void setLanguageFolderForTests(const QString& folder);
 
 public slots:
     void SlotChangeLanguage(int index);
