@@ -75,8 +75,10 @@ typedef void (*HidUsbUpgradeCallback)(const unsigned char* packet, int length);
 // ---- Device finding and direct requests -------------------------------------
 
 // Paths of the devices with this vendor and product id (hexadecimal texts,
-// with or without "0x"). On entry *count is the most the caller takes; on
-// return it is the number of paths in the array.
+// with or without "0x"). ByDefaultDeviceId: on entry *count is the most the
+// caller takes. ByDeviceId: maxCount is the most the caller takes, and *count
+// is not read on entry (callers may leave it unset). On return *count is the
+// number of paths in the array, which ends with a null entry.
 const char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid,
                                                  int usagePage, int maxCount, int* count);
 const char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count);

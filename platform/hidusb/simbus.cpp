@@ -1,0 +1,428 @@
+#include "platform/hidusb/simbus.h"
+
+#include "platform/hidusb/flashimage.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <chrono>
+#include <cstring>
+
+namespace hidsim {
+namespace detail {
+
+const char* const kPathPrefix = "/dev/hidsim/";
+
+namespace {
+
+// The log keeps at least this many of the latest entries; a program that runs
+// for hours must not grow without bound.
+constexpr int kMaxCalls = 100000;
+constexpr int kMaxRecords = 1000;
+
+std::int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+Device makeReceiver(const QString& id, const QString& model, int mid, int rateClass, int version,
+                    const unsigned char (&rid)[3])
+{
+    // Rate class -> product id and device type, as in the catalogue.
+    struct Class { int rate, productId, type; };
+    static const Class classes[] = {{1, 0x5111, 0}, {2, 0x5112, 4}, {4, 0x5114, 1}, {8, 0x5118, 5}};
+    Device d;
+    d.id = id;
+    d.receiver = true;
+    d.model = model;
+    d.mid = mid;
+    for (const Class& c : classes) {
+        if (c.rate == rateClass) {
+            d.productId = c.productId;
+            d.deviceType = c.type;
+        }
+    }
+    d.version = version;
+    d.plugged = true;
+    std::memcpy(d.receiverId, rid, 3);
+    d.led = QByteArray(HIDUSB_DONGLE_RGB_SIZE, '\0');
+    d.led[0] = 1;
+    return d;
+}
+
+Device makeMouse(const QString& id, const QString& model, int mid, int cableProductId, int version)
+{
+    Device d;
+    d.id = id;
+    d.model = model;
+    d.mid = mid;
+    d.deviceType = 2;
+    d.productId = cableProductId;
+    d.version = version;
+    resetMouse(d);
+    return d;
+}
+
+void postRoutine()
+{
+    Bus& b = bus();
+    std::lock_guard<std::mutex> lock(b.mutex);
+    // The application is gone: nothing may call into the program any more.
+    b.appGone = true;
+    b.changedCallback = nullptr;
+    b.queue.clear();
+}
+
+void deliverChanged(std::uint64_t generation)
+{
+    Bus& b = bus();
+    HidUsbChangedCallback callback = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(b.mutex);
+        if (generation != b.changedGeneration)
+            return;
+        --b.changedPending;
+        callback = b.changedCallback;
+    }
+    if (callback)
+        callback();
+}
+
+void runThread(Bus* b)
+{
+    std::unique_lock<std::mutex> lock(b->mutex);
+    for (;;) {
+        if (b->queue.empty()) {
+            b->idle.notify_all();
+            b->wake.wait(lock);
+            continue;
+        }
+        const std::int64_t wait = b->queue.front().dueMs - nowMs();
+        if (wait > 0) {
+            b->wake.wait_for(lock, std::chrono::milliseconds(wait));
+            continue;
+        }
+        const Report report = b->queue.front();
+        b->queue.pop_front();
+        if (report.generation != b->generation || !b->open || !b->dataCallback || b->appGone)
+            continue;
+        const HidUsbDataCallback callback = b->dataCallback;
+        b->delivering = true;
+        lock.unlock();
+        callback(reinterpret_cast<const unsigned char*>(report.header.constData()), report.header.size(),
+                 reinterpret_cast<const unsigned char*>(report.data.constData()), report.data.size());
+        lock.lock();
+        b->delivering = false;
+    }
+}
+
+void enqueue(Bus& b, int kind, int subKind, const QByteArray& data)
+{
+    Report r;
+    r.generation = b.generation;
+    r.header = QByteArray(HIDUSB_HEADER_SIZE, '\0');
+    r.header[0] = char(0xA1);
+    r.header[1] = char(kind);
+    r.header[2] = char(++b.reportSequence);
+    r.header[3] = 0;
+    r.header[4] = char(subKind);
+    r.data = data;
+    r.dueMs = nowMs() + b.latencyMs;
+    b.queue.push_back(r);
+    if (!b.thread.joinable()) {
+        b.thread = std::thread(runThread, &b);
+        b.threadId = b.thread.get_id();
+    }
+    b.wake.notify_one();
+}
+
+QByteArray fullImage(const Device& mouse)
+{
+    QByteArray img(HIDUSB_IMAGE_SIZE, '\0');
+    image::pack(reinterpret_cast<const unsigned char*>(mouse.profiles[mouse.profile].constData()),
+                reinterpret_cast<unsigned char*>(img.data()));
+    return img;
+}
+
+bool isRead(Request r)
+{
+    return r != Request::ClearSetting && r != Request::SetCurrentConfig && r != Request::BatteryOptimize;
+}
+
+void perform(Bus& b, Device& mouse, Request r, int argument)
+{
+    const QByteArray& record = mouse.profiles[mouse.profile];
+    switch (r) {
+    case Request::ReadAllFlashData:
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CONFIG, fullImage(mouse));
+        break;
+    case Request::ReadBatteryLevel:
+        enqueue(b, HIDUSB_REPORT_BATTERY, 0, image::batteryPayload(mouse.battery, mouse.charging));
+        break;
+    case Request::ReadConfig:
+        enqueue(b, HIDUSB_REPORT_PROFILE, 0, QByteArray(1, char(mouse.profile)));
+        break;
+    case Request::ReadCurrentDpi:
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CURRENT_DPI, record.mid(image::kCurrentDpiStage, 1));
+        break;
+    case Request::ReadDpiLed:
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_DPI_LED, image::dpiLedPayload(record));
+        break;
+    case Request::ReadLedBar:
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_LED_BAR, image::ledBarPayload(record));
+        break;
+    case Request::ReadReportRate:
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CONFIG, record.mid(image::kReportRate, 1));
+        break;
+    case Request::ReadVersion: {
+        QByteArray v(2, '\0');
+        v[0] = char(mouse.version & 0xff);
+        v[1] = char((mouse.version >> 8) & 0xff);
+        enqueue(b, HIDUSB_REPORT_VERSION, 0, v);
+        break;
+    }
+    case Request::ClearSetting:
+        resetMouse(mouse);
+        enqueue(b, HIDUSB_REPORT_AFTER_RESET, 0, QByteArray(1, '\0'));
+        break;
+    case Request::SetCurrentConfig:
+        if (argument < 0 || argument >= image::kProfiles)
+            return;
+        mouse.profile = argument;
+        enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CONFIG, fullImage(mouse));
+        break;
+    case Request::BatteryOptimize:
+        mouse.batteryOptimize = argument != 0;
+        break;
+    }
+}
+
+// The device the connection's path names and the mouse behind it, when both
+// are there and the mouse can answer at all (it may still be asleep).
+Device* openMouse(Bus& b, Device** at)
+{
+    if (!b.open)
+        return nullptr;
+    *at = deviceByPath(b, b.openPath.constData());
+    if (!*at || (*at)->offline)
+        return nullptr;
+    Device* mouse = mouseBehind(b, **at);
+    if (!mouse || mouse->offline)
+        return nullptr;
+    return mouse;
+}
+
+} // namespace
+
+QString Device::path() const
+{
+    return plugged ? QString::fromLatin1(kPathPrefix) + id : QString();
+}
+
+Bus& bus()
+{
+    static Bus* const b = [] {
+        auto* created = new Bus;
+        loadDefaultBus(*created);
+        qAddPostRoutine(postRoutine);
+        return created;
+    }();
+    return *b;
+}
+
+void resetMouse(Device& mouse)
+{
+    mouse.profiles.clear();
+    for (int p = 0; p < image::kProfiles; ++p)
+        mouse.profiles.append(image::factoryRecord(p));
+    mouse.profile = 0;
+}
+
+void loadDefaultBus(Bus& b)
+{
+    b.devices.clear();
+    const unsigned char rid[3] = {0x5A, 0x31, 0x07};
+    Device rx = makeReceiver(QStringLiteral("rx4k"), QStringLiteral("Q7 Pro"), 17, 4, 0x0102, rid);
+    Device q7 = makeMouse(QStringLiteral("q7"), QStringLiteral("Q7 Pro"), 17, 0x5110, 0x0103);
+    q7.battery = 80;
+    std::memcpy(q7.receiverId, rid, 3);
+    rx.pairedWith = q7.id;
+    q7.pairedWith = rx.id;
+    Device q3 = makeMouse(QStringLiteral("q3"), QStringLiteral("Q3"), 18, 0x5120, 0x0101);
+    q3.plugged = true;
+    b.devices << rx << q7 << q3;
+}
+
+Device* deviceById(Bus& b, const QString& id)
+{
+    for (Device& d : b.devices) {
+        if (d.id == id)
+            return &d;
+    }
+    return nullptr;
+}
+
+Device* deviceByPath(Bus& b, const char* path)
+{
+    if (!path)
+        return nullptr;
+    const size_t prefix = std::strlen(kPathPrefix);
+    if (std::strncmp(path, kPathPrefix, prefix) != 0)
+        return nullptr;
+    Device* d = deviceById(b, QString::fromLatin1(path + prefix));
+    return d && d->plugged ? d : nullptr;
+}
+
+Device* pairedMouse(Bus& b, const Device& receiver)
+{
+    Device* m = deviceById(b, receiver.pairedWith);
+    return m && !m->receiver && m->pairedWith == receiver.id ? m : nullptr;
+}
+
+Device* mouseBehind(Bus& b, Device& atPath)
+{
+    return atPath.receiver ? pairedMouse(b, atPath) : &atPath;
+}
+
+bool answersThrough(Bus& b, Device& atPath, const Device& mouse)
+{
+    if (!atPath.plugged || atPath.offline || mouse.offline || !mouse.awake)
+        return false;
+    if (!atPath.receiver)
+        return &atPath == &mouse;
+    // A mouse on its cable talks over the cable, not through the receiver.
+    return pairedMouse(b, atPath) == &mouse && !mouse.plugged;
+}
+
+DeviceStatus statusOf(Bus& b, const Device& d)
+{
+    DeviceStatus s;
+    s.id = d.id;
+    s.path = d.path();
+    s.kind = d.receiver ? QStringLiteral("receiver") : QStringLiteral("mouse");
+    s.model = d.model;
+    s.cid = d.cid;
+    s.mid = d.mid;
+    s.deviceType = d.deviceType;
+    s.productId = d.productId;
+    s.plugged = d.plugged;
+    s.awake = d.awake;
+    s.battery = d.battery;
+    s.charging = d.charging;
+    s.version = d.version;
+    s.pairedWith = d.pairedWith;
+    s.profile = d.profile;
+    Device& self = const_cast<Device&>(d);
+    if (d.receiver) {
+        Device* m = pairedMouse(b, self);
+        s.online = m && answersThrough(b, self, *m);
+    } else if (d.plugged) {
+        s.online = answersThrough(b, self, d);
+    } else {
+        Device* rx = deviceById(b, d.pairedWith);
+        s.online = rx && rx->receiver && answersThrough(b, *rx, d);
+    }
+    return s;
+}
+
+void logCall(Bus& b, const char* name, const QStringList& args)
+{
+    if (b.calls.size() >= kMaxCalls)
+        b.calls.remove(0, kMaxCalls / 2);
+    b.calls.append(Call{QString::fromLatin1(name), args});
+}
+
+void logRecord(Bus& b, const QByteArray& record)
+{
+    if (b.records.size() >= kMaxRecords)
+        b.records.remove(0, kMaxRecords / 2);
+    b.records.append(record);
+}
+
+QString pathArg(const char* path)
+{
+    return path ? QString::fromLocal8Bit(path) : QStringLiteral("(null)");
+}
+
+QString bytesArg(const unsigned char* bytes, int length)
+{
+    if (!bytes)
+        return QStringLiteral("(null)");
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes), length).toHex(' '));
+}
+
+void endConnection(Bus& b)
+{
+    b.open = false;
+    b.openPath.clear();
+    b.dataCallback = nullptr;
+    ++b.generation;
+    b.held.clear();
+    b.queue.clear();
+    b.pairingTried = false;
+}
+
+void request(Bus& b, Request r, int argument)
+{
+    if (b.readsUnanswered && isRead(r))
+        return;
+    Device* at = nullptr;
+    Device* mouse = openMouse(b, &at);
+    if (!mouse)
+        return;
+    if (!answersThrough(b, *at, *mouse)) {
+        // The receiver keeps the request until its mouse wakes.
+        b.held.append(PendingRequest{r, argument});
+        return;
+    }
+    perform(b, *mouse, r, argument);
+}
+
+void releaseHeld(Bus& b)
+{
+    Device* at = nullptr;
+    Device* mouse = openMouse(b, &at);
+    if (!mouse || !answersThrough(b, *at, *mouse))
+        return;
+    const QVector<PendingRequest> held = b.held;
+    b.held.clear();
+    for (const PendingRequest& p : held)
+        perform(b, *mouse, p.request, p.argument);
+}
+
+bool sendFromMouse(Bus& b, const Device& mouse, int kind, int subKind, const QByteArray& data)
+{
+    Device* at = nullptr;
+    Device* open = openMouse(b, &at);
+    if (open != &mouse || !answersThrough(b, *at, mouse))
+        return false;
+    enqueue(b, kind, subKind, data);
+    return true;
+}
+
+bool sendFromReceiver(Bus& b, const Device& receiver, int kind, const QByteArray& data)
+{
+    if (!b.open || deviceByPath(b, b.openPath.constData()) != &receiver)
+        return false;
+    enqueue(b, kind, 0, data);
+    return true;
+}
+
+bool isIdle(Bus& b)
+{
+    return b.queue.empty() && !b.delivering && b.changedPending == 0;
+}
+
+void notifyChanged(Bus& b)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || b.appGone)
+        return;
+    const std::uint64_t generation = b.changedGeneration;
+    ++b.changedPending;
+    QMetaObject::invokeMethod(app, [generation] { deliverChanged(generation); }, Qt::QueuedConnection);
+}
+
+} // namespace detail
+} // namespace hidsim

@@ -1,0 +1,172 @@
+#pragma once
+// The simulated bus behind hidusb.h: devices, the one device connection, the
+// library thread that delivers its reports, the plug/unplug notification and
+// the call log. Everything here is guarded by Bus::mutex.
+
+#include "platform/hidusb/hidusb.h"
+#include "platform/hidusb/simcontrol.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace hidsim {
+namespace detail {
+
+constexpr int kVendorId = 0x3A5C;
+constexpr int kCustomerId = 42;
+constexpr int kReceiverStateBytes = 10;
+extern const char* const kPathPrefix;
+
+struct Device
+{
+    QString id;
+    bool receiver = false;
+    QString model;
+    int cid = kCustomerId;
+    int mid = 0;
+    int deviceType = 0;          // receiver class type, or 2 for a mouse on its cable
+    int productId = 0;           // receiver's, or the mouse's on its cable
+    int version = 0;
+    bool plugged = false;        // on the USB bus
+    bool offline = false;        // fault: never answers
+    QString pairedWith;          // mouse id of a receiver, receiver id of a mouse
+    unsigned char receiverId[3] = {0, 0, 0};
+
+    // Mouse.
+    bool awake = true;
+    int battery = 100;
+    bool charging = false;
+    bool batteryOptimize = false;
+    int profile = 0;
+    QVector<QByteArray> profiles;
+
+    // Receiver.
+    QByteArray led;              // HIDUSB_DONGLE_RGB_SIZE bytes, byte 0 the mode 1..3
+    bool longRange = false;
+
+    QString path() const;
+};
+
+// What the program asked of the open device.
+enum class Request {
+    ReadAllFlashData,
+    ReadBatteryLevel,
+    ReadConfig,
+    ReadCurrentDpi,
+    ReadDpiLed,
+    ReadLedBar,
+    ReadReportRate,
+    ReadVersion,
+    ClearSetting,
+    SetCurrentConfig,
+    BatteryOptimize
+};
+
+struct PendingRequest
+{
+    Request request;
+    int argument;
+};
+
+// One report on its way to the data callback.
+struct Report
+{
+    std::uint64_t generation;
+    QByteArray header;
+    QByteArray data;
+    std::int64_t dueMs;
+};
+
+struct Bus
+{
+    std::mutex mutex;
+
+    QVector<Device> devices;
+
+    // The device connection. A new generation begins with every start and
+    // every exit; a report of an older generation is dropped.
+    bool open = false;
+    QByteArray openPath;
+    HidUsbDataCallback dataCallback = nullptr;
+    std::uint64_t generation = 1;
+    QVector<PendingRequest> held;     // waiting for the mouse to answer
+    int reportSequence = 0;
+
+    // Plug/unplug notification.
+    HidUsbChangedCallback changedCallback = nullptr;
+    std::uint64_t changedGeneration = 1;
+    int changedPending = 0;
+
+    // Faults.
+    bool readsUnanswered = false;
+    int latencyMs = 0;
+    int upgradeFailAt = -1;
+    bool upgradeSilent = false;
+    int pairingResult = 2;
+    bool pairingTried = false;
+
+    // Call log.
+    QVector<Call> calls;
+    QVector<QByteArray> records;
+    int recordsTaken = 0;
+
+    // The library thread.
+    std::deque<Report> queue;
+    bool delivering = false;
+    bool appGone = false;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    std::thread thread;
+    std::thread::id threadId;
+};
+
+// The one bus. Created on first use and never destroyed, so that the library
+// thread, which may still be blocked in a callback at exit, never touches freed
+// memory.
+Bus& bus();
+
+// All helpers below expect Bus::mutex to be held.
+void loadDefaultBus(Bus& b);
+Device* deviceById(Bus& b, const QString& id);
+Device* deviceByPath(Bus& b, const char* path);
+Device* pairedMouse(Bus& b, const Device& receiver);
+// The mouse that answers through the device at a path: the paired mouse of a
+// receiver, or the mouse on its own cable.
+Device* mouseBehind(Bus& b, Device& atPath);
+// Whether that mouse answers now through that device.
+bool answersThrough(Bus& b, Device& atPath, const Device& mouse);
+DeviceStatus statusOf(Bus& b, const Device& d);
+
+void logCall(Bus& b, const char* name, const QStringList& args = {});
+void logRecord(Bus& b, const QByteArray& record);
+QString pathArg(const char* path);
+QString bytesArg(const unsigned char* bytes, int length);
+
+// The device connection.
+// Ends the connection; reports already queued for it are dropped.
+void endConnection(Bus& b);
+void request(Bus& b, Request r, int argument = 0);
+// Sends a report on the open connection when the mouse is the open one and
+// answers. Returns whether it was sent.
+bool sendFromMouse(Bus& b, const Device& mouse, int kind, int subKind, const QByteArray& data);
+// Sends a report when the connection goes through this receiver.
+bool sendFromReceiver(Bus& b, const Device& receiver, int kind, const QByteArray& data);
+// Answers the held requests when the open mouse answers again.
+void releaseHeld(Bus& b);
+void resetMouse(Device& mouse);
+// True when no report is queued or being delivered, and no plug/unplug
+// notification is waiting for the main thread.
+bool isIdle(Bus& b);
+
+// Posts the plug/unplug callback to the Qt main thread.
+void notifyChanged(Bus& b);
+
+} // namespace detail
+} // namespace hidsim
