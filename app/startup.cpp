@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "core/product.h"
+#include "mainwindow/dialogmain.h"
 #include "widgets/exeisrun.h"
 
 #include <QApplication>
@@ -186,12 +187,11 @@ int runMain(int argc, char** argv)
         return 0;
     }
 
-    auto window = std::make_unique<QLabel>(QLatin1String(kProductName));
-    window->resize(1020, 700);
-    window->setAlignment(Qt::AlignCenter);
+    auto window = std::make_unique<DialogMain>(nullptr);
     scaleWidgetFonts(window.get(), fontFactor);
     window->show();
     const int result = app.exec();
+    // Deleting the window shuts its pages down (the device connection among them).
     window.reset();
     return result;
 }

@@ -16,8 +16,6 @@ QString LanguageTable::text(int language, int item) const
     return item >= 0 && item < r.size() ? r.at(item) : QString();
 }
 
-// languageIndex is defined with the other process-wide flags in core/globals.cpp.
-
 LanguageTable DialogChangeTexts;
 LanguageTable LightTexts;
 LanguageTable MacroTexts;

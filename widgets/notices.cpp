@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
+#include "mainwindow/dialogmain.h"
 #include "widgets/dialogframe.h"
 
 #include "ui_questiondialogb.h"
@@ -15,8 +16,6 @@
 #include "ui_inportfail.h"
 #include "ui_updatewarning.h"
 #include "ui_lessthree.h"
-
-int offlineNoticeKind = 0;
 
 // ---- QuestiondialogB
 

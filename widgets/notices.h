@@ -18,11 +18,6 @@ class UpDateWarning;
 class LessThree;
 } // namespace Ui
 
-// Which text the offline notice shows: 0 a device write found the device
-// offline, 1 the configuration wait timed out. The main window sets it before
-// it shows the notice.
-extern int offlineNoticeKind;
-
 // Two devices of the same model are plugged in.
 class QuestiondialogB : public QDialog
 {
@@ -40,7 +35,8 @@ private:
     QString pictureDir;
 };
 
-// The device is offline. Closes by itself when the device answers again.
+// The device is offline. Closes by itself when the device answers again. Its
+// text follows offlineNoticeKind, which the main window sets before it shows it.
 class MouseOffLine : public QDialog
 {
     Q_OBJECT
