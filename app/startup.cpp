@@ -2,19 +2,17 @@
 
 #include "core/product.h"
 #include "mainwindow/dialogmain.h"
+#include "widgets/exeisrun.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QLabel>
 #include <QLockFile>
-#include <QPushButton>
 #include <QScreen>
 #include <QSharedMemory>
 #include <QToolTip>
-#include <QVBoxLayout>
 
 #include <dlfcn.h>
 
@@ -36,24 +34,9 @@ const char* const kWindowsFamilies[] = {
 };
 const char* const kCjkSans = "WenQuanYi Micro Hei";
 
-void plainAlreadyRunningNotice()
-{
-    QDialog notice;
-    notice.setWindowTitle(QLatin1String(kProductName));
-    auto* layout = new QVBoxLayout(&notice);
-    layout->addWidget(new QLabel(QObject::tr("%1 is already running.").arg(QLatin1String(kProductName))));
-    auto* ok = new QPushButton(QObject::tr("OK"));
-    QObject::connect(ok, &QPushButton::clicked, &notice, &QDialog::accept);
-    layout->addWidget(ok);
-    notice.show();
-    notice.activateWindow();
-    notice.raise();
-    notice.exec();
-}
-
 } // namespace
 
-void (*showAlreadyRunningNotice)() = plainAlreadyRunningNotice;
+void (*showAlreadyRunningNotice)() = showExeIsRun;
 
 void prepareUserFolders()
 {

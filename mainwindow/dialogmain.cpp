@@ -12,19 +12,16 @@
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "platform/hidusb/hidusb.h"
+#include "widgets/dialogframe.h"
+#include "widgets/notices.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QDebug>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QThread>
-#include <QTimer>
-
-int offlineNoticeKind = 0;
 
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
@@ -38,24 +35,6 @@ const int kUsbChangedInterval = 600;
 // worker lands.
 void deviceUsbChanged()
 {
-}
-
-// The least of the offline notice until the notice dialogs land: a line of
-// text, closed when the device answers again.
-void runOfflineNotice(const QPoint& windowCentre)
-{
-    QDialog notice(nullptr, Qt::SubWindow | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                                | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
-    auto* layout = new QHBoxLayout(&notice);
-    layout->addWidget(new QLabel(MouseOffLineTexts.text(languageIndex, offlineNoticeKind == 1 ? 1 : 0)));
-    notice.resize(300, 100);
-    notice.move(windowCentre - QPoint(notice.width() / 2, notice.height() / 2 + 20));
-    hubConnect(SIGNAL(SigCloseOffOnline()), &notice, SLOT(accept()));
-    QTimer::singleShot(0, &notice, [&notice] {
-        notice.activateWindow();
-        notice.raise();
-    });
-    notice.exec();
 }
 
 } // namespace
@@ -217,9 +196,11 @@ void DialogMain::slotActionExitApp()
 void DialogMain::SlotMouseOffLine(int kind)
 {
     offlineNoticeKind = kind;
+    MouseOffLine notice(nullptr);
+    placeDialog(&notice, this, 0, -20);
     offlineNoticePending = 1;
     reloadRequested = 1;
-    runOfflineNotice(mapToGlobal(QPoint(width() / 2, height() / 2)));
+    notice.exec();
 }
 
 void DialogMain::mousePressEvent(QMouseEvent* event)
