@@ -72,6 +72,9 @@ private slots:
         QCOMPARE(stack()->currentIndex(), 0);
         QVERIFY(!window->trayIcon->isVisible());
         QCOMPARE(window->trayIcon->toolTip(), QString("Quembrel"));
+        // The installation's language files, read at construction.
+        QCOMPARE(SensorTexts.rowCount(), 3);
+        QCOMPARE(CompanyTexts.rowCount(), 1);
     }
 
     void startsInStoredLanguageAndAnnouncesIt()
