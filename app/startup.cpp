@@ -2,15 +2,14 @@
 
 #include "core/product.h"
 #include "mainwindow/dialogmain.h"
+#include "widgets/dialogframe.h"
 #include "widgets/exeisrun.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFont>
-#include <QLabel>
 #include <QLockFile>
-#include <QScreen>
 #include <QSharedMemory>
 #include <QToolTip>
 
@@ -178,8 +177,7 @@ int runMain(int argc, char** argv)
 
     QApplication app(argc, argv);
     substituteWindowsFonts();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const float fontFactor = fontScaleFactor(screen ? screen->logicalDotsPerInchX() : 96.0);
+    const double fontFactor = screenFontFactor();
 
     const std::unique_ptr<QSharedMemory> segment = claimSingleInstance(QLatin1String(kProductName));
     if (!segment) {

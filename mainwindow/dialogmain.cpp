@@ -11,9 +11,9 @@
 #include "core/waits.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
+#include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
-#include "platform/hidusb/hidusb.h"
 
 #include <QAction>
 #include <QCursor>
@@ -22,9 +22,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QThread>
-#include <QTimer>
-
-int offlineNoticeKind = 0;
 
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
@@ -199,10 +196,10 @@ void DialogMain::slotActionExitApp()
 void DialogMain::SlotMouseOffLine(int kind)
 {
     offlineNoticeKind = kind;
+    MouseOffLine notice(nullptr);
+    placeDialog(&notice, this, 0, -20);
     offlineNoticePending = 1;
     reloadRequested = 1;
-    MouseOffLine notice;
-    placeDialog(&notice, this, 0, -20);
     notice.exec();
 }
 

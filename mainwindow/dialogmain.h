@@ -15,10 +15,6 @@ namespace Ui {
 class DialogMain;
 }
 
-// Which text the offline notice shows: 0 raised by a device write, 1 by the
-// configuration wait dialog.
-extern int offlineNoticeKind;
-
 class DialogMain : public QDialog
 {
     Q_OBJECT

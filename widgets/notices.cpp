@@ -3,7 +3,6 @@
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
-#include "mainwindow/dialogmain.h"
 #include "widgets/dialogframe.h"
 
 #include "ui_questiondialogb.h"
@@ -16,6 +15,8 @@
 #include "ui_inportfail.h"
 #include "ui_updatewarning.h"
 #include "ui_lessthree.h"
+
+int offlineNoticeKind = 0;
 
 // ---- QuestiondialogB
 

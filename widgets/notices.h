@@ -18,6 +18,11 @@ class UpDateWarning;
 class LessThree;
 } // namespace Ui
 
+// Which text the offline notice shows: 0 a device write found the device
+// offline, 1 the configuration wait timed out. The main window sets it before
+// it shows the notice.
+extern int offlineNoticeKind;
+
 // Two devices of the same model are plugged in.
 class QuestiondialogB : public QDialog
 {
@@ -35,8 +40,7 @@ private:
     QString pictureDir;
 };
 
-// The device is offline. Closes by itself when the device answers again. Its
-// text follows offlineNoticeKind, which the main window sets before it shows it.
+// The device is offline. Closes by itself when the device answers again.
 class MouseOffLine : public QDialog
 {
     Q_OBJECT

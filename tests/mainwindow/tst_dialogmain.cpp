@@ -9,6 +9,7 @@
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
 #include "platform/hidusb/simcontrol.h"
+#include "widgets/notices.h"
 
 #include <QMenu>
 #include <QStackedWidget>
@@ -71,6 +72,9 @@ private slots:
         QCOMPARE(stack()->currentIndex(), 0);
         QVERIFY(!window->trayIcon->isVisible());
         QCOMPARE(window->trayIcon->toolTip(), QString("Quembrel"));
+        // The installation's language files, read at construction.
+        QCOMPARE(SensorTexts.rowCount(), 3);
+        QCOMPARE(CompanyTexts.rowCount(), 1);
     }
 
     void startsInStoredLanguageAndAnnouncesIt()
@@ -196,13 +200,20 @@ private slots:
     {
         offlineNoticePending = 0;
         reloadRequested = 0;
-        QWidget* shown = nullptr;
+        window->move(200, 100);
+        MouseOffLine* shown = nullptr;
+        QPoint centreOffset;
         QTimer::singleShot(0, [&] {
-            shown = QApplication::activeModalWidget();
+            shown = qobject_cast<MouseOffLine*>(QApplication::activeModalWidget());
+            if (shown)
+                centreOffset = shown->geometry().center() - window->geometry().center();
             PostMsg::GetInstance()->PostCloseOffOnline();
         });
         PostMsg::GetInstance()->PostMouseOffLineo(1);
         QVERIFY(shown);
+        // Centred on the window, 20 pixels up (integer halves).
+        QVERIFY2(qAbs(centreOffset.x()) <= 1 && qAbs(centreOffset.y() + 20) <= 1,
+                 qPrintable(QString("%1,%2").arg(centreOffset.x()).arg(centreOffset.y())));
         QCOMPARE(offlineNoticeKind, 1);
         QCOMPARE(offlineNoticePending, uint8_t(1));
         QCOMPARE(reloadRequested, uint8_t(1));

@@ -6,7 +6,6 @@
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/settings.h"
-#include "mainwindow/dialogmain.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
