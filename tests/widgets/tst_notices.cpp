@@ -206,8 +206,7 @@ private slots:
             QTest::keyClick(d, Qt::Key_Return);
             QTest::keyClick(d, Qt::Key_Enter);
             // A button's shortcut clicks it a little later, as a click shows.
-            QTest::qWait(300);
-            openAfterReturn = d->isVisible();
+            openAfterReturn = !QTest::qWaitFor([d] { return !d->isVisible(); }, 600);
             if (openAfterReturn)
                 clickButton("CloseButton")(d);
         });
