@@ -33,22 +33,23 @@ void ModalAnswer::poll()
 {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (modal && modal->isVisible() && modal != m_current && !m_answers.isEmpty()) {
+    if (modal && modal->isVisible() && modal != m_current) {
         m_current = modal;
         m_since = now;
-        m_answered.append(QString::fromLatin1(modal->metaObject()->className()));
-        const Answer answer = m_answers.takeFirst();
-        answer(modal);
-        return;
+        if (!m_answers.isEmpty()) {
+            m_answered.append(QString::fromLatin1(modal->metaObject()->className()));
+            const Answer answer = m_answers.takeFirst();
+            answer(modal);
+            return;
+        }
     }
-    // The answer did not close its dialog: close it, so the test goes on and fails.
+    // A dialog its answer left open, or one no answer was given for: close
+    // it, so the test goes on and fails.
     if (m_current && m_current->isVisible() && now - m_since > m_timeoutMs) {
         m_forced = true;
-        qWarning("ModalAnswer: %s still open after its answer, closing it", m_current->metaObject()->className());
+        qWarning("ModalAnswer: %s still open, closing it", m_current->metaObject()->className());
         m_current->reject();
     }
-    if (m_answers.isEmpty() && (!m_current || !m_current->isVisible()))
-        m_timer.stop();
 }
 
 ModalAnswer::Answer clickButton(const QString& objectName)

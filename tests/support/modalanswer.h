@@ -2,8 +2,8 @@
 // Answers modal dialogs without a person. Create a ModalAnswer before the code
 // that runs exec(): a timer watches for the application's active modal widget
 // and, each time a new one is shown, runs the next answer on it. A dialog that
-// is still open after the time-out is closed by force (and reported), so a
-// test never hangs on a dialog.
+// is still open after the time-out, answered or not, is closed by force (and
+// reported), so a test never hangs on a dialog while a ModalAnswer lives.
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>

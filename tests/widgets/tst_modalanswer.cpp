@@ -55,11 +55,20 @@ private slots:
     void closesADialogItsAnswerLeftOpen()
     {
         DeleteConfirm question;
-        QTest::ignoreMessage(QtWarningMsg, "ModalAnswer: DeleteConfirm still open after its answer, closing it");
+        QTest::ignoreMessage(QtWarningMsg, "ModalAnswer: DeleteConfirm still open, closing it");
         ModalAnswer answer([](QDialog*) {}, 100);
         question.exec();
         QVERIFY(answer.forced());
         QVERIFY(!question.okClicked);
+    }
+
+    void closesADialogNoAnswerWasGivenFor()
+    {
+        QTest::ignoreMessage(QtWarningMsg, "ModalAnswer: MakeMacro still open, closing it");
+        ModalAnswer answer(QList<ModalAnswer::Answer>{}, 100);
+        MakeMacro notice;
+        notice.exec();
+        QVERIFY(answer.forced());
     }
 };
 
