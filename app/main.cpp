@@ -1,14 +1,6 @@
-// Minimal start until the main window lands: shows which devices the
-// library finds.
-#include <QApplication>
-#include <QLabel>
+#include "app/startup.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Quembrel"));
-    label.resize(1020, 700);
-    label.setAlignment(Qt::AlignCenter);
-    label.show();
-    return app.exec();
+    return runMain(argc, argv);
 }

@@ -16,8 +16,6 @@ QString LanguageTable::text(int language, int item) const
     return item >= 0 && item < r.size() ? r.at(item) : QString();
 }
 
-int languageIndex = 0;
-
 LanguageTable DialogChangeTexts;
 LanguageTable LightTexts;
 LanguageTable MacroTexts;

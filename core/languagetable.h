@@ -1,6 +1,8 @@
 #pragma once
 // Interface texts: one table per screen section of the language files, one
 // row per loaded language, one item per widget text.
+#include "core/globals.h" // languageIndex: the row every screen reads
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,10 +30,6 @@ public:
 private:
     QList<QStringList> m_rows;
 };
-
-// The current interface language (0 English, 1 Czech, 2 Slovak): the row
-// every screen reads.
-extern int languageIndex;
 
 extern LanguageTable DialogChangeTexts;
 extern LanguageTable LightTexts;

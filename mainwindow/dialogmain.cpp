@@ -1,0 +1,240 @@
+#include "mainwindow/dialogmain.h"
+
+#include "ui_dialogmain.h"
+
+#include "core/globals.h"
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "core/product.h"
+#include "core/registry.h"
+#include "core/settings.h"
+#include "core/waits.h"
+#include "mainwindow/dialog.h"
+#include "mainwindow/dialogchange.h"
+#include "platform/hidusb/hidusb.h"
+#include "widgets/dialogframe.h"
+#include "widgets/notices.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDebug>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QThread>
+
+int DialogMain::homeReturnSleepMs = 100;
+int DialogMain::quitWaitMs = 200;
+
+namespace {
+
+const int kUsbChangedInterval = 600;
+
+// The open device's plug/unplug callback while the device page is shown.
+// HOOK: Worker::onUsbChanged takes this place when the device connection
+// worker lands.
+void deviceUsbChanged()
+{
+}
+
+} // namespace
+
+DialogMain::DialogMain(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::DialogMain)
+{
+    ui->setupUi(this);
+    loadLanguageFiles();
+    migrateLanguageIndex();
+    languageIndex = UserSettings::instance()->value(QStringLiteral("Language"), QStringLiteral("Language")).toInt();
+
+    pictureDir = installDir() + QStringLiteral("/Picture/Dialog/");
+    devicePage = new Dialog(this);
+    homePage = new DialogChange(this);
+    ui->stackedWidgetMain->addWidget(homePage);
+    ui->stackedWidgetMain->addWidget(devicePage);
+    ui->stackedWidgetMain->setCurrentWidget(homePage);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(size());
+
+    hubConnect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    hubConnect(SIGNAL(SigChangeMainDialog(int)), this, SLOT(SlotChangeMainDialog(int)));
+    hubConnect(SIGNAL(SigChangeSize(int)), this, SLOT(SlotChangeSize(int)));
+    hubConnect(SIGNAL(SigMouseOffLineo(int)), this, SLOT(SlotMouseOffLine(int)));
+    trayIcon = new QSystemTrayIcon;
+    trayIcon->setIcon(QIcon(pictureDir + QStringLiteral("Logo.png")));
+    trayIcon->setToolTip(QLatin1String(kProductName));
+
+    PostMsg* hub = PostMsg::GetInstance();
+    hub->PostLanguageSameA(languageIndex);
+    hub->PostLanguageSameB(languageIndex);
+    hub->PostAllLanguage(languageIndex);
+}
+
+DialogMain::~DialogMain()
+{
+    delete devicePage;
+    delete homePage;
+    delete trayIcon;
+    delete ui;
+}
+
+void DialogMain::loadLanguageFiles()
+{
+    // Read once per main window; a second window (tests) starts afresh.
+    clearLanguageTables();
+    LanguageLoader().loadLanguageFiles(installDir() + QStringLiteral("/Language"));
+}
+
+void DialogMain::SlotAllLanguage(int index)
+{
+    trayMainText = DialogMainTexts.text(index, 0);
+    trayExitText = DialogMainTexts.text(index, 1);
+}
+
+void DialogMain::SlotChangeMainDialog(int page)
+{
+    deviceWriteEnabled = 1;
+    if (page == 0) {
+        PostMsg* hub = PostMsg::GetInstance();
+        hub->PostSecondPageChange();
+        deviceSessionActive = 0;
+        hub->PostMainPageChange();
+        UsbServer_Exit();
+        QThread::msleep(static_cast<unsigned long>(homeReturnSleepMs));
+        ui->stackedWidgetMain->setCurrentWidget(homePage);
+        StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
+    } else if (page == 1) {
+        ui->stackedWidgetMain->setCurrentWidget(devicePage);
+        StartUsbChanged(deviceUsbChanged, kUsbChangedInterval);
+    }
+}
+
+void DialogMain::SlotChangeSize(int request)
+{
+    if (request == 0 || request == 1)
+        UsbServer_SetPCDriverStatus(0);
+    if (request == 0 || request == 2) {
+        hideToTray();
+    } else if (request == 1 || request == 3) {
+        qDebug() << "close";
+        StopUsbChanged();
+        waitWithEvents(quitWaitMs);
+        UsbServer_Exit();
+        close();
+    }
+}
+
+void DialogMain::hideToTray()
+{
+    hide();
+    // The menu of an earlier hide goes with its actions; the new one takes
+    // the texts of the current language.
+    delete trayMenu;
+    delete actionMain;
+    delete actionExitApp;
+    actionMain = new QAction(trayMainText, this);
+    connect(actionMain, &QAction::triggered, this, &DialogMain::slotActionMain);
+    actionExitApp = new QAction(trayExitText, this);
+    connect(actionExitApp, &QAction::triggered, this, &DialogMain::slotActionExitApp);
+    trayMenu = new QMenu(this);
+    trayMenu->addAction(actionMain);
+    trayMenu->addSeparator();
+    trayMenu->addAction(actionExitApp);
+    trayIcon->setContextMenu(trayMenu);
+    if (!trayActivationConnected) {
+        connect(trayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+        trayActivationConnected = true;
+    }
+    trayIcon->show();
+}
+
+void DialogMain::showFromTray()
+{
+    show();
+    activateWindow();
+    raise();
+    if (ui->stackedWidgetMain->currentWidget() == devicePage)
+        UsbServer_SetPCDriverStatus(1);
+    trayIcon->hide();
+}
+
+void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        if (trayMenu)
+            trayMenu->exec(QCursor::pos());
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        show();
+        activateWindow();
+        raise();
+        trayIcon->hide();
+        break;
+    case QSystemTrayIcon::Trigger:
+        showFromTray();
+        break;
+    default:
+        break;
+    }
+}
+
+void DialogMain::slotActionMain()
+{
+    showFromTray();
+}
+
+void DialogMain::slotActionExitApp()
+{
+    // Leaves the event loop at once; main then deletes the window, so the
+    // pages shut down as on any other exit.
+    QCoreApplication::exit(0);
+}
+
+void DialogMain::SlotMouseOffLine(int kind)
+{
+    offlineNoticeKind = kind;
+    MouseOffLine notice(nullptr);
+    placeDialog(&notice, this, 0, -20);
+    offlineNoticePending = 1;
+    reloadRequested = 1;
+    notice.exec();
+}
+
+void DialogMain::mousePressEvent(QMouseEvent* event)
+{
+    pressGlobalPos = event->globalPos();
+    pressWindowPos = pos();
+    dragOffset = pressGlobalPos - pressWindowPos;
+}
+
+void DialogMain::mouseReleaseEvent(QMouseEvent* /*event*/)
+{
+    dragOffset = QPoint();
+}
+
+void DialogMain::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::LeftButton && !isMaximized() && !dragOffset.isNull())
+        move(event->globalPos() - dragOffset);
+}
+
+void DialogMain::keyPressEvent(QKeyEvent* event)
+{
+    // Never the dialog's own key handling: Escape would hide the only window.
+    if (macroRecording)
+        return;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_F12:
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PostMsg::GetInstance()->PostEnterKey();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,238 @@
+#include "support/testsupport.h"
+
+#include "app/startup.h"
+#include "core/product.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QSharedMemory>
+#include <QToolTip>
+
+#include <cstdio>
+#include <unistd.h>
+
+// Child processes: the test binary runs itself with QUEMBREL_STARTUP_CHILD set.
+// They act before the test harness starts, and end with _exit.
+static const char* const kChildVar = "QUEMBREL_STARTUP_CHILD";
+
+static int runChildIfAsked()
+{
+    const QByteArray mode = qgetenv(kChildVar);
+    if (mode.isEmpty())
+        return 0;
+    if (mode.startsWith("hold:")) {
+        // A running copy: holds the segment until it is killed.
+        const std::unique_ptr<QSharedMemory> segment = claimSingleInstance(QString::fromLatin1(mode.mid(5)));
+        std::printf(segment ? "held\n" : "refused\n");
+        std::fflush(stdout);
+        for (;;)
+            pause();
+    }
+    if (mode == "second-copy") {
+        // The program's start while a copy runs: the notice, and exit code 0.
+        showAlreadyRunningNotice = [] {
+            std::printf("notice\n");
+            std::fflush(stdout);
+        };
+        static char arg0[] = "Quembrel";
+        char* argv[] = {arg0, nullptr};
+        _exit(runMain(1, argv));
+    }
+    _exit(99);
+}
+static const int childMode = runChildIfAsked();
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+    static QString uniqueKey(const char* what)
+    {
+        return QStringLiteral("QuembrelTest-%1-%2").arg(QCoreApplication::applicationPid()).arg(what);
+    }
+
+    static void startChild(QProcess& child, const QByteArray& mode)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildVar, mode);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(child.waitForStarted());
+    }
+
+    static void setAge(const QString& path, const QDateTime& now, qint64 ageSecs)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setFileTime(now.addSecs(-ageSecs), QFileDevice::FileModificationTime));
+    }
+
+private slots:
+    void userFoldersAndSettingsFile()
+    {
+        QCOMPARE(childMode, 0);
+        const QString base = userDir();
+        QCOMPARE(base, QDir::homePath() + "/AppData/Local/Quembrel");
+        prepareUserFolders();
+        for (const char* sub : {"/Log", "/Device_Info", "/Exception", "/usersetting", "/usersetting/MainPage",
+                                "/usersetting/MacroPage", "/usersetting/SensorPage"})
+            QVERIFY2(QFileInfo(base + sub).isDir(), sub);
+        QFile settings(base + "/Macro.ini");
+        QVERIFY(settings.exists());
+        QCOMPARE(settings.size(), 0);
+
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Language]\nLanguage=2\n");
+        settings.close();
+        prepareUserFolders();
+        QCOMPARE(settings.size(), qint64(22));
+    }
+
+    void scaleFactor_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QByteArray>("factor");
+        QTest::newRow("unknown") << 0 << QByteArray();
+        QTest::newRow("1920") << 1920 << QByteArray();
+        QTest::newRow("1921") << 1921 << QByteArray("1");
+        QTest::newRow("3839") << 3839 << QByteArray("1");
+        QTest::newRow("3840") << 3840 << QByteArray("2");
+        QTest::newRow("5760") << 5760 << QByteArray("3");
+    }
+
+    void scaleFactor()
+    {
+        QFETCH(int, width);
+        QFETCH(QByteArray, factor);
+        QCOMPARE(scaleFactorForWidth(width), factor);
+    }
+
+    void purgeKeepsSevenDaysAndTheFuture()
+    {
+        QTemporaryDir dir;
+        const QString d = dir.path();
+        const QDateTime now = QDateTime::fromSecsSinceEpoch(1800000000);
+        const qint64 day = 86400;
+        setAge(d + "/a_fresh.txt", now, 0);
+        setAge(d + "/b_seven_days.txt", now, 7 * day);
+        setAge(d + "/c_just_under_eight.txt", now, 8 * day - 1);
+        setAge(d + "/d_eight_days.txt", now, 8 * day);
+        setAge(d + "/e_old.dmp", now, 30 * day);
+        setAge(d + "/f_old.dmp", now, 400 * day);
+        setAge(d + "/g_tomorrow.txt", now, -day);
+        setAge(d + "/h_far_future.txt", now, -(qint64(1) << 32));
+        QVERIFY(QDir(d).mkpath("sub/deeper"));
+        setAge(d + "/sub/old.txt", now, 30 * day);
+        QVERIFY(QFile::setPermissions(d + "/sub", QFile::permissions(d + "/sub")));
+
+        purgeOldFiles(d, now);
+        const QStringList left = QDir(d).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(left, (QStringList{"a_fresh.txt", "b_seven_days.txt", "c_just_under_eight.txt",
+                                    "g_tomorrow.txt", "h_far_future.txt"}));
+        QVERIFY(QFile::exists(d + "/sub/old.txt"));
+        purgeOldFiles(d + "/missing", now); // nothing to do, no harm
+    }
+
+    void fontFactor_data()
+    {
+        QTest::addColumn<double>("dpi");
+        QTest::addColumn<float>("factor");
+        QTest::newRow("96") << 96.0 << 1.0f;
+        QTest::newRow("120") << 120.0 << 0.8f;
+        QTest::newRow("144") << 144.0 << 0.6666667f;
+        QTest::newRow("unknown") << 0.0 << 1.0f;
+    }
+
+    void fontFactor()
+    {
+        QFETCH(double, dpi);
+        QFETCH(float, factor);
+        QCOMPARE(fontScaleFactor(dpi), factor);
+    }
+
+    void fontWalk()
+    {
+        QWidget top;
+        QFont f = top.font();
+        f.setPointSizeF(10);
+        top.setFont(f);
+        auto* receive = new QLabel(&top);
+        receive->setObjectName("Receive_2");
+        f.setPointSizeF(20);
+        receive->setFont(f);
+        auto* underReceive = new QLabel(receive);
+        f.setPointSizeF(12);
+        underReceive->setFont(f);
+        auto* pixels = new QLabel(&top);
+        QFont pf = pixels->font();
+        pf.setPixelSize(15);
+        pixels->setFont(pf);
+        auto* noApear = new QLabel(&top);
+        noApear->setObjectName("NoApear");
+        f.setPointSizeF(9);
+        noApear->setFont(f);
+
+        scaleWidgetFonts(&top, 0.8);
+        QCOMPARE(top.font().pointSizeF(), 8.0);
+        QCOMPARE(receive->font().pointSizeF(), 20.0);
+        QCOMPARE(underReceive->font().pointSizeF(), 12 * 0.8);
+        QCOMPARE(pixels->font().pixelSize(), 15);
+        QCOMPARE(noApear->font().pointSizeF(), 9 * 0.8);
+        QCOMPARE(QToolTip::font().pointSizeF(), 9 * 0.8);
+        scaleWidgetFonts(nullptr, 0.8);
+    }
+
+    void windowsFontsMapToCjkSans()
+    {
+        substituteWindowsFonts();
+        for (const char* family : {"微软雅黑", "Microsoft YaHei", "Microsoft YaHei UI Light"})
+            QCOMPARE(QFont::substitute(QString::fromUtf8(family)).toLower(), QString("wenquanyi micro hei"));
+    }
+
+    void singleInstanceInProcess()
+    {
+        const QString key = uniqueKey("inproc");
+        std::unique_ptr<QSharedMemory> first = claimSingleInstance(key);
+        QVERIFY(first);
+        QCOMPARE(first->size(), 1);
+        QVERIFY(!claimSingleInstance(key));
+        first.reset();
+        QVERIFY(claimSingleInstance(key));
+    }
+
+    void singleInstanceAcrossProcesses()
+    {
+        const QString key = uniqueKey("child");
+        QProcess child;
+        startChild(child, "hold:" + key.toLatin1());
+        QVERIFY(child.waitForReadyRead(20000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("held\n"));
+
+        // A running copy holds the segment: another copy runs.
+        QVERIFY(!claimSingleInstance(key));
+
+        // Killed, it leaves the segment behind; that must not block a start.
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        const std::unique_ptr<QSharedMemory> next = claimSingleInstance(key);
+        QVERIFY(next);
+    }
+
+    void secondCopyShowsNoticeAndExitsZero()
+    {
+        // This process stands in for the copy that runs.
+        QSharedMemory running{QLatin1String(kProductName)};
+        QVERIFY(running.create(1) || running.attach());
+
+        QProcess child;
+        startChild(child, "second-copy");
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("notice\n"));
+    }
+};
+
+QUEMBREL_TEST_MAIN(StartupTest)
+#include "tst_startup.moc"
