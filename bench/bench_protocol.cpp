@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -14,6 +15,9 @@ namespace image = hidsim::image;
 
 static void BM_RecordRoundTrip(benchmark::State& state)
 {
+    // The simulated devices save their state; keep it away from the user's.
+    QTemporaryDir stateDir;
+    qputenv("QUEMBREL_SIM_STATE", (stateDir.path() + "/devices.state").toLocal8Bit());
     hidsim::resetToDefaultBus();
     if (!UsbServerC_Start("/dev/hidsim/q3", "/dev/hidsim/q3", nullptr)) {
         state.SkipWithError("no simulated device");
@@ -46,6 +50,7 @@ static void BM_RecordRoundTrip(benchmark::State& state)
     if (parsed != record)
         state.SkipWithError("round trip changed the record");
     UsbServer_Exit();
+    hidsim::saveState(); // before its folder goes
 }
 BENCHMARK(BM_RecordRoundTrip);
 

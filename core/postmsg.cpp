@@ -1,6 +1,7 @@
 #include "core/postmsg.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace {
@@ -14,7 +15,13 @@ PostMsg::PostMsg(QObject* parent)
 
 PostMsg* PostMsg::GetInstance()
 {
-    static PostMsg* const instance = new PostMsg(nullptr);
+    static PostMsg* const instance = [] {
+        PostMsg* hub = new PostMsg(nullptr);
+        // The hub belongs to the GUI thread, whichever thread asks first.
+        if (QCoreApplication::instance() && hub->thread() != QCoreApplication::instance()->thread())
+            hub->moveToThread(QCoreApplication::instance()->thread());
+        return hub;
+    }();
     return instance;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The process-wide signal hub. Every notification between screens, and every
-// piece of device data that reaches a screen, is a signal of this one object.
+// The process-wide signal hub. Every notification between screens, and all
+// device data on its way to a screen, is a signal of this one object.
 // Senders call the Post method of a signal; receivers connect to it in their
 // constructors through hubConnect().
 //

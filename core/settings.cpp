@@ -77,16 +77,19 @@ QSettings* IniStore::prepared() const
 
 QString IniStore::readText(const QString& group, const QString& key) const
 {
+    QMutexLocker lock(&access);
     return prepared()->value(group + QLatin1Char('/') + key, QVariant()).toString();
 }
 
 QStringList IniStore::readList(const QString& group, const QString& key) const
 {
+    QMutexLocker lock(&access);
     return prepared()->value(group + QLatin1Char('/') + key, QStringList()).toStringList();
 }
 
 void IniStore::write(const QString& group, const QString& key, const QString& value)
 {
+    QMutexLocker lock(&access);
     prepared()->setValue(group + QLatin1Char('/') + key, value);
     if (writeThrough)
         settings->sync();
@@ -94,6 +97,7 @@ void IniStore::write(const QString& group, const QString& key, const QString& va
 
 void IniStore::erase(const QString& group, const QString& key)
 {
+    QMutexLocker lock(&access);
     prepared()->remove(group + QLatin1Char('/') + key);
     if (writeThrough)
         settings->sync();

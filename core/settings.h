@@ -4,12 +4,15 @@
 // Macro.ini. Both are created on first use and live until the process ends.
 // A key is always a group and a name; a missing key reads as "".
 
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
 class QSettings;
 
-// The INI plumbing both stores share.
+// The INI plumbing both stores share. Config.ini is also read from the device
+// library's callback thread, so every access to the one QSettings object is
+// serialised.
 class IniStore
 {
 public:
@@ -29,6 +32,7 @@ protected:
 private:
     QSettings* prepared() const;
 
+    mutable QMutex access;
     QString path;
     QSettings* settings;
     const char* codecName;

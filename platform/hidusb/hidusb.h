@@ -125,7 +125,9 @@ int UsbFinderC_ReadWriteDeviceData(unsigned char* request, unsigned char* reply,
 // ---- Device connection -------------------------------------------------------
 
 // Opens the connection to the device at the path; its reports reach the
-// callback on the library's own thread. Returns 0 for an unknown path.
+// callback on the library's own thread. Returns 0 for an unknown path. Any
+// earlier connection ends either way, and its reports not yet delivered are
+// dropped.
 unsigned char UsbServerC_Start(const char* path, const char* path2, HidUsbDataCallback callback);
 // Ends the connection. Never waits for the callback thread.
 void UsbServer_Exit(void);

@@ -22,19 +22,6 @@ QString num(long long n)
     return QString::number(n);
 }
 
-// A vendor or product id text: hexadecimal, with or without "0x", any case.
-int parseId(const char* text)
-{
-    if (!text)
-        return -1;
-    QByteArray t = QByteArray(text).trimmed();
-    if (t.startsWith("0x") || t.startsWith("0X"))
-        t = t.mid(2);
-    bool ok = false;
-    const uint v = t.toUInt(&ok, 16);
-    return ok && v <= 0xffff ? int(v) : -1;
-}
-
 // Path arrays stay valid until the next find on the same thread.
 struct PathList
 {
@@ -47,8 +34,8 @@ const char** findPaths(Bus& b, const char* vid, const char* pid, int limit, int*
     thread_local PathList list;
     list.texts.clear();
     list.pointers.clear();
-    const int vendor = parseId(vid);
-    const int product = parseId(pid);
+    const int vendor = vid ? parseHexWord(QByteArray(vid)) : -1;
+    const int product = pid ? parseHexWord(QByteArray(pid)) : -1;
     for (const Device& d : b.devices) {
         if (int(list.texts.size()) >= limit)
             break;
@@ -223,6 +210,7 @@ unsigned char UsbFinderC_Set4KDongleRGB(const char* path, const unsigned char* r
     const QByteArray led(reinterpret_cast<const char*>(rgb), HIDUSB_DONGLE_RGB_SIZE);
     if (led != rx->led) {
         rx->led = led;
+        markStateChanged(b);
         // The receiver tells the open connection that its LED state changed.
         sendFromReceiver(b, *rx, HIDUSB_REPORT_RECEIVER_LED, led);
     }
@@ -252,6 +240,7 @@ unsigned char UsbFinderC_SetLongRangeMode(const char* path, int on)
     const bool wanted = on != 0;
     if (rx->longRange != wanted) {
         rx->longRange = wanted;
+        markStateChanged(b);
         // Leaving long range, the receiver reports its 10-byte state; entering
         // it, a single byte 1.
         sendFromReceiver(b, *rx, HIDUSB_REPORT_LONG_RANGE,
@@ -391,6 +380,7 @@ unsigned char ProtocolDataUpdate(const void* record)
         return 0;
     }
     mouse->profiles[mouse->profile] = stored;
+    markStateChanged(b);
     ++b.recordsTaken;
     return 1;
 }

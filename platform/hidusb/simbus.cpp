@@ -26,6 +26,8 @@ std::int64_t nowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+} // namespace
+
 Device makeReceiver(const QString& id, const QString& model, int mid, int rateClass, int version,
                     const unsigned char (&rid)[3])
 {
@@ -64,10 +66,15 @@ Device makeMouse(const QString& id, const QString& model, int mid, int cableProd
     return d;
 }
 
+namespace {
+
+Bus& busInstance();
+
 void postRoutine()
 {
-    Bus& b = bus();
-    std::lock_guard<std::mutex> lock(b.mutex);
+    Bus& b = busInstance();
+    std::unique_lock<std::mutex> lock(b.mutex);
+    writeState(b, lock);
     // The application is gone: nothing may call into the program any more.
     b.appGone = true;
     b.changedCallback = nullptr;
@@ -76,7 +83,7 @@ void postRoutine()
 
 void deliverChanged(std::uint64_t generation)
 {
-    Bus& b = bus();
+    Bus& b = busInstance();
     HidUsbChangedCallback callback = nullptr;
     {
         std::lock_guard<std::mutex> lock(b.mutex);
@@ -93,28 +100,44 @@ void runThread(Bus* b)
 {
     std::unique_lock<std::mutex> lock(b->mutex);
     for (;;) {
-        if (b->queue.empty()) {
+        const std::int64_t now = nowMs();
+        if (b->stateDirty && now >= b->stateDueMs) {
+            writeState(*b, lock);
+            continue;
+        }
+        if (!b->queue.empty() && b->queue.front().dueMs <= now) {
+            const Report report = b->queue.front();
+            b->queue.pop_front();
+            if (report.generation != b->generation || !b->open || !b->dataCallback || b->appGone)
+                continue;
+            const HidUsbDataCallback callback = b->dataCallback;
+            b->delivering = true;
+            lock.unlock();
+            callback(reinterpret_cast<const unsigned char*>(report.header.constData()), report.header.size(),
+                     reinterpret_cast<const unsigned char*>(report.data.constData()), report.data.size());
+            lock.lock();
+            b->delivering = false;
+            continue;
+        }
+        if (b->queue.empty())
             b->idle.notify_all();
+        std::int64_t due = b->queue.empty() ? -1 : b->queue.front().dueMs;
+        if (b->stateDirty && (due < 0 || b->stateDueMs < due))
+            due = b->stateDueMs;
+        if (due < 0)
             b->wake.wait(lock);
-            continue;
-        }
-        const std::int64_t wait = b->queue.front().dueMs - nowMs();
-        if (wait > 0) {
-            b->wake.wait_for(lock, std::chrono::milliseconds(wait));
-            continue;
-        }
-        const Report report = b->queue.front();
-        b->queue.pop_front();
-        if (report.generation != b->generation || !b->open || !b->dataCallback || b->appGone)
-            continue;
-        const HidUsbDataCallback callback = b->dataCallback;
-        b->delivering = true;
-        lock.unlock();
-        callback(reinterpret_cast<const unsigned char*>(report.header.constData()), report.header.size(),
-                 reinterpret_cast<const unsigned char*>(report.data.constData()), report.data.size());
-        lock.lock();
-        b->delivering = false;
+        else
+            b->wake.wait_for(lock, std::chrono::milliseconds(qMax<std::int64_t>(1, due - now)));
     }
+}
+
+void startThread(Bus& b)
+{
+    if (!b.thread.joinable()) {
+        b.thread = std::thread(runThread, &b);
+        b.threadId = b.thread.get_id();
+    }
+    b.wake.notify_one();
 }
 
 void enqueue(Bus& b, int kind, int subKind, const QByteArray& data)
@@ -130,11 +153,7 @@ void enqueue(Bus& b, int kind, int subKind, const QByteArray& data)
     r.data = data;
     r.dueMs = nowMs() + b.latencyMs;
     b.queue.push_back(r);
-    if (!b.thread.joinable()) {
-        b.thread = std::thread(runThread, &b);
-        b.threadId = b.thread.get_id();
-    }
-    b.wake.notify_one();
+    startThread(b);
 }
 
 QByteArray fullImage(const Device& mouse)
@@ -184,12 +203,14 @@ void perform(Bus& b, Device& mouse, Request r, int argument)
     }
     case Request::ClearSetting:
         resetMouse(mouse);
+        markStateChanged(b);
         enqueue(b, HIDUSB_REPORT_AFTER_RESET, 0, QByteArray(1, '\0'));
         break;
     case Request::SetCurrentConfig:
         if (argument < 0 || argument >= image::kProfiles)
             return;
         mouse.profile = argument;
+        markStateChanged(b);
         enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CONFIG, fullImage(mouse));
         break;
     case Request::BatteryOptimize:
@@ -220,15 +241,27 @@ QString Device::path() const
     return plugged ? QString::fromLatin1(kPathPrefix) + id : QString();
 }
 
-Bus& bus()
+namespace {
+
+Bus& busInstance()
 {
     static Bus* const b = [] {
         auto* created = new Bus;
-        loadDefaultBus(*created);
+        buildBus(*created);
         qAddPostRoutine(postRoutine);
         return created;
     }();
     return *b;
+}
+
+} // namespace
+
+Bus& bus()
+{
+    Bus& b = busInstance();
+    if (!b.serverRequested.load(std::memory_order_relaxed))
+        requestControlServer(b);
+    return b;
 }
 
 void resetMouse(Device& mouse)
@@ -326,11 +359,30 @@ DeviceStatus statusOf(Bus& b, const Device& d)
     return s;
 }
 
+void markStateChanged(Bus& b)
+{
+    if (!b.stateDirty) {
+        b.stateDirty = true;
+        b.stateDueMs = nowMs() + 100;
+    }
+    startThread(b);
+}
+
 void logCall(Bus& b, const char* name, const QStringList& args)
 {
     if (b.calls.size() >= kMaxCalls)
         b.calls.remove(0, kMaxCalls / 2);
     b.calls.append(Call{QString::fromLatin1(name), args});
+}
+
+int parseHexWord(const QByteArray& text)
+{
+    QByteArray t = text.trimmed();
+    if (t.startsWith("0x") || t.startsWith("0X"))
+        t = t.mid(2);
+    bool ok = false;
+    const uint v = t.toUInt(&ok, 16);
+    return ok && v <= 0xffff ? int(v) : -1;
 }
 
 void logRecord(Bus& b, const QByteArray& record)

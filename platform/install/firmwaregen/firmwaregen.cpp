@@ -1,0 +1,106 @@
+// Writes one firmware image per catalogue device into the folder named on the
+// command line. An image is the 728-byte header the program and the device
+// library read, followed by a payload the simulated device accepts as is.
+#include "platform/hidusb/hidusb.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+#include <QTextStream>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+enum : quint8 { kMouseImage = 210, kReceiverImage = 211 };
+
+struct Image
+{
+    const char* name;  // model name in the header; also the file name
+    quint8 kind;
+    quint8 cid;
+    quint8 mid;
+    quint32 version;   // major << 8 | minor
+    int payloadSize;
+};
+
+// Every version is newer than the one the simulated devices ship with, so an
+// update can be tried on each of them.
+const Image kImages[] = {
+    {"Q7PRO_MOUSE", kMouseImage, 42, 17, 0x0105, 6144},
+    {"Q7PRO_RX1K", kReceiverImage, 42, 17, 0x0104, 4096},
+    {"Q7PRO_RX2K", kReceiverImage, 42, 17, 0x0104, 4096},
+    {"Q7PRO_RX4K", kReceiverImage, 42, 17, 0x0104, 4096},
+    {"Q7PRO_RX8K", kReceiverImage, 42, 17, 0x0104, 4096},
+    {"Q3_MOUSE", kMouseImage, 42, 18, 0x0103, 6144},
+};
+
+// Header fields.
+enum {
+    kLengthOffset = 4,
+    kVersionOffset = 16,
+    kKindOffset = 20,
+    kCidOffset = 21,
+    kMidOffset = 22,
+    kNameOffset = 87,
+    kNameSize = 64
+};
+
+// Deterministic filler, different per image, so builds are reproducible.
+QByteArray payload(const Image& image)
+{
+    quint32 state = 2166136261u;
+    for (const char* p = image.name; *p; ++p)
+        state = (state ^ quint8(*p)) * 16777619u;
+    QByteArray bytes(image.payloadSize, '\0');
+    for (char& b : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        b = char(state & 0xFF);
+    }
+    return bytes;
+}
+
+QByteArray build(const Image& image)
+{
+    QByteArray file(HIDUSB_FIRMWARE_HEADER_SIZE, '\0');
+    file += payload(image);
+    uchar* d = reinterpret_cast<uchar*>(file.data());
+    std::memcpy(d, HIDUSB_FIRMWARE_MAGIC, 4);
+    qToLittleEndian<quint32>(quint32(file.size()), d + kLengthOffset);
+    qToLittleEndian<quint32>(image.version, d + kVersionOffset);
+    d[kKindOffset] = image.kind;
+    d[kCidOffset] = image.cid;
+    d[kMidOffset] = image.mid;
+    const int nameLength = qMin(int(qstrlen(image.name)), kNameSize - 1);
+    std::memcpy(d + kNameOffset, image.name, size_t(nameLength));
+    return file;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments();
+    if (args.size() != 2) {
+        err << "usage: quembrel_firmwaregen <output folder>\n";
+        return 2;
+    }
+    const QString folder = args.at(1);
+    if (!QDir().mkpath(folder)) {
+        err << "cannot create " << folder << '\n';
+        return 1;
+    }
+    for (const Image& image : kImages) {
+        QSaveFile out(folder + QLatin1Char('/') + QLatin1String(image.name) + QStringLiteral(".bin"));
+        if (!out.open(QIODevice::WriteOnly) || out.write(build(image)) < 0 || !out.commit()) {
+            err << "cannot write " << out.fileName() << ": " << out.errorString() << '\n';
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,532 @@
+#include "support/testsupport.h"
+
+#include "platform/hidusb/hidusb.h"
+
+#include <QSettings>
+#include <QtEndian>
+
+// The installation data beside the built program: the device catalogue in
+// Config.ini, the sensor definitions in driver_sensor.h and the firmware
+// images in bin/ must agree with each other and with the simulated devices.
+
+namespace {
+
+QString installPath(const QString& relative)
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + relative;
+}
+
+// Keys whose values Config.ini holds as Base64 of their text.
+bool isEncodedKey(const QString& key)
+{
+    static const QStringList keys = {"MM", "DM", "D2M", "D4M", "D8M", "Sensor", "CID", "VID",
+                                     "USB_PID", "Wireless_PID", "Wireless2_PID",
+                                     "Wireless4_PID", "Wireless8_PID"};
+    return keys.contains(key);
+}
+
+QString decoded(const QString& stored)
+{
+    return QString::fromUtf8(QByteArray::fromBase64(stored.toUtf8()))
+        .remove(QLatin1Char('\n'))
+        .remove(QLatin1Char(' '));
+}
+
+// Config.ini read as the program reads it: plain or decoded, text or list.
+class Catalogue
+{
+public:
+    Catalogue() : settings(installPath("usersetting/Config.ini"), QSettings::IniFormat)
+    {
+        settings.setIniCodec("UTF-8");
+    }
+    bool has(const QString& group, const QString& key) const
+    {
+        return settings.contains(group + QLatin1Char('/') + key);
+    }
+    QString value(const QString& group, const QString& key) const
+    {
+        const QString text = settings.value(group + QLatin1Char('/') + key).toString();
+        return isEncodedKey(key) ? decoded(text) : text;
+    }
+    QStringList list(const QString& group, const QString& key) const
+    {
+        QStringList items = settings.value(group + QLatin1Char('/') + key).toStringList();
+        if (isEncodedKey(key))
+            for (QString& item : items)
+                item = decoded(item);
+        return items;
+    }
+    int number(const QString& group, const QString& key) const
+    {
+        return value(group, key).toInt();
+    }
+    QStringList driveGroups() const
+    {
+        QStringList groups;
+        for (int n = 1; n <= number("Option", "DeviceTotal"); ++n)
+            groups << QStringLiteral("Drive%1").arg(n);
+        return groups;
+    }
+
+private:
+    QSettings settings;
+};
+
+const QStringList kSwitchNames = {"SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL", "SUPPORT_RIPPLE",
+                                  "SUPPORT_FIXLINE", "SUPPORT_MOTION_SYNC",
+                                  "SUPPORT_MOUSEPAD_CAL"};
+
+// driver_sensor.h read with the program's line rules: a define counts only
+// as "#define", one blank, the name, a tab, the value and a line break.
+struct SensorFile
+{
+    QMap<QString, QString> switches;
+    QStringList names;
+    QVector<int> values;
+    int defineLines = 0;  // lines that start "#define SENSOR_", however written
+
+    bool read()
+    {
+        QFile file(installPath("driver_sensor.h"));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return false;
+        while (!file.atEnd()) {
+            const QString line = QString::fromLocal8Bit(file.readLine());
+            if (line.startsWith(QLatin1String("#define SENSOR_")))
+                ++defineLines;
+            const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (parts.size() == 2) {
+                const QStringList pieces = parts.at(1).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+                const auto sw = std::find_if(kSwitchNames.begin(), kSwitchNames.end(),
+                                             [&](const QString& s) { return parts.at(1).contains(s); });
+                if (sw != kSwitchNames.end()) {
+                    switches[*sw] = QString(pieces.value(1)).remove(QLatin1Char('\n'));
+                } else if (parts.at(0) == QLatin1String("#define") && pieces.size() >= 2
+                           && pieces.at(1).contains(QLatin1Char('\n'))) {
+                    const QString text = QString(pieces.at(1)).remove(QLatin1Char('\n'));
+                    names << pieces.at(0);
+                    values << (text.contains(QLatin1String("0x")) ? text.toInt(nullptr, 16)
+                                                                  : text.toInt());
+                }
+            }
+        }
+        return true;
+    }
+    bool hasDefines(const QString& model) const
+    {
+        const QString prefix = QStringLiteral("SENSOR_%1_DPI").arg(model);
+        return std::any_of(names.begin(), names.end(),
+                           [&](const QString& n) { return n.contains(prefix); });
+    }
+    int indexOf(const QString& model, int dpi) const
+    {
+        return names.indexOf(QStringLiteral("SENSOR_%1_DPI_%2").arg(model).arg(dpi));
+    }
+};
+
+struct Range
+{
+    int min, max, step;
+};
+
+// "DPIRange": minimum, maximum and step per range, then the range mode.
+struct RangeTable
+{
+    QVector<Range> ranges;
+    int mode = 0;
+    bool valid = false;
+
+    explicit RangeTable(const QStringList& items)
+    {
+        const int count = (items.size() - 1) / 3;
+        if (items.isEmpty() || count < 1 || count > 4 || items.size() != 3 * count + 1)
+            return;
+        mode = items.last().toInt(nullptr, 16);
+        for (int r = 0; r < count; ++r)
+            ranges.append({items.at(3 * r).toInt(), items.at(3 * r + 1).toInt(),
+                           items.at(3 * r + 2).toInt()});
+        valid = true;
+    }
+};
+
+struct StageBytes
+{
+    int code, flags;
+    bool defined;  // the DPI had a register definition of its own
+};
+
+// The stage encoding for a sensor that has register definitions.
+StageBytes encodeStage(const SensorFile& file, const QString& model, const RangeTable& table, int dpi)
+{
+    int flags = 0, divisor = 1;
+    if (table.mode == 0x33) {
+        for (int r = table.ranges.size() - 1; r >= 0; --r) {
+            if (table.ranges.at(r).min <= dpi) {
+                static const int kFlags[] = {0, 0x22, 0x11, 0x33};
+                static const int kDivisors[] = {1, 2, 2, 4};
+                flags = kFlags[r];
+                divisor = kDivisors[r];
+                break;
+            }
+        }
+    } else if ((table.mode == 0x22 || table.mode == 0x11) && dpi > table.ranges.first().max) {
+        flags = table.mode;
+        divisor = 2;
+    }
+    const int index = file.indexOf(model, dpi / divisor);
+    const int code = index >= 0 ? file.values.at(index) : dpi / 50;
+    return {code & 0xFF, flags & 0xFF, index >= 0};
+}
+
+// The stage decoding: the first of the model's definitions with this code.
+int decodeStage(const SensorFile& file, const QString& model, int code, int flags)
+{
+    const QString prefix = QStringLiteral("SENSOR_%1_DPI").arg(model);
+    int dpi = 0;
+    for (int i = 0; i < file.names.size(); ++i) {
+        if (file.names.at(i).contains(prefix) && file.values.at(i) == code) {
+            const QString& name = file.names.at(i);
+            dpi = name.mid(name.indexOf(QLatin1Char('I')) + 2).toInt();
+            break;
+        }
+    }
+    if (flags & 0x22)
+        dpi *= 2;
+    if (flags & 0x11)
+        dpi *= 2;
+    return dpi;
+}
+
+struct FirmwareHeader
+{
+    QByteArray magic;
+    quint32 length = 0;
+    quint32 version = 0;
+    int kind = 0, cid = 0, mid = 0;
+    QString name;
+};
+
+FirmwareHeader parseHeader(const QByteArray& file)
+{
+    FirmwareHeader h;
+    const uchar* d = reinterpret_cast<const uchar*>(file.constData());
+    h.magic = file.left(4);
+    h.length = qFromLittleEndian<quint32>(d + 4);
+    h.version = qFromLittleEndian<quint32>(d + 16);
+    h.kind = d[20];
+    h.cid = d[21];
+    h.mid = d[22];
+    const QByteArray nameField = file.mid(87, 64);
+    h.name = QString::fromLocal8Bit(nameField.left(nameField.indexOf('\0') < 0 ? 64 : nameField.indexOf('\0')));
+    return h;
+}
+
+QVector<QPair<QString, FirmwareHeader>> readFirmwareImages()
+{
+    QVector<QPair<QString, FirmwareHeader>> images;
+    const QDir dir(installPath("bin"));
+    for (const QFileInfo& info : dir.entryInfoList({"*.bin"}, QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+        QFile f(info.filePath());
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = f.readAll();
+        FirmwareHeader h;
+        if (bytes.size() >= HIDUSB_FIRMWARE_HEADER_SIZE)
+            h = parseHeader(bytes);
+        images.append({info.fileName(), h});
+        if (h.length != quint32(bytes.size()))
+            images.last().second.length = ~0u;  // marks a length that disagrees
+    }
+    return images;
+}
+
+// One test row per catalogue model.
+void addModelRows()
+{
+    QTest::addColumn<QString>("group");
+    for (const QString& group : Catalogue().driveGroups())
+        QTest::newRow(qPrintable(group)) << group;
+}
+
+} // namespace
+
+class InstallDataTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void filesArePresent()
+    {
+        QVERIFY(QFile::exists(installPath("usersetting/Config.ini")));
+        QVERIFY(QFile::exists(installPath("driver_sensor.h")));
+        QVERIFY(QDir(installPath("bin")).exists());
+    }
+
+    // The catalogue and the simulated bus (README, "The simulated devices").
+    void catalogueValues_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* g, const char* k, QStringList v) {
+            QTest::addRow("%s/%s", g, k) << QString(g) << QString(k) << v;
+        };
+        row("Option", "CID", {"42"});
+        row("Option", "VID", {"3A5C"});
+        row("Option", "DeviceTotal", {"2"});
+        row("Option", "USB_PID", {"5110", "5120"});
+        row("Option", "Wireless_PID", {"5111"});
+        row("Option", "Wireless2_PID", {"5112"});
+        row("Option", "Wireless4_PID", {"5114"});
+        row("Option", "Wireless8_PID", {"5118"});
+        row("Option", "ShowBatteryValue", {"1"});
+        row("Drive1", "MID", {"17"});
+        row("Drive1", "Sensor", {"3395"});
+        row("Drive1", "MM", {"Q7PRO_MOUSE"});
+        row("Drive1", "DM", {"Q7PRO_RX1K"});
+        row("Drive1", "D2M", {"Q7PRO_RX2K"});
+        row("Drive1", "D4M", {"Q7PRO_RX4K"});
+        row("Drive1", "D8M", {"Q7PRO_RX8K"});
+        row("Drive1", "KeyNumber", {"12"});
+        row("Drive1", "Adveanced", {"0", "1"});
+        row("Drive2", "MID", {"18"});
+        row("Drive2", "Sensor", {"3950"});
+        row("Drive2", "MM", {"Q3_MOUSE"});
+        row("Drive2", "DM", {""});
+        row("Drive2", "D4M", {""});
+        row("Drive2", "KeyNumber", {"12"});
+        row("Drive2", "Adveanced", {"-1", "-1"});
+    }
+    void catalogueValues()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, key);
+        QFETCH(QStringList, expected);
+        const Catalogue c;
+        QVERIFY2(c.has(group, key), "key missing");
+        if (expected.size() == 1)
+            QCOMPARE(c.value(group, key), expected.first());
+        QCOMPARE(c.list(group, key), expected);
+    }
+
+    // Keys read as one text must not hold a comma, or QSettings turns them
+    // into a list and the program reads "".
+    void textKeysAreSingleValues()
+    {
+        const Catalogue c;
+        const QStringList optionKeys = {"CID", "VID", "InterfaceId", "DeviceId", "DeviceTotal",
+                                        "ShowBatteryValue", "Transition"};
+        for (const QString& key : optionKeys) {
+            QVERIFY2(c.has("Option", key), qPrintable(key));
+            QVERIFY2(c.list("Option", key).size() == 1, qPrintable(key));
+        }
+        const QStringList driveKeys = {"MID", "Sensor", "DPIMaxGrade", "XIn1", "KeyNumber",
+                                       "MM", "DM", "D2M", "D4M", "D8M"};
+        const QStringList groups = c.driveGroups();
+        QCOMPARE(groups.size(), 2);
+        for (const QString& group : groups)
+            for (const QString& key : driveKeys)
+                QVERIFY2(c.has(group, key) && c.list(group, key).size() == 1,
+                         qPrintable(group + "/" + key));
+    }
+
+    // Every model's lists in the form their readers index them.
+    void modelLists_data() { addModelRows(); }
+    void modelLists()
+    {
+        QFETCH(QString, group);
+        const Catalogue c;
+        const int maxGrade = c.number(group, "DPIMaxGrade");
+        QVERIFY(maxGrade >= 1 && maxGrade <= 8);
+        QVERIFY(!c.value(group, "XIn1").isEmpty());
+
+        const QStringList colours = c.list(group, "DPIColor");
+        QCOMPARE(colours.size(), 24);
+        for (const QString& v : colours)
+            QVERIFY2(v.toInt() >= 0 && v.toInt() <= 255 && !v.isEmpty(), qPrintable(v));
+
+        const RangeTable table(c.list(group, "DPIRange"));
+        QVERIFY(table.valid);
+        QVERIFY(table.mode == 0x33 || table.mode == 0x22 || table.mode == 0x11 || table.mode == 0);
+        int previousMax = 0;
+        for (const Range& r : table.ranges) {
+            QVERIFY(r.step > 0 && r.min > previousMax && r.min <= r.max);
+            // The editor snaps down to a multiple of the step counted from 0.
+            QCOMPARE(r.min % r.step, 0);
+            QCOMPARE(r.max % r.step, 0);
+            previousMax = r.max;
+        }
+
+        const QStringList grades = c.list(group, "DPIGrade");
+        QCOMPARE(grades.size(), 8);
+        for (const QString& g : grades) {
+            const int dpi = g.toInt();
+            QVERIFY2(std::any_of(table.ranges.begin(), table.ranges.end(),
+                                 [&](const Range& r) {
+                                     return dpi >= r.min && dpi <= r.max && dpi % r.step == 0;
+                                 }),
+                     qPrintable("grade " + g + " is not a slider value"));
+        }
+
+        QCOMPARE(c.number(group, "KeyNumber"), 12);
+        for (int i = 1; i <= 6; ++i) {
+            const QStringList param = c.list(group, QStringLiteral("KeyParam%1").arg(i));
+            QVERIFY2(param.size() == 3 || (param.size() == 4 && param.first() == "0x05"),
+                     qPrintable(QString::number(i)));
+        }
+        QVERIFY(c.list(group, "Adveanced").size() >= 2);
+    }
+
+    // The skin: three numbers per colour, light text on a dark ground.
+    void skinColours_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("isText");
+        QTest::newRow("LabelColor") << "LabelColor" << true;
+        QTest::newRow("ButtonColor") << "ButtonColor" << true;
+        QTest::newRow("ComboxTextColor") << "ComboxTextColor" << true;
+        QTest::newRow("LinEditColor") << "LinEditColor" << true;
+        QTest::newRow("LinEditColorSecond") << "LinEditColorSecond" << true;
+        QTest::newRow("SliderColor") << "SliderColor" << false;
+        QTest::newRow("ComboxSelectColor") << "ComboxSelectColor" << false;
+        QTest::newRow("ComboxBackGroundColor") << "ComboxBackGroundColor" << false;
+    }
+    void skinColours()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, isText);
+        const QStringList rgb = Catalogue().list("Option", key);
+        QCOMPARE(rgb.size(), 3);
+        QColor colour;
+        for (int i = 0; i < 3; ++i) {
+            bool ok = false;
+            const int v = rgb.at(i).toInt(&ok);
+            QVERIFY(ok && v >= 0 && v <= 255);
+        }
+        colour.setRgb(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt());
+        if (isText)
+            QVERIFY2(colour.lightness() >= 160, "text colour too dark for the dark skin");
+        if (key == "ComboxBackGroundColor")
+            QVERIFY(colour.lightness() <= 96);
+    }
+
+    void featureSwitches()
+    {
+        SensorFile file;
+        QVERIFY(file.read());
+        for (const QString& name : kSwitchNames) {
+            QVERIFY2(file.switches.contains(name), qPrintable(name));
+            QVERIFY2(!file.switches.value(name).isEmpty(), qPrintable(name));
+        }
+        // Every definition line is one the readers take (tab, no stray blank).
+        QCOMPARE(file.names.size(), file.defineLines);
+    }
+
+    // Each catalogue sensor has its own register definitions, one code per
+    // DPI, and every DPI the stage editor can set (the slider values of each
+    // range, and so the grades) encodes to a definition and decodes back.
+    void dpiEncoding_data() { addModelRows(); }
+    void dpiEncoding()
+    {
+        QFETCH(QString, group);
+        const Catalogue c;
+        SensorFile file;
+        QVERIFY(file.read());
+        const QString model = c.value(group, "Sensor");
+        QVERIFY(!model.isEmpty());
+        QVERIFY(file.hasDefines(model));
+
+        const QString prefix = QStringLiteral("SENSOR_%1_DPI_").arg(model);
+        QSet<int> codes;
+        for (int i = 0; i < file.names.size(); ++i) {
+            if (!file.names.at(i).contains(prefix))
+                continue;
+            const int value = file.values.at(i);
+            QVERIFY2(value >= 0 && value <= 255, qPrintable(file.names.at(i)));
+            QVERIFY2(!codes.contains(value), qPrintable("code used twice: " + file.names.at(i)));
+            codes.insert(value);
+        }
+
+        const RangeTable table(c.list(group, "DPIRange"));
+        QVERIFY(table.valid);
+        QList<int> dpis;
+        for (const Range& r : table.ranges)
+            for (int dpi = r.min; dpi <= r.max; dpi += r.step)
+                dpis << dpi;
+        for (const QString& g : c.list(group, "DPIGrade"))
+            dpis << g.toInt();
+        for (int dpi : qAsConst(dpis)) {
+            const StageBytes stage = encodeStage(file, model, table, dpi);
+            QVERIFY2(stage.defined, qPrintable(QStringLiteral("no definition for %1").arg(dpi)));
+            QCOMPARE(decodeStage(file, model, stage.code, stage.flags), dpi);
+        }
+
+        // The DPI-lock choices (100 to 1200) convert both ways too.
+        for (int dpi = 100; dpi <= 1200; dpi += 100) {
+            const int index = file.indexOf(model, dpi);
+            QVERIFY(index >= 0);
+            QCOMPARE(decodeStage(file, model, file.values.at(index), 0), dpi);
+        }
+    }
+
+    // One image per firmware name of the catalogue, with the header the
+    // lookups compare and a version newer than the simulated device's.
+    void firmwareImages_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("shippedVersion");
+        QTest::newRow("Q7 mouse") << "Drive1" << "MM" << 210 << 0x0103;
+        QTest::newRow("Q7 1 kHz receiver") << "Drive1" << "DM" << 211 << 0x0102;
+        QTest::newRow("Q7 2 kHz receiver") << "Drive1" << "D2M" << 211 << 0x0102;
+        QTest::newRow("Q7 4 kHz receiver") << "Drive1" << "D4M" << 211 << 0x0102;
+        QTest::newRow("Q7 8 kHz receiver") << "Drive1" << "D8M" << 211 << 0x0102;
+        QTest::newRow("Q3 mouse") << "Drive2" << "MM" << 210 << 0x0101;
+    }
+    void firmwareImages()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, key);
+        QFETCH(int, kind);
+        QFETCH(int, shippedVersion);
+        const Catalogue c;
+        const QString name = c.value(group, key);
+        QVERIFY(!name.isEmpty());
+        int found = 0;
+        for (const auto& image : readFirmwareImages()) {
+            const FirmwareHeader& h = image.second;
+            if (h.name != name)
+                continue;
+            ++found;
+            QCOMPARE(h.magic, QByteArray(HIDUSB_FIRMWARE_MAGIC));
+            QVERIFY2(h.length != ~0u, "length field differs from the file length");
+            QVERIFY(h.length > HIDUSB_FIRMWARE_HEADER_SIZE);
+            QCOMPARE(h.kind, kind);
+            QCOMPARE(h.cid, c.number("Option", "CID"));
+            QCOMPARE(h.mid, c.number(group, "MID"));
+            QVERIFY(int(h.version) > shippedVersion);
+            // The lookups compare versions as decimal numbers: no hex letters.
+            QVERIFY((h.version & 0x0F) <= 9 && ((h.version >> 4) & 0x0F) <= 9);
+        }
+        QCOMPARE(found, 1);
+    }
+
+    // Nothing in bin/ that no catalogue entry names.
+    void noStrayImages()
+    {
+        const Catalogue c;
+        QStringList names;
+        for (const QString& group : c.driveGroups())
+            for (const char* key : {"MM", "DM", "D2M", "D4M", "D8M"})
+                names << c.value(group, key);
+        const auto images = readFirmwareImages();
+        QVERIFY(!images.isEmpty());
+        for (const auto& image : images)
+            QVERIFY2(names.contains(image.second.name) && !image.second.name.isEmpty(),
+                     qPrintable(image.first));
+    }
+};
+
+QUEMBREL_TEST_MAIN(InstallDataTest)
+#include "tst_installdata.moc"
