@@ -28,8 +28,6 @@ int DialogMain::quitWaitMs = 200;
 
 namespace {
 
-const int kUsbChangedInterval = 600;
-
 // The open device's plug/unplug callback while the device page is shown.
 // HOOK: Worker::onUsbChanged takes this place when the device connection
 // worker lands.
