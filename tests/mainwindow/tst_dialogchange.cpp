@@ -103,7 +103,7 @@ class DialogChangeTest : public QObject
         return page->findChild<mytoolButtonEnter*>(QStringLiteral("btn") + QString::number(k));
     }
 
-    // The path of the device a tile stands for.
+    // The tile of a device, by its id on the bus.
     int tileOf(const QString& id) const { return paths(foundDevices).indexOf(devicePathOf(id)); }
 
 private slots:
@@ -237,7 +237,6 @@ private slots:
         QCOMPARE(tilesPerPage(), QList<int>{2});
 
         // Every hover writes its record over the same device in both lists.
-        QSignalSpy none(PostMsg::GetInstance(), &PostMsg::SigRepairCheckUpdate);
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(tile(1), &enter);
         QCOMPARE(paths(allFoundDevices), (QStringList{devicePathOf("q7"), devicePathOf("rx1"), devicePathOf("urx")}));
@@ -310,6 +309,8 @@ private slots:
         page = std::make_unique<DialogChange>();
         // The default bus: the 4 kHz receiver with its mouse, and the Q3.
         QCOMPARE(paths(foundDevices), (QStringList{devicePathOf("q3"), devicePathOf("rx4k")}));
+        QCOMPARE(foundDevices.at(0).usbVersionText, QString("v1.01"));
+        QCOMPARE(foundDevices.at(1).usbVersionText, QString("v1.02"));
         QPointer<mytoolButtonEnter> before = tile(0);
 
         QVERIFY(hidsim::unplug("q3"));
@@ -376,6 +377,12 @@ private slots:
         DialogChange::onUsbChanged();
         QVERIFY(child("Repair")->isHidden());
         QCOMPARE(qobject_cast<QLabel*>(child("label_2"))->text(), testsupport::tableText("DialogChange", 0, 0));
+
+        // The repair's own outcome moves the button the same way.
+        PostMsg::GetInstance()->PostUpDateButton(false);
+        QVERIFY(!child("Repair")->isHidden());
+        PostMsg::GetInstance()->PostUpDateButton(true);
+        QVERIFY(child("Repair")->isHidden());
     }
 
     void rescanAsksTheVisibleRepairDialog()
