@@ -203,13 +203,17 @@ private slots:
         std::unique_ptr<QDialog> dialog(dialogKinds()[kind].make());
         bool openAfterReturn = false;
         ModalAnswer answer([&](QDialog* d) {
+            // Shortcuts only fire in the active window; activation is
+            // asynchronous and may lag on a loaded machine.
+            (void)QTest::qWaitForWindowActive(d, 5000);
             QTest::keyClick(d, Qt::Key_Return);
             QTest::keyClick(d, Qt::Key_Enter);
-            // A button's shortcut clicks it a little later, as a click shows.
-            openAfterReturn = !QTest::qWaitFor([d] { return !d->isVisible(); }, 600);
+            // A button's shortcut clicks it a little later, as a click shows;
+            // a loaded machine may take a while to get there.
+            openAfterReturn = !QTest::qWaitFor([d] { return !d->isVisible(); }, closes ? 5000 : 600);
             if (openAfterReturn)
                 clickButton("CloseButton")(d);
-        });
+        }, 15000);
         dialog->exec();
         QVERIFY(!answer.forced());
         QCOMPARE(openAfterReturn, !closes);
