@@ -6,6 +6,8 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "platform/hidusb/hidusb.h"
+#include "settings/firmware.h"
+#include "settings/updaterepair.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -24,13 +26,8 @@ Worker* deviceWorker = nullptr;
 int Worker::onlineCheckIntervalMs = 1300;
 int Worker::fullReloadGapMs = 3000;
 
-// Provided by the firmware lookups of the settings pages.
-bool hasFirmwareUpdate(int kind, const QString& currentVersion, int rateClass);
-
 namespace {
 
-const int kReceiverFirmware = 211;
-const int kMouseFirmware = 210;
 const int kIdentityTries = 10;
 const int kShutdownPollMs = 20;
 const int kProfileCount = 4;
@@ -262,7 +259,7 @@ void checkFirmware()
         }
     }
     PostMsg* hub = PostMsg::GetInstance();
-    if (!QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/bin")).exists()) {
+    if (!QDir(firmwareFolder()).exists()) {
         hub->PostLabelTextB(receiverVersion, QString());
         return;
     }
@@ -459,19 +456,8 @@ void Worker::findDevices(QString vid, QStringList pids)
     for (const QString& pid : qAsConst(pids)) {
         int count = 5;
         const char** found = UsbFinderC_FindHidDevicesByDeviceId(vidText.constData(), pid.toLatin1().constData(), 1, 5, &count);
-        // The array lives only until the next search; keep the paths.
-        QList<QByteArray> paths;
-        for (int i = 0; found && i < count && found[i]; ++i)
-            paths.append(QByteArray(found[i]));
-        for (const QByteArray& path : qAsConst(paths)) {
-            DeviceAllInfo record;
-            record.path = QString::fromUtf8(path);
-            record.vid = vid;
-            record.pid = pid;
-            unsigned char attributes[HIDUSB_ATTRIBUTE_SIZE] = {};
-            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attributes);
-            record.usbVersionText = versionText(attributes[8] | (attributes[9] << 8));
-            record.online = 0;
+        for (const QByteArray& path : keptSearchPaths(found, count)) {
+            DeviceAllInfo record = searchedDeviceRecord(path, vid, pid);
             if (currentDevice.path.isEmpty()) {
                 workerDevices.append(record);
                 continue;
@@ -532,8 +518,8 @@ void Worker::onUsbChanged()
         if (currentDevice.isMouse == 1)
             checkFirmware();
     }
-    // TODO(merge home): SigCheckUpdate while the settings page's repair dialog is visible.
-    Q_UNUSED(versionCheckRunning);
+    if (settingsRepairDialog && settingsRepairDialog->isVisible() && versionCheckRunning == 0)
+        hub->PostCheckUpdate();
 }
 
 bool Worker::readDeviceCache(QString name, FlashDataMap* destination)
@@ -640,10 +626,4 @@ void Worker::onDeviceData(const unsigned char* header, int headerLength, const u
     default:
         break;
     }
-}
-
-// Stands in for the settings pages' firmware lookup until they provide it.
-bool hasFirmwareUpdate(int /*kind*/, const QString& /*currentVersion*/, int /*rateClass*/)
-{
-    return false;
 }

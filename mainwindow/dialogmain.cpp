@@ -27,12 +27,6 @@
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
 
-namespace {
-
-const int kUsbChangedInterval = 600;
-
-} // namespace
-
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::DialogMain)

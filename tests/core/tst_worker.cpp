@@ -12,6 +12,7 @@
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
+#include "settings/firmware.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -244,6 +245,36 @@ private slots:
         QCOMPARE(recorder->contains(QStringLiteral("SigChangeMainDialog(0)")), !deviceKept);
         QCOMPARE(currentDevice.path, deviceKept ? info.path : QString());
         upgradeIdle = 1;
+    }
+
+    void firmwareCheckOfAnOpenMouse_data()
+    {
+        QTest::addColumn<bool>("folderPresent");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("mouseUpdate");
+        QTest::newRow("newer image installed") << true << "SigLabelTextB(,true)" << 1;
+        QTest::newRow("no firmware folder") << false << "SigLabelTextB(,)" << 0;
+    }
+
+    void firmwareCheckOfAnOpenMouse()
+    {
+        QFETCH(bool, folderPresent);
+        QFETCH(QString, label);
+        QFETCH(int, mouseUpdate);
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.01"));
+        QVERIFY(hidsim::waitForIdle());
+        if (!folderPresent)
+            setFirmwareFolderForTests(testsupport::homeDir() + QStringLiteral("/no-such-folder"));
+        recorder->clear();
+
+        Worker::onUsbChanged();
+        setFirmwareFolderForTests(QString());
+
+        QCOMPARE(recorder->signalTexts(), (QStringList{"SigSetver(4)", label}));
+        QCOMPARE(int(mouseUpdateAvailable), mouseUpdate);
+        QCOMPARE(receiverUpdateAvailable, uint8_t(0));
+        QCOMPARE(currentDevice.path, QStringLiteral("/dev/hidsim/q3"));
     }
 
     void statusReloadIsAnnounced()
