@@ -8,6 +8,7 @@
 #include "core/product.h"
 #include "core/registry.h"
 #include "core/setters.h"
+#include "core/settings.h"
 #include "core/worker.h"
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -70,6 +72,7 @@ private slots:
     {
         hidsim::resetToDefaultBus();
         testsupport::resetDeviceState();
+        ConfigSettings::resetForTests();
         resetHubConnectFailures();
         Worker::onlineCheckIntervalMs = 50;
         recorder.reset(new HubRecorder);
@@ -245,6 +248,82 @@ private slots:
         QCOMPARE(recorder->contains(QStringLiteral("SigChangeMainDialog(0)")), !deviceKept);
         QCOMPARE(currentDevice.path, deviceKept ? info.path : QString());
         upgradeIdle = 1;
+    }
+
+    void identity_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("deviceTotal");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("modelIndex");
+        QTest::addColumn<int>("identityCalls");
+
+        QTest::newRow("catalogue model") << "q3" << "DeviceTotal=2" << 1 << 1 << 1;
+        QTest::newRow("family CID, unknown MID") << "fam" << "DeviceTotal=2" << 2 << 2 << 1;
+        QTest::newRow("foreign CID") << "foreign" << "DeviceTotal=2" << 3 << 2 << 1;
+        QTest::newRow("no identity in ten tries") << "dead" << "DeviceTotal=2" << 0 << 2 << 10;
+        QTest::newRow("no configured model") << "q3" << "DeviceTotal=0" << 0 << 0 << 1;
+    }
+
+    void identity()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, deviceTotal);
+        QFETCH(int, result);
+        QFETCH(int, modelIndex);
+        QFETCH(int, identityCalls);
+        const QString scenario = testsupport::homeDir() + QStringLiteral("/identity.json");
+        QFile file(scenario);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(R"({"devices": [
+            {"id": "q3", "kind": "mouse", "model": "Q3"},
+            {"id": "fam", "kind": "mouse", "model": "Z9", "mid": 99, "productId": "0x5999"},
+            {"id": "foreign", "kind": "mouse", "model": "Z8", "cid": 7, "mid": 17, "productId": "0x5998"},
+            {"id": "dead", "kind": "mouse", "model": "Z7", "mid": 98, "productId": "0x5997", "offline": true}]})");
+        file.close();
+        QVERIFY(hidsim::loadScenario(scenario));
+        testsupport::useConfigWith({deviceTotal});
+        hidsim::clearCallLog();
+
+        DeviceAllInfo info;
+        const QByteArray path = "/dev/hidsim/" + id.toLatin1();
+        QCOMPARE(Worker::readDeviceInfo(info, path.constData()), result);
+        ConfigSettings::resetForTests();
+
+        QCOMPARE(info.modelIndex, modelIndex);
+        QCOMPARE(testsupport::callNames().count(QStringLiteral("UsbFinderC_GetDeviceInfo")), identityCalls);
+        if (result == 1) {
+            QCOMPARE(info.idPair, uint16_t(0x122a));
+            QCOMPARE(info.deviceType, uint8_t(2));
+            QCOMPARE(info.isMouse, uint8_t(1));
+            QCOMPARE(info.online, uint8_t(1));
+        }
+    }
+
+    // A mouse plugged in on its cable while its receiver is open: the device
+    // page follows the mouse and reads its record through the cable.
+    void followsTheMouseOfTheOpenReceiver()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::clearCallLog();
+
+        QVERIFY(hidsim::plug(QStringLiteral("q7")));
+        QTRY_COMPARE(currentDevice.isMouse, uint8_t(1));
+        hidsim::DeviceStatus q7;
+        QVERIFY(hidsim::device(QStringLiteral("q7"), &q7));
+        QCOMPARE(currentDevice.path, q7.path);
+        QCOMPARE(QString::fromLatin1(devicePath), q7.path);
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        const QVector<hidsim::Call> calls = hidsim::callLog();
+        const bool reopened = std::any_of(calls.begin(), calls.end(), [&](const hidsim::Call& call) {
+            return call.name == QLatin1String("UsbServerC_Start") && call.args.value(0) == q7.path;
+        });
+        QVERIFY(reopened);
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q7")));
     }
 
     void firmwareCheckOfAnOpenMouse_data()
