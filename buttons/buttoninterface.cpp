@@ -9,6 +9,7 @@
 #include "platform/hidusb/hidusb.h"
 
 #include <QDir>
+#include <QTimer>
 
 Buttoninterface::Buttoninterface(QWidget* parent)
     : QWidget(parent)
@@ -41,6 +42,8 @@ Buttoninterface::~Buttoninterface()
     if (deviceWorker) {
         Worker* worker = deviceWorker;
         worker->deleteLater();
+        // Until the deferred deletion nothing may start another pass.
+        worker->onlineTimer()->stop();
         worker->waitForPass();
     }
     StopUsbChanged();
