@@ -357,20 +357,8 @@ void DialogChange::findDevices(const QString& vid, const QStringList& productIds
         int count = 5;
         const char** found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vidText.constData(), pid.toLatin1().constData(),
                                                                         &count);
-        // The array lives only until the library's next search; keep copies.
-        QList<QByteArray> paths;
-        for (int i = 0; found && i < count && found[i]; ++i)
-            paths.append(QByteArray(found[i]));
-
-        for (const QByteArray& path : paths) {
-            DeviceAllInfo info;
-            info.path = QString::fromLocal8Bit(path);
-            info.vid = vid;
-            info.pid = pid;
-            unsigned char attributes[HIDUSB_ATTRIBUTE_SIZE] = {};
-            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attributes);
-            info.usbVersionText = versionText(qFromLittleEndian<quint16>(attributes + 8));
-            info.online = 0;
+        for (const QByteArray& path : keptSearchPaths(found, count)) {
+            DeviceAllInfo info = searchedDeviceRecord(path, vid, pid);
             if (readDeviceInfo(info)) {
                 foundDevices.append(info);
                 allFoundDevices.append(info);
