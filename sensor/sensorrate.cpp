@@ -16,21 +16,14 @@ namespace {
 // Rates from index 4 on (2000 Hz and more) are the high rates.
 constexpr int kFirstHighRate = 4;
 
-QString rateButtonSkin(const QString& pictureDir, bool thousand)
+// One skin for all seven buttons, 1000 Hz included.
+QString rateButtonSkin(const QString& pictureDir)
 {
-    const QString colour = skinColour(QStringLiteral("ButtonColor"));
-    const QString normal = pictureDir + QStringLiteral("ReportRate.png");
-    const QString checked = pictureDir + QStringLiteral("ReportRateClick.png");
-    if (thousand)
-        return QStringLiteral("QToolButton{border:0px;padding-left:0px;background-position:center;background-repeat:"
-                              "no-repeat;color: rgb(")
-            + colour + QStringLiteral(";);background-image: url(") + normal
-            + QStringLiteral(");}QToolButton:checked{padding-left:0px;background-image: url(") + checked
-            + QStringLiteral("); } }");
     return QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(")
-        + colour + QStringLiteral(";);padding-left:0px;background-image: url(") + normal
-        + QStringLiteral(");}QToolButton:checked{padding-left:0px;background-image: url(") + checked
-        + QStringLiteral("); }");
+        + skinColour(QStringLiteral("ButtonColor")) + QStringLiteral(";);padding-left:0px;background-image: url(")
+        + pictureDir + QStringLiteral("ReportRate.png")
+        + QStringLiteral(");}QToolButton:checked{padding-left:0px;background-image: url(") + pictureDir
+        + QStringLiteral("ReportRateClick.png); }");
 }
 
 } // namespace
@@ -99,8 +92,9 @@ SensorRate::SensorRate(QWidget* parent)
     ui->setupUi(this);
     setUpGroup(ui->label, {ui->Button125HZ, ui->Button250HZ, ui->Button500HZ, ui->Button1000HZ, ui->Button2000HZ,
                            ui->Button4000HZ, ui->Button8000HZ});
+    const QString skin = rateButtonSkin(pictureDir);
     for (QAbstractButton* button : group->buttons())
-        button->setStyleSheet(rateButtonSkin(pictureDir, button == ui->Button1000HZ));
+        button->setStyleSheet(skin);
 }
 
 SensorRate::~SensorRate()
