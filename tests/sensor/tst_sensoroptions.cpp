@@ -1,6 +1,7 @@
 #include "support/dialogfixture.h"
 #include "support/openeddevice.h"
 #include "support/testsupport.h"
+#include "support/widgetprobe.h"
 
 #include "core/globals.h"
 #include "core/postmsg.h"
@@ -25,34 +26,13 @@
 // and what an offline device keeps.
 
 using testsupport::OpenedDevice;
+using testsupport::child;
+using testsupport::dragSlider;
 using Records = QVector<QByteArray>;
 
 namespace {
 
 using Factory = std::function<QFrame*()>;
-
-template <typename T>
-T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
-
-// A user's drag with tracking off: the position moves, the value (and the
-// write) follows on release.
-void drag(QSlider* slider, int position)
-{
-    slider->setSliderDown(true);
-    slider->setSliderPosition(position);
-    slider->setSliderDown(false);
-}
-
-QSignalSpy* offlineSpy()
-{
-    return new QSignalSpy(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
-}
 
 } // namespace
 
@@ -125,12 +105,12 @@ private slots:
 
         deviceWriteEnabled = 1;
         device.goOffline();
-        std::unique_ptr<QSignalSpy> offline(offlineSpy());
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
         child<QAbstractButton>(&rate, "Button500HZ")->click();
         QVERIFY(child<QAbstractButton>(&rate, "Button500HZ")->isChecked());
         QCOMPARE(device.record(), before);
         QVERIFY(device.recordsSent().isEmpty());
-        QCOMPARE(offline->count(), 1);
+        QCOMPARE(offline.count(), 1);
         QCOMPARE(hide.count(), 0);
     }
 
@@ -268,12 +248,12 @@ private slots:
         deviceWriteEnabled = 1;
         device.goOffline();
         const QByteArray before = device.record();
-        std::unique_ptr<QSignalSpy> offline(offlineSpy());
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
         combo->setCurrentIndex(1);
         QCOMPARE(combo->currentIndex(), 1);
         QCOMPARE(device.record(), before);
         QVERIFY(device.recordsSent().isEmpty());
-        QCOMPARE(offline->count(), 1);
+        QCOMPARE(offline.count(), 1);
     }
 
     void lodSecondLayout()
@@ -344,7 +324,7 @@ private slots:
         const QByteArray off = device.withBytes(steady, {{0x42, 0}});
         model->setCurrentIndex(2);
         const QByteArray breathing = device.withBytes(off, {{0x3f, 2}, {0x42, 1}});
-        drag(child<QSlider>(&effect, "SpeedH"), 4);
+        dragSlider(child<QSlider>(&effect, "SpeedH"), 4);
         const QByteArray speed = device.withBytes(breathing, {{0x41, 4}});
         QCOMPARE(device.recordsSent(), (Records{steady, off, breathing, speed}));
         QCOMPARE(child<QSpinBox>(&effect, "SpeedSpinBox")->value(), 4);
@@ -406,18 +386,18 @@ private slots:
         auto* model = child<QComboBox>(&effect, "Model");
         sensorPageFilling = 1;
         model->setCurrentIndex(1);
-        drag(child<QSlider>(&effect, "SpeedH"), 3);
+        dragSlider(child<QSlider>(&effect, "SpeedH"), 3);
         sensorPageFilling = 0;
         QVERIFY(hidsim::callLog().isEmpty());
 
         device.goOffline();
         const QByteArray before = device.record();
-        std::unique_ptr<QSignalSpy> offline(offlineSpy());
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
         model->setCurrentIndex(2);
         QCOMPARE(model->currentIndex(), 2);
         QCOMPARE(device.record(), before);
         QVERIFY(device.recordsSent().isEmpty());
-        QCOMPARE(offline->count(), 1);
+        QCOMPARE(offline.count(), 1);
     }
 
     void effectSecondLayout()
@@ -438,7 +418,7 @@ private slots:
         child<QAbstractButton>(&effect, "MM1")->click();
         QVERIFY(!child<QWidget>(&effect, "LightH")->isHidden());
         const QByteArray steady = device.withBytes(off, {{0x3f, 1}, {0x42, 1}});
-        drag(child<QSlider>(&effect, "LightH"), 5);
+        dragSlider(child<QSlider>(&effect, "LightH"), 5);
         QCOMPARE(device.recordsSent(), (Records{off, steady, device.withBytes(steady, {{0x40, 128}})}));
     }
 
@@ -486,12 +466,12 @@ private slots:
         QVERIFY(!toggle->isChecked());
         deviceWriteEnabled = 1;
         device.goOffline();
-        std::unique_ptr<QSignalSpy> offline(offlineSpy());
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
         toggle->click();
         QVERIFY(toggle->isChecked());
         QCOMPARE(device.record(), on);
         QCOMPARE(device.recordsSent().size(), 2);
-        QCOMPARE(offline->count(), 1);
+        QCOMPARE(offline.count(), 1);
     }
 
     // The caption's colour is the three numbers joined by commas, then the

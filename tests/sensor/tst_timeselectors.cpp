@@ -1,6 +1,7 @@
 #include "support/modalanswer.h"
 #include "support/openeddevice.h"
 #include "support/testsupport.h"
+#include "support/widgetprobe.h"
 
 #include "core/globals.h"
 #include "core/postmsg.h"
@@ -20,25 +21,11 @@
 
 using testsupport::ModalAnswer;
 using testsupport::OpenedDevice;
+using testsupport::child;
+using testsupport::dragSlider;
 using Records = QVector<QByteArray>;
 
 namespace {
-
-template <typename T>
-T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
-
-void drag(QSlider* slider, int position)
-{
-    slider->setSliderDown(true);
-    slider->setSliderPosition(position);
-    slider->setSliderDown(false);
-}
 
 constexpr int kDebounce = 0x06;
 constexpr int kSleep = 0x08;
@@ -280,7 +267,7 @@ private slots:
         QCOMPARE(device.recordsSent(), Records{device.withBytes(before, {{kSleep, 6}})});
 
         lightPageFilling = 1;
-        drag(slider, 11);
+        dragSlider(slider, 11);
         lightPageFilling = 0;
         QCOMPARE(number->value(), 40);
         QCOMPARE(device.recordsSent().size(), 1);
