@@ -28,6 +28,24 @@ QString rateButtonSkin(const QString& pictureDir)
 
 } // namespace
 
+int rateButtonClass(int deviceType)
+{
+    switch (deviceType) {
+    case 0:
+    case 2:
+        return 0;
+    case 1:
+        return 1;
+    case 4:
+        return 2;
+    case 3:
+    case 5:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
 RateSelector::RateSelector(QWidget* parent)
     : QFrame(parent)
     , pictureDir(optionPictureDir(QStringLiteral("Sensor")))

@@ -16,6 +16,11 @@ class SensorRateB;
 // The report-rate code of each rate button, 125 Hz to 8000 Hz.
 constexpr int kReportRateCodes[7] = {8, 4, 2, 1, 16, 32, 64};
 
+// The receiver class whose rates a device of this type offers: 0 up to
+// 1000 Hz (1 kHz receivers, mice on their cable), 1 up to 4000 Hz, 2 up to
+// 2000 Hz, 3 up to 8000 Hz; -1 for a type with no class (leave the buttons).
+int rateButtonClass(int deviceType);
+
 // What both layouts share: the group of seven buttons in rate order, the
 // program's check and visibility operations and the write of a click.
 class RateSelector : public QFrame

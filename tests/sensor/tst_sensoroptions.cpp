@@ -114,6 +114,36 @@ private slots:
         QCOMPARE(hide.count(), 0);
     }
 
+    // A device type's receiver class offers exactly its rates.
+    void ratesOfDeviceType_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("highestRate");
+        QTest::newRow("1 kHz receiver") << 0 << 1000;
+        QTest::newRow("4 kHz receiver") << 1 << 4000;
+        QTest::newRow("mouse on its cable") << 2 << 1000;
+        QTest::newRow("type 3") << 3 << 8000;
+        QTest::newRow("2 kHz receiver") << 4 << 2000;
+        QTest::newRow("8 kHz receiver") << 5 << 8000;
+    }
+    void ratesOfDeviceType()
+    {
+        QFETCH(int, type);
+        QFETCH(int, highestRate);
+        SensorRate rate;
+        rate.showRateButtons(rateButtonClass(type));
+        QStringList offered, expected;
+        for (int hz : {125, 250, 500, 1000, 2000, 4000, 8000}) {
+            const QString name = QStringLiteral("Button%1HZ").arg(hz);
+            if (hz <= highestRate)
+                expected << name;
+            if (!child<QAbstractButton>(&rate, qPrintable(name))->isHidden())
+                offered << name;
+        }
+        QCOMPARE(offered, expected);
+        QCOMPARE(rateButtonClass(6), -1);
+    }
+
     // The page's operations show; they never write.
     void rateOperations()
     {
