@@ -61,8 +61,10 @@ void refillDpiRangeTable(const QStringList& items, DpiRangeTable* table, QString
     table->minimums.clear();
     table->maximums.clear();
     const int count = s > 0 ? (s - 1) / 3 : 0;
-    table->rangeCount = count;
-    if (count < 1 || count > 4)
+    // A count the table cannot hold counts as no range, so no reader indexes
+    // past the four.
+    table->rangeCount = count >= 1 && count <= 4 ? count : 0;
+    if (table->rangeCount == 0)
         return;
     *minText = items.at(0);
     *maxText = items.at(3 * count - 2);

@@ -20,7 +20,7 @@ struct DpiRangeTable
         QString minimum, maximum, step;  // as written in the catalogue
     };
 
-    int rangeCount = 0;
+    int rangeCount = 0;  // 1..4, or 0 when "DPIRange" held no usable count
     int rangeMode = 0;  // 0x33, 0x22 and 0x11 select range rules
     Range ranges[4];
     QList<int> minimums;
@@ -33,7 +33,8 @@ extern QString currentSensorModel;
 extern DpiRangeTable dpiRangeTable;
 
 // Refills the table from the "DPIRange" items. A range count outside 1..4
-// keeps the previous texts and leaves both integer lists empty.
+// gives rangeCount 0, keeps the previous texts and leaves both integer lists
+// empty.
 void refillDpiRangeTable(const QStringList& items, DpiRangeTable* table, QString* minText, QString* maxText);
 // The same from group "Drive" + (currentDevice's model index + 1) of
 // Config.ini into dpiRangeTable; minText and maxText are the caller's slider

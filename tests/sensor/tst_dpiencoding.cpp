@@ -161,7 +161,7 @@ private slots:
                                      << QList<int>{} << QList<int>{};
         QTest::newRow("empty") << QStringList{} << 0 << 0 << "old min" << "old max" << QList<int>{} << QList<int>{};
         QStringList sixteen = kFourRanges.mid(0, 12) + QStringList{"26200", "27000", "200", "0x33"};
-        QTest::newRow("five ranges") << sixteen << 5 << 0x33 << "old min" << "old max" << QList<int>{}
+        QTest::newRow("five ranges") << sixteen << 0 << 0x33 << "old min" << "old max" << QList<int>{}
                                      << QList<int>{};
     }
     void rangeTable()
