@@ -59,12 +59,18 @@ private slots:
         DebounceTime debounce;
         debounce.setCurrentIndex(index == 4 ? 5 : 4);
         const QByteArray before = device.record();
-        ModalAnswer answer(testsupport::clickButton(QStringLiteral("NewHong")));
+        QPoint noticeAt;
+        ModalAnswer answer(testsupport::inspectThen([&](QDialog* d) { noticeAt = d->pos(); },
+                                                    testsupport::clickButton(QStringLiteral("NewHong"))));
 
         child<QComboBox>(&debounce, "Debunce")->setCurrentIndex(index);
 
         QCOMPARE(device.recordsSent(), Records{device.withBytes(before, {{kDebounce, index}})});
         QCOMPARE(answer.answered(), notice ? QStringList{"LessThree"} : QStringList());
+        // Centred on the selector, then moved by (-409, -202); halves truncate.
+        if (notice)
+            QCOMPARE(noticeAt, debounce.mapToGlobal(QPoint(0, 0))
+                                   + QPoint((164 - 300) / 2 - 409, (37 - 140) / 2 - 202));
     }
 
     // A fill only shows the device's byte: nothing is written and no notice
