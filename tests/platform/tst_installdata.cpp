@@ -2,6 +2,7 @@
 
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
+#include "sensor/dpiencoding.h"
 
 #include <QSettings>
 #include <QtEndian>
@@ -74,129 +75,39 @@ private:
     QSettings settings;
 };
 
-const QStringList kSwitchNames = {"SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL", "SUPPORT_RIPPLE",
-                                  "SUPPORT_FIXLINE", "SUPPORT_MOTION_SYNC",
-                                  "SUPPORT_MOUSEPAD_CAL"};
-
-// driver_sensor.h read with the program's line rules: a define counts only
-// as "#define", one blank, the name, a tab, the value and a line break.
+// driver_sensor.h read by the program's reader, and the lines that start
+// "#define SENSOR_" however they are written: each must be one the reader takes.
 struct SensorFile
 {
-    QMap<QString, QString> switches;
-    QStringList names;
-    QVector<int> values;
-    int defineLines = 0;  // lines that start "#define SENSOR_", however written
+    SensorFeatureSwitches switches;
+    SensorDefineTable defines;
+    int defineLines = 0;
 
     bool read()
     {
-        QFile file(installPath("driver_sensor.h"));
+        const QString path = sensorDefinitionPath();
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return false;
-        while (!file.atEnd()) {
-            const QString line = QString::fromLocal8Bit(file.readLine());
-            if (line.startsWith(QLatin1String("#define SENSOR_")))
-                ++defineLines;
-            const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            if (parts.size() == 2) {
-                const QStringList pieces = parts.at(1).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
-                const auto sw = std::find_if(kSwitchNames.begin(), kSwitchNames.end(),
-                                             [&](const QString& s) { return parts.at(1).contains(s); });
-                if (sw != kSwitchNames.end()) {
-                    switches[*sw] = QString(pieces.value(1)).remove(QLatin1Char('\n'));
-                } else if (parts.at(0) == QLatin1String("#define") && pieces.size() >= 2
-                           && pieces.at(1).contains(QLatin1Char('\n'))) {
-                    const QString text = QString(pieces.at(1)).remove(QLatin1Char('\n'));
-                    names << pieces.at(0);
-                    values << (text.contains(QLatin1String("0x")) ? text.toInt(nullptr, 16)
-                                                                  : text.toInt());
-                }
-            }
-        }
+        while (!file.atEnd())
+            defineLines += file.readLine().startsWith("#define SENSOR_");
+        readSensorDefinitions(path, &switches, &defines);
         return true;
     }
-    bool hasDefines(const QString& model) const
-    {
-        const QString prefix = QStringLiteral("SENSOR_%1_DPI").arg(model);
-        return std::any_of(names.begin(), names.end(),
-                           [&](const QString& n) { return n.contains(prefix); });
-    }
-    int indexOf(const QString& model, int dpi) const
-    {
-        return names.indexOf(QStringLiteral("SENSOR_%1_DPI_%2").arg(model).arg(dpi));
-    }
 };
 
-struct Range
+DpiRangeTable rangeTable(const QStringList& items)
 {
-    int min, max, step;
-};
-
-// "DPIRange": minimum, maximum and step per range, then the range mode.
-struct RangeTable
-{
-    QVector<Range> ranges;
-    int mode = 0;
-    bool valid = false;
-
-    explicit RangeTable(const QStringList& items)
-    {
-        const int count = (items.size() - 1) / 3;
-        if (items.isEmpty() || count < 1 || count > 4 || items.size() != 3 * count + 1)
-            return;
-        mode = items.last().toInt(nullptr, 16);
-        for (int r = 0; r < count; ++r)
-            ranges.append({items.at(3 * r).toInt(), items.at(3 * r + 1).toInt(),
-                           items.at(3 * r + 2).toInt()});
-        valid = true;
-    }
-};
-
-struct StageBytes
-{
-    int code, flags;
-    bool defined;  // the DPI had a register definition of its own
-};
-
-// The stage encoding for a sensor that has register definitions.
-StageBytes encodeStage(const SensorFile& file, const QString& model, const RangeTable& table, int dpi)
-{
-    int flags = 0, divisor = 1;
-    if (table.mode == 0x33) {
-        for (int r = table.ranges.size() - 1; r >= 0; --r) {
-            if (table.ranges.at(r).min <= dpi) {
-                static const int kFlags[] = {0, 0x22, 0x11, 0x33};
-                static const int kDivisors[] = {1, 2, 2, 4};
-                flags = kFlags[r];
-                divisor = kDivisors[r];
-                break;
-            }
-        }
-    } else if ((table.mode == 0x22 || table.mode == 0x11) && dpi > table.ranges.first().max) {
-        flags = table.mode;
-        divisor = 2;
-    }
-    const int index = file.indexOf(model, dpi / divisor);
-    const int code = index >= 0 ? file.values.at(index) : dpi / 50;
-    return {code & 0xFF, flags & 0xFF, index >= 0};
+    DpiRangeTable table;
+    QString minText, maxText;
+    refillDpiRangeTable(items, &table, &minText, &maxText);
+    return table;
 }
 
-// The stage decoding: the first of the model's definitions with this code.
-int decodeStage(const SensorFile& file, const QString& model, int code, int flags)
+// Catalogue ranges are complete: 3 items per range and the mode.
+bool validRanges(const QStringList& items, const DpiRangeTable& table)
 {
-    const QString prefix = QStringLiteral("SENSOR_%1_DPI").arg(model);
-    int dpi = 0;
-    for (int i = 0; i < file.names.size(); ++i) {
-        if (file.names.at(i).contains(prefix) && file.values.at(i) == code) {
-            const QString& name = file.names.at(i);
-            dpi = name.mid(name.indexOf(QLatin1Char('I')) + 2).toInt();
-            break;
-        }
-    }
-    if (flags & 0x22)
-        dpi *= 2;
-    if (flags & 0x11)
-        dpi *= 2;
-    return dpi;
+    return table.rangeCount >= 1 && table.rangeCount <= 4 && items.size() == 3 * table.rangeCount + 1;
 }
 
 struct FirmwareHeader
@@ -367,27 +278,30 @@ private slots:
         for (const QString& v : colours)
             QVERIFY2(v.toInt() >= 0 && v.toInt() <= 255 && !v.isEmpty(), qPrintable(v));
 
-        const RangeTable table(c.list(group, "DPIRange"));
-        QVERIFY(table.valid);
-        QVERIFY(table.mode == 0x33 || table.mode == 0x22 || table.mode == 0x11 || table.mode == 0);
+        const QStringList rangeItems = c.list(group, "DPIRange");
+        const DpiRangeTable table = rangeTable(rangeItems);
+        QVERIFY(validRanges(rangeItems, table));
+        QVERIFY(table.rangeMode == 0x33 || table.rangeMode == 0x22 || table.rangeMode == 0x11 || table.rangeMode == 0);
         int previousMax = 0;
-        for (const Range& r : table.ranges) {
-            QVERIFY(r.step > 0 && r.min > previousMax && r.min <= r.max);
+        for (int r = 0; r < table.rangeCount; ++r) {
+            const int min = table.minimums.at(r), max = table.maximums.at(r);
+            const int step = table.ranges[r].step.toInt();
+            QVERIFY(step > 0 && min > previousMax && min <= max);
             // The editor snaps down to a multiple of the step counted from 0.
-            QCOMPARE(r.min % r.step, 0);
-            QCOMPARE(r.max % r.step, 0);
-            previousMax = r.max;
+            QCOMPARE(min % step, 0);
+            QCOMPARE(max % step, 0);
+            previousMax = max;
         }
 
         const QStringList grades = c.list(group, "DPIGrade");
         QCOMPARE(grades.size(), 8);
         for (const QString& g : grades) {
             const int dpi = g.toInt();
-            QVERIFY2(std::any_of(table.ranges.begin(), table.ranges.end(),
-                                 [&](const Range& r) {
-                                     return dpi >= r.min && dpi <= r.max && dpi % r.step == 0;
-                                 }),
-                     qPrintable("grade " + g + " is not a slider value"));
+            bool onSlider = false;
+            for (int r = 0; r < table.rangeCount; ++r)
+                onSlider |= dpi >= table.minimums.at(r) && dpi <= table.maximums.at(r)
+                    && dpi % table.ranges[r].step.toInt() == 0;
+            QVERIFY2(onSlider, qPrintable("grade " + g + " is not a slider value"));
         }
 
         QCOMPARE(c.number(group, "KeyNumber"), 12);
@@ -436,12 +350,12 @@ private slots:
     {
         SensorFile file;
         QVERIFY(file.read());
-        for (const QString& name : kSwitchNames) {
-            QVERIFY2(file.switches.contains(name), qPrintable(name));
-            QVERIFY2(!file.switches.value(name).isEmpty(), qPrintable(name));
+        for (int f = 0; f < kSensorFeatureCount; ++f) {
+            const QString name = sensorFeatureName(SensorFeature(f));
+            QVERIFY2(!file.switches.values[f].isEmpty(), qPrintable(name));
         }
-        // Every definition line is one the readers take (tab, no stray blank).
-        QCOMPARE(file.names.size(), file.defineLines);
+        // Every definition line is one the reader takes (tab, no stray blank).
+        QCOMPARE(file.defines.names.size(), file.defineLines);
     }
 
     // Each catalogue sensor has its own register definitions, one code per
@@ -454,40 +368,44 @@ private slots:
         const Catalogue c;
         SensorFile file;
         QVERIFY(file.read());
+        const SensorDefineTable& defines = file.defines;
         const QString model = c.value(group, "Sensor");
         QVERIFY(!model.isEmpty());
-        QVERIFY(file.hasDefines(model));
+        QVERIFY(defines.hasDpiDefines(model));
 
         const QString prefix = QStringLiteral("SENSOR_%1_DPI_").arg(model);
         QSet<int> codes;
-        for (int i = 0; i < file.names.size(); ++i) {
-            if (!file.names.at(i).contains(prefix))
+        for (int i = 0; i < defines.names.size(); ++i) {
+            if (!defines.names.at(i).contains(prefix))
                 continue;
-            const int value = file.values.at(i);
-            QVERIFY2(value >= 0 && value <= 255, qPrintable(file.names.at(i)));
-            QVERIFY2(!codes.contains(value), qPrintable("code used twice: " + file.names.at(i)));
+            const int value = defines.values.at(i);
+            QVERIFY2(value >= 0 && value <= 255, qPrintable(defines.names.at(i)));
+            QVERIFY2(!codes.contains(value), qPrintable("code used twice: " + defines.names.at(i)));
             codes.insert(value);
         }
 
-        const RangeTable table(c.list(group, "DPIRange"));
-        QVERIFY(table.valid);
+        const QStringList rangeItems = c.list(group, "DPIRange");
+        const DpiRangeTable table = rangeTable(rangeItems);
+        QVERIFY(validRanges(rangeItems, table));
         QList<int> dpis;
-        for (const Range& r : table.ranges)
-            for (int dpi = r.min; dpi <= r.max; dpi += r.step)
+        for (int r = 0; r < table.rangeCount; ++r)
+            for (int dpi = table.minimums.at(r); dpi <= table.maximums.at(r); dpi += table.ranges[r].step.toInt())
                 dpis << dpi;
         for (const QString& g : c.list(group, "DPIGrade"))
             dpis << g.toInt();
         for (int dpi : qAsConst(dpis)) {
-            const StageBytes stage = encodeStage(file, model, table, dpi);
-            QVERIFY2(stage.defined, qPrintable(QStringLiteral("no definition for %1").arg(dpi)));
-            QCOMPARE(decodeStage(file, model, stage.code, stage.flags), dpi);
+            // The encoder refuses any DPI whose bytes would not read back as it.
+            DpiStageCode stage;
+            QVERIFY2(dpiStageCode(dpi, 0, model, table, defines, &stage),
+                     qPrintable(QStringLiteral("no definition for %1").arg(dpi)));
+            QCOMPARE(decodeDpiStage(stage.code, stage.flags, model, defines), dpi);
         }
 
         // The DPI-lock choices (100 to 1200) convert both ways too.
         for (int dpi = 100; dpi <= 1200; dpi += 100) {
-            const int index = file.indexOf(model, dpi);
+            const int index = defines.indexOf(prefix + QString::number(dpi));
             QVERIFY(index >= 0);
-            QCOMPARE(decodeStage(file, model, file.values.at(index), 0), dpi);
+            QCOMPARE(decodeDpiStage(defines.values.at(index), 0, model, defines), dpi);
         }
     }
 
@@ -592,7 +510,7 @@ private slots:
         for (int k = 0; k < 8; ++k) {
             const int code = quint8(record.at(0x0f + 6 * k));
             const int flags = quint8(record.at(0x0f + 6 * k + 2));
-            QCOMPARE(decodeStage(file, model, code, flags), grades.at(k).toInt());
+            QCOMPARE(decodeDpiStage(code, flags, model, file.defines), grades.at(k).toInt());
         }
     }
 

@@ -1,0 +1,32 @@
+#pragma once
+// The skin pieces the sensor option widgets share, assembled from the
+// Config.ini "Option" colours and a screen's picture folder.
+#include <QString>
+
+class QComboBox;
+
+// installDir() + "/Picture/" + screen + "/".
+QString optionPictureDir(const QString& screen);
+
+// "QLabel{color: rgb(" + LabelColor + ";);}".
+QString optionLabelSkin();
+
+// The combo box skin of the option widgets; withDisabledRule adds black text
+// for a disabled list.
+QString optionComboSkin(const QString& pictureDir, bool withDisabledRule = false);
+
+// Gives the combo box a new popup view with the selection colour, showing at
+// most maxVisible entries (0 keeps the combo's own setting).
+void setOptionComboPopup(QComboBox* combo, int maxVisible = 0);
+
+// A horizontal slider: handle picture, filled part in SliderColor, rest white.
+QString optionSliderSkin(const QString& pictureDir, int grooveHeight);
+
+// The round check buttons of the second layouts.
+QString optionCheckSkin(const QString& pictureDir);
+
+// The read-only number beside a slider, in LabelColor.
+QString optionSpinSkin();
+
+// The number box of the second and third layouts, in LinEditColorSecond.
+QString optionNumberBoxSkin();

@@ -1,0 +1,110 @@
+#include "sensor/sensordefinitions.h"
+
+#include "core/product.h"
+
+#include <QFile>
+#include <QIODevice>
+
+SensorDefineTable sensorDefineTable;
+
+namespace {
+
+const char* const kFeatureNames[kSensorFeatureCount] = {
+    "SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL",     "SUPPORT_RIPPLE",
+    "SUPPORT_FIXLINE",         "SUPPORT_MOTION_SYNC", "SUPPORT_MOUSEPAD_CAL",
+};
+
+const QChar kLineBreak = QLatin1Char('\n');
+
+// A value that names "0x" is hexadecimal; anything that is not a number is 0.
+int defineValue(QString text)
+{
+    text.remove(kLineBreak);
+    return text.contains(QLatin1String("0x")) ? text.toInt(nullptr, 16) : text.toInt();
+}
+
+// One line as read, its line break still attached to its last part.
+void readLine(const QString& line, SensorFeatureSwitches* switches, SensorDefineTable* defines)
+{
+    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() == 2) {
+        const QString& second = parts.at(1);
+        const QStringList pieces = second.split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+        for (int f = 0; f < kSensorFeatureCount; ++f) {
+            if (!second.contains(QLatin1String(kFeatureNames[f])))
+                continue;
+            // A switch name with no value leaves the switch as it was.
+            if (switches && pieces.size() >= 2)
+                switches->values[f] = QString(pieces.at(1)).remove(kLineBreak);
+            return;
+        }
+        // The value must carry the line break: a last line without one is
+        // not a complete define.
+        if (defines && parts.at(0) == QLatin1String("#define") && pieces.size() >= 2
+            && pieces.at(1).contains(kLineBreak))
+            defines->append(pieces.at(0), defineValue(pieces.at(1)));
+    } else if (parts.size() == 3) {
+        if (!defines || !parts.at(2).contains(QLatin1String("//")))
+            return;
+        const QStringList pieces = parts.at(1).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+        if (pieces.size() == 2)
+            defines->append(pieces.at(0), pieces.at(1).toInt());
+    }
+}
+
+} // namespace
+
+QString sensorFeatureName(SensorFeature feature)
+{
+    if (feature < 0 || feature >= kSensorFeatureCount)
+        return QString();
+    return QLatin1String(kFeatureNames[feature]);
+}
+
+bool SensorFeatureSwitches::lists(SensorFeature feature, const QString& model) const
+{
+    if (feature < 0 || feature >= kSensorFeatureCount)
+        return false;
+    return values[feature].contains(model);
+}
+
+void SensorDefineTable::append(const QString& name, int value)
+{
+    names.append(name);
+    values.append(value);
+}
+
+int SensorDefineTable::indexOf(const QString& name) const
+{
+    return names.indexOf(name);
+}
+
+bool SensorDefineTable::hasDpiDefines(const QString& model) const
+{
+    const QString marker = QStringLiteral("SENSOR_") + model + QStringLiteral("_DPI");
+    for (const QString& name : names)
+        if (name.contains(marker))
+            return true;
+    return false;
+}
+
+QString sensorDefinitionPath()
+{
+    return installDir() + QStringLiteral("/driver_sensor.h");
+}
+
+void readSensorDefinitions(QIODevice* device, SensorFeatureSwitches* switches, SensorDefineTable* defines)
+{
+    if (!device || !device->isReadable())
+        return;
+    while (!device->atEnd())
+        readLine(QString::fromLocal8Bit(device->readLine()), switches, defines);
+}
+
+void readSensorDefinitions(const QString& path, SensorFeatureSwitches* switches, SensorDefineTable* defines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    readSensorDefinitions(&file, switches, defines);
+}

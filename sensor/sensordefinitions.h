@@ -1,0 +1,63 @@
+#pragma once
+// driver_sensor.h: which sensor models offer each optional feature, and the
+// register code of each DPI a sensor accepts. Lines are "#define", a blank,
+// a name, a tab and a value; the sensor page and the button page both read
+// the file with the same line rules.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QIODevice;
+
+// The six feature switches, in the order a line is tested for them.
+enum SensorFeature {
+    FeatureSensorModeSel,
+    FeatureLodCal,
+    FeatureRipple,
+    FeatureFixLine,
+    FeatureMotionSync,
+    FeatureMousepadCal,
+    kSensorFeatureCount
+};
+
+// "SUPPORT_SENSOR_MODE_SEL", "SUPPORT_LOD_CAL", ... by feature.
+QString sensorFeatureName(SensorFeature feature);
+
+// The value of each switch: free text naming the models that offer it.
+struct SensorFeatureSwitches
+{
+    QString values[kSensorFeatureCount];
+
+    // A model is listed when the switch's text contains it (case-sensitive);
+    // an empty model text is therefore listed everywhere.
+    bool lists(SensorFeature feature, const QString& model) const;
+};
+
+// Define names and their integer values in file order. A name may occur more
+// than once; lookups take the first.
+struct SensorDefineTable
+{
+    QStringList names;
+    QVector<int> values;
+
+    void append(const QString& name, int value);
+    // Index of the first define named exactly `name`, or -1.
+    int indexOf(const QString& name) const;
+    // True when some define name contains "SENSOR_" + model + "_DPI".
+    bool hasDpiDefines(const QString& model) const;
+};
+
+// The defines the sensor page read from the installation's file; appended to,
+// never cleared.
+extern SensorDefineTable sensorDefineTable;
+
+// installDir() + "/driver_sensor.h".
+QString sensorDefinitionPath();
+
+// Reads the lines of an open text device and appends what they give:
+// switches (when given) take the switch lines, defines (when given) the
+// define and commented define lines. Other lines are skipped.
+void readSensorDefinitions(QIODevice* device, SensorFeatureSwitches* switches, SensorDefineTable* defines);
+// The same for a file; a file that cannot be opened gives nothing.
+void readSensorDefinitions(const QString& path, SensorFeatureSwitches* switches, SensorDefineTable* defines);
