@@ -60,7 +60,8 @@ QByteArray withBytes(QByteArray base, const Bytes& bytes)
 
 // The installed catalogue plus models of our own: Drive3 a sensor that no
 // feature switch lists, in the compact layout, with ten stages in its list;
-// Drive4 sensor 3395 in the compact layout.
+// Drive4 sensor 3395 in the compact layout, whose second default stage is
+// not the reset's 800 DPI.
 void useFixtureCatalogue()
 {
     QFile installed(installDir() + QStringLiteral("/usersetting/Config.ini"));
@@ -69,6 +70,7 @@ void useFixtureCatalogue()
     text += "\n[Drive3]\nSensor=MzMxMQ==\nDPIMaxGrade=10\nXIn1=2\n"
             "DPIRange=100,10000,100,12000,26000,200,0x33\n"
             "\n[Drive4]\nSensor=MzM5NQ==\nDPIMaxGrade=8\nXIn1=2\n"
+            "DPIGrade=400,1000,1600,3200,6400,12800,16000,26000\n"
             "DPIRange=50,10000,50,10100,20000,100,20200,22000,200,22200,26000,200,0x33\n";
     const QString path = testsupport::homeDir() + QStringLiteral("/Config-models.ini");
     QFile out(path);
@@ -265,8 +267,9 @@ private slots:
     // leaves device writes as it found them.
     void resetAndReportsWriteNothing()
     {
+        useFixtureCatalogue();
         OpenedDevice device;
-        setDevice(0, 1);
+        setDevice(3, 1);
         Sensor page;
         page.SlotUpDataSenSorUISensor(CurrentFlashData);
         CurrentFlashData.sensorMode = 1;
@@ -275,6 +278,7 @@ private slots:
         QCOMPARE(checkedRateButton(&page), 3);
         QCOMPARE(modeChoice(&page)->currentIndex(), 2);
         QVERIFY(stageButton(&page, 1)->isChecked());
+        QCOMPARE(stageButton(&page, 1)->text(), QStringLiteral("1000"));
         QCOMPARE(child<QSpinBox>(child<QWidget>(&page, "frameDpi"), "spinBoxA")->value(), 800);
         QVERIFY(!child<QAbstractButton>(&page, "Performance")->isChecked());
         QVERIFY(!child<QWidget>(&page, "PerformanceOpen")->isEnabled());
@@ -430,6 +434,36 @@ private slots:
         page.on_MotionSync_clicked(false);
         QCOMPARE(device.recordsSent().last(), withBytes(before, {{0x0a, 1}, {0x09, 1}, {0x07, 0}}));
         QCOMPARE(device.recordsSent().size(), 3);
+    }
+
+    // Back below 2000 Hz the stored mode returns and is sent again; a stored
+    // byte that is no mode is neither shown nor sent.
+    void storedModeAfterRateChange_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("sent");
+        QTest::newRow("HP") << 1 << 1 << 1;
+        QTest::newRow("byte 7") << 7 << -1 << 0;
+    }
+    void storedModeAfterRateChange()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(int, sent);
+        OpenedDevice device;
+        setDevice(0, 1);
+        CurrentFlashData.reportRate = 32;
+        CurrentFlashData.sensorMode = uint8_t(stored);
+        Sensor page;
+        page.SlotUpDataSenSorUISensor(CurrentFlashData);
+        QCOMPARE(modeChoice(&page)->currentIndex(), 2);
+
+        page.SlotHideModel(0);
+        QCOMPARE(modeChoice(&page)->currentIndex(), shown);
+        QCOMPARE(device.recordsSent().size(), sent);
+        if (sent)
+            QCOMPARE(device.recordsSent().first().at(0x0e), char(stored));
     }
 
     // ---- Acknowledgement, hub delivery, texts ---------------------------------------
