@@ -295,9 +295,6 @@ void Sensor::SlotFormReset()
 {
     sensorPageFilling = 1;
     SensorDPI* dpi = ui->frameDpi;
-    // Selecting the default stage and the default DPI move the slider; with
-    // its signals on, that would write a DPI to the device.
-    dpi->blockSliderSignals(true);
     dpi->setSliderMaximum(26000);
     dpi->setSliderMinimum(50);
     dpi->loadStageColors();
@@ -341,7 +338,6 @@ void Sensor::SlotFormReset()
     ui->frame_3->setChecked(true);
     ui->frame_4->setChecked(false);
     ui->frame->setChecked(false);
-    dpi->blockSliderSignals(false);
     sensorPageFilling = 0;
 }
 
