@@ -61,7 +61,7 @@ QString twoHex(int value)
 
 Sensor::Sensor(QWidget* parent)
     : QWidget(parent)
-    , ui(new Ui::Sensor)
+    , ui(new Ui::Sensor())
 {
     ui->setupUi(this);
     ui->frame_3->show();
@@ -127,7 +127,9 @@ void Sensor::setButtonIcon(QAbstractButton* button, const QString& imagePath)
 
 void Sensor::changeEvent(QEvent* /*event*/)
 {
-    ui->PerformanceOpen->setEnabled(ui->Performance->isChecked());
+    // Change events also arrive while the form is being built.
+    if (ui->Performance && ui->PerformanceOpen)
+        ui->PerformanceOpen->setEnabled(ui->Performance->isChecked());
 }
 
 // ---- Level file -----------------------------------------------------------------
