@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-class QAbstractButton;
 class QButtonGroup;
 class QColor;
 class QColorDialog;

@@ -283,6 +283,27 @@ private slots:
         }
     }
 
+    // While the handle is dragged the number follows it, snapped, and
+    // nothing is written or even asked of the device.
+    void dragFollowsHandle()
+    {
+        OpenedDevice device;
+        SensorDPI editor;
+        fillEditor(&editor, 8, 0);
+        auto* slider = child<QSlider>(&editor, "horizontalSliderC");
+        dragSlider(slider, 3000);  // arms
+        hidsim::clearCallLog();
+
+        slider->setSliderDown(true);
+        slider->setSliderPosition(1075);
+        QCOMPARE(child<QSpinBox>(&editor, "spinBoxA")->value(), 1200);
+        slider->setSliderPosition(990);
+        QCOMPARE(child<QSpinBox>(&editor, "spinBoxA")->value(), 950);
+        QVERIFY(hidsim::callLog().isEmpty());
+        slider->setSliderDown(false);
+        QCOMPARE(device.recordsSent().size(), 1);
+    }
+
     // The second layout snaps its own rows by the same ranges and writes its
     // own level; the first change after a selection only arms.
     void rowSlider()
@@ -453,6 +474,34 @@ private slots:
             QVERIFY(child<QCheckBox>(&editor, rowName("M", current))->isChecked());
             QCOMPARE(device.recordsSent(), Records{device.withBytes(before, {{kCountByte, index + 1}})});
         }
+    }
+
+    // A count the device refuses is not kept in the record.
+    void refusedCountIsTakenBack()
+    {
+        OpenedDevice device;
+        SensorDPI editor;
+        fillEditor(&editor, 8, 0);
+        // Macros that overflow the device's macro memory make it refuse.
+        MacroBlock longest = {};
+        longest.eventCount = kMacroBlockEvents;
+        for (int i = 0; i < kMacroBlockEvents; ++i) {
+            longest.events[i].action = uint8_t(i % 2);
+            longest.events[i].kind = 1;
+            longest.events[i].setCode(uint16_t(0x04 + i / 2));
+        }
+        for (int button = 0; button < kButtonCount; ++button)
+            CurrentFlashData.macroBlocks[button] = longest;
+        CurrentFlashData.reserved7a[1] = 0x3c;
+        CurrentFlashData.dpiStageCount = 8;
+        const QByteArray before = device.record();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hidsim: .* refused a record"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused the DPI stage count"));
+
+        child<QComboBox>(&editor, "ChooseEvent")->setCurrentIndex(3);
+
+        QCOMPARE(device.recordsSent().size(), 1);
+        QCOMPARE(device.record(), before);
     }
 
     // While the page fills, a count choice changes neither rows nor device.
