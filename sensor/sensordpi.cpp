@@ -280,6 +280,8 @@ bool SensorDPI::selectStageByIndex(int k)
     writeArmed = false;
     if (validStage(k))
         stageButtons[k]->setChecked(true);
+    // No slider change follows when the stage was already checked.
+    writeArmed = true;
     return true;
 }
 
@@ -362,9 +364,12 @@ void SensorDPI::swatchToggled(int k, bool checked)
     setSwatchGeometry(k, true);
     stageButtons[k]->setChecked(true);
     styleStageSwatch(k, true);
-    // Showing the selected stage's DPI is not an edit.
+    // Showing the selected stage's DPI is not an edit: the slider change it
+    // makes writes nothing. The user's next change is one, even when the
+    // stage's DPI left the slider where it was (or its signals were blocked).
     writeArmed = false;
     setSliderToStageText(k);
+    writeArmed = true;
 }
 
 void SensorDPI::stageClicked(int k)

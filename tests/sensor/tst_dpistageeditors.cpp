@@ -212,8 +212,8 @@ private slots:
 
     // ---- Snapping, Add and Reduce ----------------------------------------------------
 
-    // "slide" releases the slider at `value` (after a first release at 3000
-    // that only arms the editor); "add" and "reduce" click from `value`.
+    // "slide" releases the slider at `value`: after a fill the user's first
+    // release is already an edit; "add" and "reduce" click from `value`.
     void steps_data()
     {
         QTest::addColumn<QString>("action");
@@ -230,7 +230,7 @@ private slots:
         QTest::newRow("slide second gap") << "slide" << 4500 << 5000 << 500 << true;
         QTest::newRow("slide last range") << "slide" << 9999 << 9500 << 500 << true;
         QTest::newRow("slide highest of all") << "slide" << 10000 << 10000 << 500 << true;
-        QTest::newRow("slide below every range") << "slide" << 60 << 60 << 100 << true;
+        QTest::newRow("slide below every range") << "slide" << 60 << 60 << 50 << true;  // page step left as it was
 
         QTest::newRow("add inside a range") << "add" << 950 << 1000 << 50 << true;
         QTest::newRow("add at a range's top") << "add" << 1000 << 1200 << 100 << true;
@@ -260,8 +260,6 @@ private slots:
         auto* stage = child<QToolButton>(&editor, kStageButtons[2]);
 
         if (action == QLatin1String("slide")) {
-            dragSlider(slider, 3000);
-            QVERIFY(device.recordsSent().isEmpty());  // the first release only arms
             dragSlider(slider, value);
             QCOMPARE(slider->value(), value);  // the handle stays where it was let go
         } else {
@@ -283,6 +281,23 @@ private slots:
         }
     }
 
+    // Choosing a stage whose DPI the slider already shows moves nothing, so
+    // the user's next release is the edit and reaches the device.
+    void firstReleaseAfterSameDpiStageIsWritten()
+    {
+        OpenedDevice device;
+        SensorDPI editor;
+        fillEditor(&editor, 8, 0);
+        editor.setStageText(1, QStringLiteral("100"));  // same DPI as stage 0
+        child<QToolButton>(&editor, kStageButtons[1])->click();
+        hidsim::clearCallLog();
+
+        dragSlider(child<QSlider>(&editor, "horizontalSliderC"), 1600);
+        const Records sent = device.recordsSent();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(stageEntry(sent.first(), 1).left(3), codeBytes(1600));
+    }
+
     // While the handle is dragged the number follows it, snapped, and
     // nothing is written or even asked of the device.
     void dragFollowsHandle()
@@ -291,7 +306,6 @@ private slots:
         SensorDPI editor;
         fillEditor(&editor, 8, 0);
         auto* slider = child<QSlider>(&editor, "horizontalSliderC");
-        dragSlider(slider, 3000);  // arms
         hidsim::clearCallLog();
 
         slider->setSliderDown(true);
@@ -344,8 +358,7 @@ private slots:
         SensorDPIB rows;
         fillEditor(&editor, 8, 0);
         fillEditorB(&rows, 8, 0);
-        dragSlider(child<QSlider>(&editor, "horizontalSliderC"), 3000);  // arms
-        dragSlider(child<QSlider>(&rows, "horizontalSliderA"), 3000);    // arms
+        dragSlider(child<QSlider>(&rows, "horizontalSliderA"), 3000);  // arms
         QVERIFY(device.recordsSent().isEmpty());
 
         (waitDialog ? waitDialogShown : sensorPageFilling) = 1;
