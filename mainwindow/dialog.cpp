@@ -152,14 +152,6 @@ void Dialog::on_SetButton_clicked()
 {
 }
 
-void Dialog::on_MouseB_clicked()
-{
-}
-
-void Dialog::on_MouseC_clicked()
-{
-}
-
 void Dialog::on_FormSetting_clicked()
 {
 }

@@ -33,8 +33,6 @@ public slots:
     void on_LightsButton_clicked();
     void on_UpArrow_clicked();
     void on_SetButton_clicked();
-    void on_MouseB_clicked();
-    void on_MouseC_clicked();
     void SlotSecondDialog();
     void SlotUpDataParam(int index);
     void SlotStartRecord(int index);
