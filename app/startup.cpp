@@ -191,5 +191,7 @@ int runMain(int argc, char** argv)
     const int result = app.exec();
     // Deleting the window shuts its pages down (the device connection among them).
     window.reset();
+    // The pages hand the device connection worker over for deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return result;
 }

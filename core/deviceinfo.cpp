@@ -31,3 +31,24 @@ QString deviceCacheFileName(int cid, int mid)
     return QStringLiteral("Device_CID") + upperHex2(cid) + QStringLiteral("_MID") + upperHex2(mid)
            + QStringLiteral(".bin");
 }
+
+QList<QByteArray> keptSearchPaths(const char* const* found, int count)
+{
+    QList<QByteArray> paths;
+    for (int i = 0; found && i < count && found[i]; ++i)
+        paths.append(QByteArray(found[i]));
+    return paths;
+}
+
+DeviceAllInfo searchedDeviceRecord(const QByteArray& path, const QString& vid, const QString& pid)
+{
+    DeviceAllInfo info;
+    info.path = QString::fromLocal8Bit(path);
+    info.vid = vid;
+    info.pid = pid;
+    unsigned char attributes[HIDUSB_ATTRIBUTE_SIZE] = {};
+    UsbFinderC_GetUsbDeviceAttribute(path.constData(), attributes);
+    info.usbVersionText = versionText(attributes[8] | (attributes[9] << 8));
+    info.online = 0;
+    return info;
+}

@@ -4,6 +4,7 @@
 #include "platform/hidusb/hidusb.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -46,6 +47,15 @@ inline QString deviceCacheFileName(uint16_t idPair)
 {
     return deviceCacheFileName(idPair & 0xff, idPair >> 8);
 }
+
+// The paths of one device search, copied: the library's array lives only
+// until its next search.
+QList<QByteArray> keptSearchPaths(const char* const* found, int count);
+
+// The record of a device a search found: its path, the vendor and product id
+// texts searched with, and the USB version from its HID attributes; offline
+// and without identity until the identity is read.
+DeviceAllInfo searchedDeviceRecord(const QByteArray& path, const QString& vid, const QString& pid);
 
 // The receiver LED state as the device library reads and writes it.
 struct DongleRGB

@@ -9,6 +9,7 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "core/waits.h"
+#include "core/worker.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "platform/hidusb/hidusb.h"
@@ -25,19 +26,6 @@
 
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
-
-namespace {
-
-const int kUsbChangedInterval = 600;
-
-// The open device's plug/unplug callback while the device page is shown.
-// HOOK: Worker::onUsbChanged takes this place when the device connection
-// worker lands.
-void deviceUsbChanged()
-{
-}
-
-} // namespace
 
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
@@ -107,7 +95,7 @@ void DialogMain::SlotChangeMainDialog(int page)
         StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
     } else if (page == 1) {
         ui->stackedWidgetMain->setCurrentWidget(devicePage);
-        StartUsbChanged(deviceUsbChanged, kUsbChangedInterval);
+        StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
     }
 }
 

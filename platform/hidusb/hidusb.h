@@ -58,6 +58,17 @@ enum {
 // 0..3, the magic "QFW1", and bytes 4..7, the whole file's length (u32
 // little-endian). An image whose length and header disagree is never flashed.
 #define HIDUSB_FIRMWARE_MAGIC "QFW1"
+// Header field offsets (u32 fields little-endian; the name is 64 bytes, up
+// to the first NUL).
+enum {
+    HIDUSB_FIRMWARE_LENGTH_OFFSET = 4,
+    HIDUSB_FIRMWARE_VERSION_OFFSET = 16,
+    HIDUSB_FIRMWARE_KIND_OFFSET = 20,
+    HIDUSB_FIRMWARE_CID_OFFSET = 21,
+    HIDUSB_FIRMWARE_MID_OFFSET = 22,
+    HIDUSB_FIRMWARE_NAME_OFFSET = 87,
+    HIDUSB_FIRMWARE_NAME_SIZE = 64
+};
 
 // Upgrade status packets (first three bytes): byte 0 = 7; byte 1 = 1 progress
 // (byte 2 percent) or 2 result (byte 2 = 1 success, anything else failure).

@@ -171,11 +171,15 @@ private slots:
     {
         QSignalSpy second(PostMsg::GetInstance(), &PostMsg::SigSecondPageChange);
         QSignalSpy main(PostMsg::GetInstance(), &PostMsg::SigMainPageChange);
+        QSignalSpy rescan(PostMsg::GetInstance(), &PostMsg::SigSetver);
         deviceWriteEnabled = 0;
         PostMsg::GetInstance()->PostChangeMainDialog(1);
         QCOMPARE(stack()->currentIndex(), 1);
         QCOMPARE(deviceWriteEnabled, uint8_t(1));
-        QCOMPARE(callNames(), QStringList{"StartUsbChanged(600)"});
+        // The device page's rescan is registered and runs once at once.
+        QCOMPARE(callNames().value(0), QStringLiteral("StartUsbChanged(600)"));
+        QCOMPARE(rescan.count(), 1);
+        QCOMPARE(rescan.at(0).at(0).toInt(), 4);
 
         hidsim::clearCallLog();
         deviceWriteEnabled = 0;
@@ -186,7 +190,9 @@ private slots:
         QCOMPARE(deviceSessionActive, 0);
         QCOMPARE(second.count(), 1);
         QCOMPARE(main.count(), 1);
-        QCOMPARE(callNames(), (QStringList{"UsbServer_Exit", "StartUsbChanged(600)"}));
+        // The home page's rescan, run by its callback, follows.
+        QCOMPARE(callNames().mid(0, 2), (QStringList{"UsbServer_Exit", "StartUsbChanged(600)"}));
+        QVERIFY(callNames().contains("UsbFinderC_GetDeviceInfo(/dev/hidsim/q3)"));
 
         hidsim::clearCallLog();
         deviceWriteEnabled = 0;

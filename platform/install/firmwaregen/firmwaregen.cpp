@@ -36,17 +36,6 @@ const Image kImages[] = {
     {"Q3_MOUSE", kMouseImage, 42, 18, 0x0103, 6144},
 };
 
-// Header fields.
-enum {
-    kLengthOffset = 4,
-    kVersionOffset = 16,
-    kKindOffset = 20,
-    kCidOffset = 21,
-    kMidOffset = 22,
-    kNameOffset = 87,
-    kNameSize = 64
-};
-
 // Deterministic filler, different per image, so builds are reproducible.
 QByteArray payload(const Image& image)
 {
@@ -69,13 +58,13 @@ QByteArray build(const Image& image)
     file += payload(image);
     uchar* d = reinterpret_cast<uchar*>(file.data());
     std::memcpy(d, HIDUSB_FIRMWARE_MAGIC, 4);
-    qToLittleEndian<quint32>(quint32(file.size()), d + kLengthOffset);
-    qToLittleEndian<quint32>(image.version, d + kVersionOffset);
-    d[kKindOffset] = image.kind;
-    d[kCidOffset] = image.cid;
-    d[kMidOffset] = image.mid;
-    const int nameLength = qMin(int(qstrlen(image.name)), kNameSize - 1);
-    std::memcpy(d + kNameOffset, image.name, size_t(nameLength));
+    qToLittleEndian<quint32>(quint32(file.size()), d + HIDUSB_FIRMWARE_LENGTH_OFFSET);
+    qToLittleEndian<quint32>(image.version, d + HIDUSB_FIRMWARE_VERSION_OFFSET);
+    d[HIDUSB_FIRMWARE_KIND_OFFSET] = image.kind;
+    d[HIDUSB_FIRMWARE_CID_OFFSET] = image.cid;
+    d[HIDUSB_FIRMWARE_MID_OFFSET] = image.mid;
+    const int nameLength = qMin(int(qstrlen(image.name)), HIDUSB_FIRMWARE_NAME_SIZE - 1);
+    std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, image.name, size_t(nameLength));
     return file;
 }
 

@@ -1,0 +1,409 @@
+#include "support/devicefixture.h"
+#include "support/hubrecorder.h"
+#include "support/testsupport.h"
+
+#include "buttons/buttoninterface.h"
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "core/product.h"
+#include "core/registry.h"
+#include "core/setters.h"
+#include "core/settings.h"
+#include "core/worker.h"
+#include "platform/hidusb/hidusb.h"
+#include "platform/hidusb/simcontrol.h"
+#include "sensor/sensor.h"
+#include "settings/firmware.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+using testsupport::HubRecorder;
+
+namespace {
+
+const QStringList kFullRecordSignals{QStringLiteral("SigUpDataLightUIButton"), QStringLiteral("SigUpDataLightLight"),
+                                     QStringLiteral("SigUpDataLightSensor"), QStringLiteral("SigForm")};
+
+// The signals of `all` that carry or end a configuration, in order.
+QStringList recordSignals(const QStringList& all)
+{
+    QStringList picked;
+    for (const QString& s : all) {
+        if (kFullRecordSignals.contains(s) || s == QLatin1String("SigFormReset"))
+            picked << s;
+    }
+    return picked;
+}
+
+void writeCacheFile(const QString& name, const QByteArray& content)
+{
+    QDir().mkpath(userDir() + QStringLiteral("/Device_Info"));
+    QFile file(Worker::deviceCachePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+// A cache file's bytes for a record block of the given length.
+QByteArray cacheFileBytes(const QByteArray& block)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.writeBytes(block.constData(), uint(block.size()));
+    return bytes;
+}
+
+} // namespace
+
+class TestWorker : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<HubRecorder> recorder;
+    std::unique_ptr<testsupport::DevicePages> pages;
+
+private slots:
+    void init()
+    {
+        hidsim::resetToDefaultBus();
+        testsupport::resetDeviceState();
+        ConfigSettings::resetForTests();
+        resetHubConnectFailures();
+        Worker::onlineCheckIntervalMs = 50;
+        recorder.reset(new HubRecorder);
+        pages.reset(new testsupport::DevicePages);
+        QVERIFY(deviceWorker);
+    }
+
+    void cleanup()
+    {
+        pages.reset();
+        recorder.reset();
+        QVERIFY(!deviceWorker);
+        QCOMPARE(hubConnectFailures(), 0);
+        StopUsbChanged();
+    }
+
+    void openingAnOnlineDeviceReadsAndAcknowledgesItsRecord()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+
+        QTRY_VERIFY(sensorPageUpdated == 1 && buttonPageUpdated == 1);
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(QString::fromLatin1(devicePath), QStringLiteral("/dev/hidsim/rx4k"));
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q7")));
+        QCOMPARE(deviceRecordReceived, uint8_t(1));
+        QCOMPARE(deviceDataExpected, uint8_t(1));
+        QCOMPARE(currentDevice.online, uint8_t(1));
+        QCOMPARE(recordSignals(recorder->signalTexts()), kFullRecordSignals);
+        QVERIFY(recorder->contains(QStringLiteral("SigUpDataParam(0)")));
+        QCOMPARE(recorder->lastRecord(QStringLiteral("SigUpDataLightSensor")), testsupport::currentRecordBytes());
+
+        const QStringList calls = testsupport::callNames();
+        const int start = calls.indexOf(QStringLiteral("UsbServerC_Start"));
+        QVERIFY(start >= 0);
+        QCOMPARE(calls.mid(start + 1, 2),
+                 QStringList({QStringLiteral("UsbServer_SetPCDriverStatus"), QStringLiteral("UsbServer_ReadAllFlashData")}));
+        // The full image goes back to the device as it came.
+        QVERIFY(calls.contains(QStringLiteral("ProtocolDataUpdate")));
+        QCOMPARE(hidsim::recordsSent().last(), testsupport::currentRecordBytes());
+
+        // The follow-up reads arrive as their own reports.
+        QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.03"));
+        QVERIFY(recorder->contains(QStringLiteral("SigSetver(0)")));
+        QCOMPARE(RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("MouseVer4217")), QStringLiteral("v1.03"));
+
+        QCOMPARE(receivedCacheName, QStringLiteral("Device_CID2A_MID11.bin"));
+        Worker::writeDeviceCache(receivedCacheName, CurrentFlashData);
+        QFile cache(Worker::deviceCachePath(receivedCacheName));
+        QVERIFY(cache.open(QIODevice::ReadOnly));
+        const QByteArray bytes = cache.readAll();
+        QCOMPARE(bytes.size(), 10432);
+        QCOMPARE(bytes.left(4), QByteArray::fromHex("000028BC"));
+        QCOMPARE(bytes.mid(4), testsupport::currentRecordBytes());
+        FlashDataMap back;
+        QVERIFY(Worker::readDeviceCache(receivedCacheName, &back));
+        QCOMPARE(flashDataBytes(back), testsupport::currentRecordBytes());
+
+        // A second start with nothing changed does not open again.
+        QTRY_VERIFY(deviceWorker->isFinished());
+        hidsim::clearCallLog();
+        workerRunAllowed = 1;
+        deviceWorker->start();
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(!testsupport::callNames().contains(QStringLiteral("UsbServerC_Start")));
+        QCOMPARE(workerRunAllowed, uint8_t(0));
+        QCOMPARE(deviceDataExpected, uint8_t(1));
+    }
+
+    void openingAnOfflineDevice_data()
+    {
+        QTest::addColumn<QByteArray>("cacheFile");   // empty: no file
+        QTest::addColumn<bool>("cacheUsed");
+
+        QByteArray cached = hidsim::storedRecord(QStringLiteral("q7"));
+        cached[0x08] = char(30);   // sleep time 300 s
+        QTest::newRow("cached record") << cacheFileBytes(cached) << true;
+        QTest::newRow("no cache file") << QByteArray() << false;
+        QTest::newRow("cache block one byte short") << cacheFileBytes(cached.left(10427)) << false;
+        QTest::newRow("cache block one byte long") << cacheFileBytes(cached + 'x') << false;
+        QTest::newRow("cache file cut short") << cacheFileBytes(cached).left(5000) << false;
+    }
+
+    void openingAnOfflineDevice()
+    {
+        QFETCH(QByteArray, cacheFile);
+        QFETCH(bool, cacheUsed);
+        const DeviceAllInfo rx = testsupport::deviceEntry(QStringLiteral("rx4k"));
+        if (!cacheFile.isEmpty())
+            writeCacheFile(deviceCacheFileName(rx.idPair), cacheFile);
+        // A record of another device is still in memory.
+        std::memset(&CurrentFlashData, 0x5a, sizeof CurrentFlashData);
+        const QByteArray stale = testsupport::currentRecordBytes();
+        QVERIFY(hidsim::setAwake(QStringLiteral("q7"), false));
+
+        testsupport::openDevice(rx);
+        QTRY_VERIFY(deviceWorker->isFinished());
+
+        if (cacheUsed) {
+            QCOMPARE(recordSignals(recorder->signalTexts()), kFullRecordSignals);
+            QCOMPARE(recorder->lastRecord(QStringLiteral("SigUpDataLightUIButton")), cacheFile.mid(4));
+            QVERIFY(recorder->contains(QStringLiteral("SigLightToFrom(300)")));
+            QCOMPARE(buttonPageUpdated, uint8_t(1));
+            QCOMPARE(sensorPageUpdated, uint8_t(1));
+        } else {
+            QCOMPARE(recordSignals(recorder->signalTexts()), QStringList{QStringLiteral("SigFormReset")});
+            QVERIFY(recorder->contains(QStringLiteral("SigLightToFrom(60)")));
+            QVERIFY(recorder->contains(QStringLiteral("SigMouseIndex(0)")));
+        }
+        QCOMPARE(testsupport::currentRecordBytes(), stale);
+        QCOMPARE(offlineNoticePending, uint8_t(1));
+        QCOMPARE(currentDevice.online, uint8_t(0));
+        QCOMPARE(deviceDataExpected, uint8_t(0));
+        QVERIFY(testsupport::callNames().contains(QStringLiteral("UsbServer_ReadAllFlashData")));
+
+        // Until the device's own record arrives nothing is written to it.
+        QVERIFY(!SetSleepTime(6));
+        QVERIFY(!SetReportRate(1));
+        QVERIFY(hidsim::recordsSent().isEmpty());
+
+        // The mouse wakes: the held read answers with its full image and the
+        // watch closes the offline notice.
+        QVERIFY(hidsim::setAwake(QStringLiteral("q7"), true));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q7")));
+        QTRY_VERIFY(recorder->contains(QStringLiteral("SigCloseOffOnline")));
+        QCOMPARE(offlineNoticePending, uint8_t(0));
+        QTRY_VERIFY(sensorPageUpdated == 1 && buttonPageUpdated == 1);
+        QVERIFY(hidsim::waitForIdle());
+        for (const QByteArray& sent : hidsim::recordsSent())
+            QCOMPARE(sent, hidsim::storedRecord(QStringLiteral("q7")));
+        QVERIFY(SetSleepTime(6));
+    }
+
+    void leavingTheDevicePageClearsItsRecordGuard()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        PostMsg::GetInstance()->PostMainPageChange();
+        QCOMPARE(deviceRecordReceived, uint8_t(0));
+        QCOMPARE(openedOnline, uint8_t(0));
+        QVERIFY(hidsim::waitForIdle());
+    }
+
+    void unplug_data()
+    {
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("unplugged");
+        QTest::addColumn<bool>("upgrading");
+        QTest::addColumn<bool>("deviceKept");
+
+        QTest::newRow("open wired mouse unplugged") << "q3" << "q3" << false << false;
+        QTest::newRow("open receiver unplugged") << "rx4k" << "rx4k" << false << false;
+        QTest::newRow("open device unplugged during an upgrade") << "q3" << "q3" << true << true;
+        QTest::newRow("another device unplugged") << "rx4k" << "q3" << false << true;
+    }
+
+    void unplug()
+    {
+        QFETCH(QString, opened);
+        QFETCH(QString, unplugged);
+        QFETCH(bool, upgrading);
+        QFETCH(bool, deviceKept);
+
+        const DeviceAllInfo info = testsupport::deviceEntry(opened);
+        testsupport::openDevice(info);
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        recorder->clear();
+        upgradeIdle = upgrading ? 0 : 1;
+
+        QVERIFY(hidsim::unplug(unplugged));
+        QTRY_VERIFY(recorder->contains(QStringLiteral("SigSetver(4)")));
+        QCOMPARE(recorder->contains(QStringLiteral("SigChangeMainDialog(0)")), !deviceKept);
+        QCOMPARE(currentDevice.path, deviceKept ? info.path : QString());
+        upgradeIdle = 1;
+    }
+
+    void identity_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("deviceTotal");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("modelIndex");
+        QTest::addColumn<int>("identityCalls");
+
+        QTest::newRow("catalogue model") << "q3" << "DeviceTotal=2" << 1 << 1 << 1;
+        QTest::newRow("family CID, unknown MID") << "fam" << "DeviceTotal=2" << 2 << 2 << 1;
+        QTest::newRow("foreign CID") << "foreign" << "DeviceTotal=2" << 3 << 2 << 1;
+        QTest::newRow("no identity in ten tries") << "dead" << "DeviceTotal=2" << 0 << 2 << 10;
+        QTest::newRow("no configured model") << "q3" << "DeviceTotal=0" << 0 << 0 << 1;
+    }
+
+    void identity()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, deviceTotal);
+        QFETCH(int, result);
+        QFETCH(int, modelIndex);
+        QFETCH(int, identityCalls);
+        const QString scenario = testsupport::homeDir() + QStringLiteral("/identity.json");
+        QFile file(scenario);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(R"({"devices": [
+            {"id": "q3", "kind": "mouse", "model": "Q3"},
+            {"id": "fam", "kind": "mouse", "model": "Z9", "mid": 99, "productId": "0x5999"},
+            {"id": "foreign", "kind": "mouse", "model": "Z8", "cid": 7, "mid": 17, "productId": "0x5998"},
+            {"id": "dead", "kind": "mouse", "model": "Z7", "mid": 98, "productId": "0x5997", "offline": true}]})");
+        file.close();
+        QVERIFY(hidsim::loadScenario(scenario));
+        testsupport::useConfigWith({deviceTotal});
+        hidsim::clearCallLog();
+
+        DeviceAllInfo info;
+        const QByteArray path = "/dev/hidsim/" + id.toLatin1();
+        QCOMPARE(Worker::readDeviceInfo(info, path.constData()), result);
+        ConfigSettings::resetForTests();
+
+        QCOMPARE(info.modelIndex, modelIndex);
+        QCOMPARE(testsupport::callNames().count(QStringLiteral("UsbFinderC_GetDeviceInfo")), identityCalls);
+        if (result == 1) {
+            QCOMPARE(info.idPair, uint16_t(0x122a));
+            QCOMPARE(info.deviceType, uint8_t(2));
+            QCOMPARE(info.isMouse, uint8_t(1));
+            QCOMPARE(info.online, uint8_t(1));
+        }
+    }
+
+    // A mouse plugged in on its cable while its receiver is open: the device
+    // page follows the mouse and reads its record through the cable.
+    void followsTheMouseOfTheOpenReceiver()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::clearCallLog();
+
+        QVERIFY(hidsim::plug(QStringLiteral("q7")));
+        QTRY_COMPARE(currentDevice.isMouse, uint8_t(1));
+        hidsim::DeviceStatus q7;
+        QVERIFY(hidsim::device(QStringLiteral("q7"), &q7));
+        QCOMPARE(currentDevice.path, q7.path);
+        QCOMPARE(QString::fromLatin1(devicePath), q7.path);
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        const QVector<hidsim::Call> calls = hidsim::callLog();
+        const bool reopened = std::any_of(calls.begin(), calls.end(), [&](const hidsim::Call& call) {
+            return call.name == QLatin1String("UsbServerC_Start") && call.args.value(0) == q7.path;
+        });
+        QVERIFY(reopened);
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q7")));
+    }
+
+    void firmwareCheckOfAnOpenMouse_data()
+    {
+        QTest::addColumn<bool>("folderPresent");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("mouseUpdate");
+        QTest::newRow("newer image installed") << true << "SigLabelTextB(,true)" << 1;
+        QTest::newRow("no firmware folder") << false << "SigLabelTextB(,)" << 0;
+    }
+
+    void firmwareCheckOfAnOpenMouse()
+    {
+        QFETCH(bool, folderPresent);
+        QFETCH(QString, label);
+        QFETCH(int, mouseUpdate);
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.01"));
+        QVERIFY(hidsim::waitForIdle());
+        if (!folderPresent)
+            setFirmwareFolderForTests(testsupport::homeDir() + QStringLiteral("/no-such-folder"));
+        recorder->clear();
+
+        Worker::onUsbChanged();
+        setFirmwareFolderForTests(QString());
+
+        QCOMPARE(recorder->signalTexts(), (QStringList{"SigSetver(4)", label}));
+        QCOMPARE(int(mouseUpdateAvailable), mouseUpdate);
+        QCOMPARE(receiverUpdateAvailable, uint8_t(0));
+        QCOMPARE(currentDevice.path, QStringLiteral("/dev/hidsim/q3"));
+    }
+
+    void statusReloadIsAnnounced()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        recorder->clear();
+        hidsim::clearCallLog();
+
+        // As a status change asks for a full reload: the watch starts a pass
+        // that reopens and announces it.
+        reloadRequested = 1;
+        statusReload = 1;
+        QTRY_VERIFY(recorder->contains(QStringLiteral("SigUpDataParam(1)")));
+        QTRY_VERIFY(recorder->signalTexts().contains(QStringLiteral("SigForm")));
+        QCOMPARE(statusReload, uint8_t(0));
+        QCOMPARE(reloadRequested, uint8_t(0));
+        QVERIFY(testsupport::callNames().contains(QStringLiteral("UsbServer_ReadAllFlashData")));
+        QVERIFY(hidsim::waitForIdle());
+    }
+
+    // The page goes while the worker's pass waits for the GUI thread in a
+    // blocking-queued page update: the shutdown must still end.
+    void shutdownWhileAPassWaitsForThePages()
+    {
+        std::atomic<bool> emitted{false};
+        // Runs on the worker thread before the pages' queued slots.
+        QObject guard;
+        connect(PostMsg::GetInstance(), &PostMsg::SigFormReset, &guard, [&] { emitted = true; }, Qt::DirectConnection);
+        pages->close();
+        pages->create();
+        QVERIFY(hidsim::setAwake(QStringLiteral("q7"), false));
+
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QElapsedTimer clock;
+        clock.start();
+        while (!emitted && clock.elapsed() < 5000)
+            QThread::yieldCurrentThread();
+        QVERIFY(emitted);
+        // Hold the GUI thread so the pass is stuck in its emit to the pages.
+        QThread::msleep(50);
+        QVERIFY(deviceWorker->isRunning());
+        Worker* worker = deviceWorker;
+
+        pages->buttons.reset();
+        QVERIFY(worker->isFinished());
+        QCOMPARE(workerRunAllowed, uint8_t(0));
+    }
+};
+
+QUEMBREL_TEST_MAIN(TestWorker)
+#include "tst_worker.moc"

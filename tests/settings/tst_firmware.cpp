@@ -1,0 +1,216 @@
+// Firmware image lookups over a temporary image folder.
+#include "core/globals.h"
+#include "core/settings.h"
+#include "platform/hidusb/hidusb.h"
+#include "settings/firmware.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+enum class Fault { None, Short, WrongLength, Unreadable };
+
+struct ImageSpec
+{
+    QString file;
+    quint32 version;
+    Fault fault = Fault::None;
+    int kind = 210;
+    int mid = 17;
+    QByteArray name = "Q7PRO_MOUSE";
+};
+
+QByteArray imageBytes(const ImageSpec& spec)
+{
+    QByteArray file(HIDUSB_FIRMWARE_HEADER_SIZE + 64, '\0');
+    uchar* d = reinterpret_cast<uchar*>(file.data());
+    std::memcpy(d, HIDUSB_FIRMWARE_MAGIC, 4);
+    const quint32 length = quint32(file.size()) + (spec.fault == Fault::WrongLength ? 1 : 0);
+    qToLittleEndian<quint32>(length, d + HIDUSB_FIRMWARE_LENGTH_OFFSET);
+    qToLittleEndian<quint32>(spec.version, d + HIDUSB_FIRMWARE_VERSION_OFFSET);
+    d[HIDUSB_FIRMWARE_KIND_OFFSET] = uchar(spec.kind);
+    d[HIDUSB_FIRMWARE_CID_OFFSET] = 42;
+    d[HIDUSB_FIRMWARE_MID_OFFSET] = uchar(spec.mid);
+    std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, spec.name.constData(), size_t(spec.name.size()));
+    if (spec.fault == Fault::Short)
+        file.truncate(HIDUSB_FIRMWARE_HEADER_SIZE - 1);
+    return file;
+}
+
+quint32 versionOf(const QList<QByteArray>& kept)
+{
+    if (kept.isEmpty())
+        return 0;
+    const uchar* d = reinterpret_cast<const uchar*>(kept.first().constData());
+    return qFromLittleEndian<quint32>(d + HIDUSB_FIRMWARE_VERSION_OFFSET);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<ImageSpec>)
+
+class FirmwareTest : public QObject
+{
+    Q_OBJECT
+
+    QString folder;
+
+    void writeImages(const QList<ImageSpec>& specs)
+    {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        for (const ImageSpec& spec : specs) {
+            const QString path = folder + QLatin1Char('/') + spec.file;
+            if (spec.fault == Fault::Unreadable) {
+                // Opens but never reads, also for root, whom file modes do not stop.
+                QVERIFY(QFile::link(QStringLiteral("/proc/self/clear_refs"), path));
+                continue;
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(imageBytes(spec));
+        }
+    }
+
+private slots:
+    void init()
+    {
+        folder = testsupport::homeDir() + QStringLiteral("/install/bin");
+        setFirmwareFolderForTests(folder);
+        ConfigSettings::resetForTests();
+        currentDevice = DeviceAllInfo();
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<quint32>("version");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("minor below ten") << quint32(0x0105) << "v1.05";
+        QTest::newRow("hex minor") << quint32(0x010A) << "v1.0A";
+        QTest::newRow("two-digit major") << quint32(0x0A0F) << "v10.0F";
+        QTest::newRow("upper bytes are major") << quint32(0x00010203) << "v258.03";
+    }
+    void versionText()
+    {
+        QFETCH(quint32, version);
+        QFETCH(QString, text);
+        QCOMPARE(firmwareVersionText(version), text);
+    }
+
+    void lookups_data()
+    {
+        QTest::addColumn<QList<ImageSpec>>("images");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<quint32>("kept");        // version findFirmwareUpdateFile keeps, 0 none
+        QTest::addColumn<bool>("probe");
+        QTest::addColumn<quint32>("repairKept");  // version findFirmwareFile keeps, 0 none
+
+        const QList<ImageSpec> none;
+        QTest::newRow("missing folder") << none << false << "v1.03" << 0u << false << 0u;
+        QTest::newRow("empty folder") << none << true << "v1.03" << 0u << false << 0u;
+        QTest::newRow("equal version")
+            << QList<ImageSpec>{{"a.bin", 0x0105}} << true << "v1.05" << 0u << false << 0u;
+        QTest::newRow("older version counts as update")
+            << QList<ImageSpec>{{"a.bin", 0x0104}} << true << "v1.05" << 0x0104u << true << 0x0104u;
+        QTest::newRow("newer version")
+            << QList<ImageSpec>{{"a.bin", 0x0106}} << true << "v1.05" << 0x0106u << true << 0x0106u;
+        QTest::newRow("empty current version: taken, probe says no")
+            << QList<ImageSpec>{{"a.bin", 0x0105}} << true << "" << 0x0105u << false << 0x0105u;
+        QTest::newRow("last match in name order, case ignored")
+            << QList<ImageSpec>{{"B.bin", 0x0107}, {"a.bin", 0x0106}} << true << "v1.05" << 0x0107u << true
+            << 0x0107u;
+        QTest::newRow("other kind, MID or name")
+            << QList<ImageSpec>{{"a.bin", 0x0106, Fault::None, 211},
+                                {"b.bin", 0x0106, Fault::None, 210, 18},
+                                {"c.bin", 0x0106, Fault::None, 210, 17, "Q7PRO_MOUSE2"}}
+            << true << "v1.05" << 0u << false << 0u;
+        QTest::newRow("short image skipped")
+            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0x0104u
+            << true << 0x0104u;
+        QTest::newRow("only a short image")
+            << QList<ImageSpec>{{"a.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0u << false << 0u;
+        QTest::newRow("length field disagrees")
+            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::WrongLength}} << true << "v1.05"
+            << 0x0104u << true << 0x0104u;
+        QTest::newRow("unreadable image skipped, scan goes on")
+            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0, Fault::Unreadable}, {"c.bin", 0x0106}} << true
+            << "v1.05" << 0x0106u << true << 0x0106u;
+        QTest::newRow("only an unreadable image")
+            << QList<ImageSpec>{{"a.bin", 0, Fault::Unreadable}} << true << "v1.05" << 0u << false << 0u;
+        // 1.0B and 1.0A both read as the number 0: the update scan stops
+        // there, the repair scan does not.
+        QTest::newRow("same number stops the update scan only")
+            << QList<ImageSpec>{{"a.bin", 0x010B}, {"b.bin", 0x0104}} << true << "v1.0A" << 0u << false << 0x0104u;
+        QTest::newRow("1.05 against 1.0A does not stop")
+            << QList<ImageSpec>{{"a.bin", 0x0105}, {"b.bin", 0x0104}} << true << "v1.0A" << 0x0104u << true
+            << 0x0104u;
+    }
+    void lookups()
+    {
+        QFETCH(QList<ImageSpec>, images);
+        QFETCH(bool, folderExists);
+        QFETCH(QString, current);
+        QFETCH(quint32, kept);
+        QFETCH(bool, probe);
+        QFETCH(quint32, repairKept);
+
+        writeImages(images);
+        if (!folderExists)
+            QDir(folder).removeRecursively();
+
+        // A pending image from an earlier scan must never survive a new one.
+        firmwareImages = {QByteArray("stale")};
+        repairFirmwareList = {QByteArray("stale")};
+        const QString name = QStringLiteral("Q7PRO_MOUSE");
+
+        QCOMPARE(findFirmwareUpdateFile(210, current, name, 42, 17), kept != 0);
+        QCOMPARE(firmwareImages.size(), kept != 0 ? 1 : 0);
+        QCOMPARE(versionOf(firmwareImages), kept);
+
+        QCOMPARE(probeFirmwareUpdateFile(210, current, name, 42, 17), probe);
+
+        QCOMPARE(findFirmwareFile(210, current, name, 42, 17), repairKept != 0);
+        QCOMPARE(repairFirmwareList.size(), repairKept != 0 ? 1 : 0);
+        QCOMPARE(versionOf(repairFirmwareList), repairKept);
+        // The repair scan has a list of its own.
+        QCOMPARE(versionOf(firmwareImages), kept);
+    }
+
+    void hasUpdate_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<int>("rateClass");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("receiver, older") << 211 << "v1.02" << 4 << true;
+        QTest::newRow("receiver, same") << 211 << "v1.04" << 4 << false;
+        QTest::newRow("receiver, no image of its class") << 211 << "v1.02" << 2 << false;
+        QTest::newRow("receiver, unknown class") << 211 << "v1.02" << 3 << false;
+        QTest::newRow("mouse ignores the class") << 210 << "v1.03" << 3 << true;
+        QTest::newRow("mouse, version unknown") << 210 << "" << 0 << false;
+    }
+    void hasUpdate()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, current);
+        QFETCH(int, rateClass);
+        QFETCH(bool, expected);
+        // The installation's catalogue: model 1 is the Q7 Pro, CID 42, MID 17.
+        writeImages({{"mouse.bin", 0x0105},
+                     {"rx4k.bin", 0x0104, Fault::None, 211, 17, "Q7PRO_RX4K"}});
+        upgradeCid = 0;
+        firmwareImages.clear();
+        QCOMPARE(hasFirmwareUpdate(kind, current, rateClass), expected);
+        QCOMPARE(upgradeCid, 42);
+        QVERIFY(firmwareImages.isEmpty());
+    }
+};
+
+QUEMBREL_TEST_MAIN(FirmwareTest)
+#include "tst_firmware.moc"
