@@ -15,7 +15,7 @@ namespace {
 
 enum class Fault { None, Short, WrongLength, Unreadable };
 
-struct ImageSpec
+struct TestImage
 {
     QString file;
     quint32 version;
@@ -25,19 +25,19 @@ struct ImageSpec
     QByteArray name = "Q7PRO_MOUSE";
 };
 
-QByteArray imageBytes(const ImageSpec& spec)
+QByteArray imageBytes(const TestImage& image)
 {
     QByteArray file(HIDUSB_FIRMWARE_HEADER_SIZE + 64, '\0');
     uchar* d = reinterpret_cast<uchar*>(file.data());
     std::memcpy(d, HIDUSB_FIRMWARE_MAGIC, 4);
-    const quint32 length = quint32(file.size()) + (spec.fault == Fault::WrongLength ? 1 : 0);
+    const quint32 length = quint32(file.size()) + (image.fault == Fault::WrongLength ? 1 : 0);
     qToLittleEndian<quint32>(length, d + HIDUSB_FIRMWARE_LENGTH_OFFSET);
-    qToLittleEndian<quint32>(spec.version, d + HIDUSB_FIRMWARE_VERSION_OFFSET);
-    d[HIDUSB_FIRMWARE_KIND_OFFSET] = uchar(spec.kind);
+    qToLittleEndian<quint32>(image.version, d + HIDUSB_FIRMWARE_VERSION_OFFSET);
+    d[HIDUSB_FIRMWARE_KIND_OFFSET] = uchar(image.kind);
     d[HIDUSB_FIRMWARE_CID_OFFSET] = 42;
-    d[HIDUSB_FIRMWARE_MID_OFFSET] = uchar(spec.mid);
-    std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, spec.name.constData(), size_t(spec.name.size()));
-    if (spec.fault == Fault::Short)
+    d[HIDUSB_FIRMWARE_MID_OFFSET] = uchar(image.mid);
+    std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, image.name.constData(), size_t(image.name.size()));
+    if (image.fault == Fault::Short)
         file.truncate(HIDUSB_FIRMWARE_HEADER_SIZE - 1);
     return file;
 }
@@ -52,7 +52,7 @@ quint32 versionOf(const QList<QByteArray>& kept)
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<ImageSpec>)
+Q_DECLARE_METATYPE(QList<TestImage>)
 
 class FirmwareTest : public QObject
 {
@@ -60,20 +60,20 @@ class FirmwareTest : public QObject
 
     QString folder;
 
-    void writeImages(const QList<ImageSpec>& specs)
+    void writeImages(const QList<TestImage>& images)
     {
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
-        for (const ImageSpec& spec : specs) {
-            const QString path = folder + QLatin1Char('/') + spec.file;
-            if (spec.fault == Fault::Unreadable) {
+        for (const TestImage& image : images) {
+            const QString path = folder + QLatin1Char('/') + image.file;
+            if (image.fault == Fault::Unreadable) {
                 // Opens but never reads, also for root, whom file modes do not stop.
                 QVERIFY(QFile::link(QStringLiteral("/proc/self/clear_refs"), path));
                 continue;
             }
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(imageBytes(spec));
+            file.write(imageBytes(image));
         }
     }
 
@@ -104,56 +104,56 @@ private slots:
 
     void lookups_data()
     {
-        QTest::addColumn<QList<ImageSpec>>("images");
+        QTest::addColumn<QList<TestImage>>("images");
         QTest::addColumn<bool>("folderExists");
         QTest::addColumn<QString>("current");
         QTest::addColumn<quint32>("kept");        // version findFirmwareUpdateFile keeps, 0 none
         QTest::addColumn<bool>("probe");
         QTest::addColumn<quint32>("repairKept");  // version findFirmwareFile keeps, 0 none
 
-        const QList<ImageSpec> none;
+        const QList<TestImage> none;
         QTest::newRow("missing folder") << none << false << "v1.03" << 0u << false << 0u;
         QTest::newRow("empty folder") << none << true << "v1.03" << 0u << false << 0u;
         QTest::newRow("equal version")
-            << QList<ImageSpec>{{"a.bin", 0x0105}} << true << "v1.05" << 0u << false << 0u;
+            << QList<TestImage>{{"a.bin", 0x0105}} << true << "v1.05" << 0u << false << 0u;
         QTest::newRow("older version counts as update")
-            << QList<ImageSpec>{{"a.bin", 0x0104}} << true << "v1.05" << 0x0104u << true << 0x0104u;
+            << QList<TestImage>{{"a.bin", 0x0104}} << true << "v1.05" << 0x0104u << true << 0x0104u;
         QTest::newRow("newer version")
-            << QList<ImageSpec>{{"a.bin", 0x0106}} << true << "v1.05" << 0x0106u << true << 0x0106u;
+            << QList<TestImage>{{"a.bin", 0x0106}} << true << "v1.05" << 0x0106u << true << 0x0106u;
         QTest::newRow("empty current version: taken, probe says no")
-            << QList<ImageSpec>{{"a.bin", 0x0105}} << true << "" << 0x0105u << false << 0x0105u;
+            << QList<TestImage>{{"a.bin", 0x0105}} << true << "" << 0x0105u << false << 0x0105u;
         QTest::newRow("last match in name order, case ignored")
-            << QList<ImageSpec>{{"B.bin", 0x0107}, {"a.bin", 0x0106}} << true << "v1.05" << 0x0107u << true
+            << QList<TestImage>{{"B.bin", 0x0107}, {"a.bin", 0x0106}} << true << "v1.05" << 0x0107u << true
             << 0x0107u;
         QTest::newRow("other kind, MID or name")
-            << QList<ImageSpec>{{"a.bin", 0x0106, Fault::None, 211},
+            << QList<TestImage>{{"a.bin", 0x0106, Fault::None, 211},
                                 {"b.bin", 0x0106, Fault::None, 210, 18},
                                 {"c.bin", 0x0106, Fault::None, 210, 17, "Q7PRO_MOUSE2"}}
             << true << "v1.05" << 0u << false << 0u;
         QTest::newRow("short image skipped")
-            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0x0104u
+            << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0x0104u
             << true << 0x0104u;
         QTest::newRow("only a short image")
-            << QList<ImageSpec>{{"a.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0u << false << 0u;
+            << QList<TestImage>{{"a.bin", 0x0106, Fault::Short}} << true << "v1.05" << 0u << false << 0u;
         QTest::newRow("length field disagrees")
-            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::WrongLength}} << true << "v1.05"
+            << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::WrongLength}} << true << "v1.05"
             << 0x0104u << true << 0x0104u;
         QTest::newRow("unreadable image skipped, scan goes on")
-            << QList<ImageSpec>{{"a.bin", 0x0104}, {"b.bin", 0, Fault::Unreadable}, {"c.bin", 0x0106}} << true
+            << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0, Fault::Unreadable}, {"c.bin", 0x0106}} << true
             << "v1.05" << 0x0106u << true << 0x0106u;
         QTest::newRow("only an unreadable image")
-            << QList<ImageSpec>{{"a.bin", 0, Fault::Unreadable}} << true << "v1.05" << 0u << false << 0u;
+            << QList<TestImage>{{"a.bin", 0, Fault::Unreadable}} << true << "v1.05" << 0u << false << 0u;
         // 1.0B and 1.0A both read as the number 0: the update scan stops
         // there, the repair scan does not.
         QTest::newRow("same number stops the update scan only")
-            << QList<ImageSpec>{{"a.bin", 0x010B}, {"b.bin", 0x0104}} << true << "v1.0A" << 0u << false << 0x0104u;
+            << QList<TestImage>{{"a.bin", 0x010B}, {"b.bin", 0x0104}} << true << "v1.0A" << 0u << false << 0x0104u;
         QTest::newRow("1.05 against 1.0A does not stop")
-            << QList<ImageSpec>{{"a.bin", 0x0105}, {"b.bin", 0x0104}} << true << "v1.0A" << 0x0104u << true
+            << QList<TestImage>{{"a.bin", 0x0105}, {"b.bin", 0x0104}} << true << "v1.0A" << 0x0104u << true
             << 0x0104u;
     }
     void lookups()
     {
-        QFETCH(QList<ImageSpec>, images);
+        QFETCH(QList<TestImage>, images);
         QFETCH(bool, folderExists);
         QFETCH(QString, current);
         QFETCH(quint32, kept);

@@ -1,0 +1,118 @@
+// What the home page and the device connection use of the settings page, the
+// pairing dialog and the repair dialog.
+#include "support/dialogfixture.h"
+#include "support/testsupport.h"
+
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "core/registry.h"
+#include "core/settings.h"
+#include "platform/hidusb/simcontrol.h"
+#include "settings/formsetting.h"
+#include "settings/match.h"
+#include "settings/updaterepair.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+class SettingsPagesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        hidsim::resetToDefaultBus();
+        resetHubConnectFailures();
+        testsupport::fillLanguageTables();
+    }
+
+    void cleanup()
+    {
+        UserSettings::instance()->remove("Language", "Language");
+        languageIndex = 0;
+    }
+
+    void settingsPageHoldsTheRepairDialogAndTheLanguage()
+    {
+        {
+            FormSetting page;
+            QCOMPARE(hubConnectFailures(), 0);
+            QVERIFY(settingsRepairDialog);
+            QVERIFY(!settingsRepairDialog->isVisible());
+            QCOMPARE(updateWarningText, testsupport::tableText("FormSetting", 0, 14));
+            PostMsg::GetInstance()->PostAllLanguage(1);
+            QCOMPARE(updateWarningText, testsupport::tableText("FormSetting", 1, 14));
+
+            QSignalSpy all(PostMsg::GetInstance(), &PostMsg::SigAllLanguage);
+            QSignalSpy sameA(PostMsg::GetInstance(), &PostMsg::SigLanguageSameA);
+            auto* combo = page.findChild<QComboBox*>("comboBox");
+            QMetaObject::invokeMethod(combo, "activated", Q_ARG(int, 2));
+            QCOMPARE(UserSettings::instance()->value("Language", "Language"), QString("2"));
+            QCOMPARE(languageIndex, 2);
+            QCOMPARE(all.count(), 1);
+            QCOMPARE(sameA.count(), 1);
+            QCOMPARE(sameA.first().first().toInt(), 2);
+
+            QSignalSpy moved(combo, QOverload<int>::of(&QComboBox::currentIndexChanged));
+            PostMsg::GetInstance()->PostLanguageSameB(0);
+            QCOMPARE(combo->currentIndex(), 0);
+            QCOMPARE(moved.count(), 0);
+
+            auto* receiverVersion = page.findChild<QLabel*>("label_5");
+            PostMsg::GetInstance()->PostLabelTextB("v1.02", "true");
+            QCOMPARE(receiverVersion->text(), QString("v1.02"));
+            PostMsg::GetInstance()->PostSetver(6);
+            QVERIFY(receiverVersion->text().isEmpty());
+        }
+        QVERIFY(!settingsRepairDialog);
+    }
+
+    void autoStartSwitch()
+    {
+        FormSetting page;
+        auto* box = page.findChild<QCheckBox*>("checkBox");
+        box->click();
+        QCOMPARE(UserSettings::instance()->value("AutoStart", "Enable"), QString("1"));
+        QVERIFY(QFile::exists(autoStartDesktopFile()));
+        box->click();
+        QCOMPARE(UserSettings::instance()->value("AutoStart", "Enable"), QString("0"));
+        QVERIFY(!QFile::exists(autoStartDesktopFile()));
+    }
+
+    void repairDialogStartState()
+    {
+        UpDateRepair dialog;
+        QCOMPARE(hubConnectFailures(), 0);
+        auto* bar = dialog.findChild<QProgressBar*>("progressBar_2");
+        auto* status = dialog.findChild<QLabel*>("ToolText_2");
+        bar->setValue(40);
+        bar->show();
+        status->setText("old");
+        dialog.resetView();
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(bar->isHidden());
+        QVERIFY(status->text().isEmpty());
+        QVERIFY(!status->isHidden());
+        QCOMPARE(dialog.findChild<QToolButton*>("NewHong_2")->text(), testsupport::tableText("AutoRepair", 0, 4));
+        QCOMPARE(dialog.findChild<QToolButton*>("NewHong")->text(), testsupport::tableText("AutoRepair", 0, 1));
+    }
+
+    void pairingDialogGivesTheHomePageItsCallbackBack()
+    {
+        Match dialog;
+        dialog.InitPair();
+        hidsim::clearCallLog();
+        dialog.findChild<QToolButton*>("CloseButton")->click();
+        const QVector<hidsim::Call> calls = hidsim::callLog();
+        QVERIFY(!calls.isEmpty());
+        QCOMPARE(calls.first().name, QString("StartUsbChanged"));
+        QCOMPARE(calls.first().args, QStringList{"600"});
+    }
+};
+
+QUEMBREL_TEST_MAIN(SettingsPagesTest)
+#include "tst_settingspages.moc"
