@@ -3,14 +3,18 @@
 #include "ui_dialog.h"
 
 #include "app/crashdump.h"
+#include "buttons/buttoninterface.h"
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/waits.h"
+#include "core/worker.h"
 #include "macro/macro.h"
 #include "mainwindow/updataparam.h"
 #include "platform/hidusb/hidusb.h"
+#include "sensor/sensor.h"
+#include "settings/formsetting.h"
 #include "widgets/dialogframe.h"
 
 #include <QButtonGroup>
@@ -20,11 +24,6 @@
 int Dialog::backWaitMs = 100;
 
 namespace {
-
-// Stand-in for the device connection's cache file until it lands.
-void writeCache(const QString&, const FlashDataMap&)
-{
-}
 
 QString pageButtonStyle(const QString& folder, const QString& normal, const QString& hover, const QString& checked)
 {
@@ -60,8 +59,14 @@ Dialog::Dialog(QWidget* parent)
     ui->line_6->hide();
     pictureFolder = installDir() + QStringLiteral("/Picture/Dialog/");
 
+    buttonPage = new Buttoninterface(this);
     macroPage = new Macro(this);
+    sensorPage = new Sensor(this);
+    settingsPage = new FormSetting(this);
+    ui->stackedWidgetDialog->addWidget(buttonPage);
+    ui->stackedWidgetDialog->addWidget(sensorPage);
     ui->stackedWidgetDialog->addWidget(macroPage);
+    ui->stackedWidgetDialog->addWidget(settingsPage);
 
     waitDialog = new UpDataParam(nullptr);
     qDebug() << "Start";
@@ -102,6 +107,8 @@ Dialog::Dialog(QWidget* parent)
 
     CrashDump::InstallFilter();
 
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
+
     hubConnect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotSecondDialog()));
     hubConnect(SIGNAL(SigUpDataParam(int)), this, SLOT(SlotUpDataParam(int)));
     hubConnect(SIGNAL(SigStartRecord(int)), this, SLOT(SlotStartRecord(int)));
@@ -115,7 +122,10 @@ Dialog::Dialog(QWidget* parent)
 
 Dialog::~Dialog()
 {
+    delete buttonPage;
     delete macroPage;
+    delete sensorPage;
+    delete settingsPage;
     delete waitDialog;
     delete ui;
 }
@@ -132,11 +142,13 @@ void Dialog::WindowMin()
 
 void Dialog::on_ButtonMain_clicked()
 {
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
     PostMsg::GetInstance()->PostAddMacroButton();
 }
 
 void Dialog::on_SensorButton_clicked()
 {
+    ui->stackedWidgetDialog->setCurrentWidget(sensorPage);
 }
 
 void Dialog::on_MacroButton_clicked()
@@ -154,6 +166,7 @@ void Dialog::on_SetButton_clicked()
 
 void Dialog::on_FormSetting_clicked()
 {
+    ui->stackedWidgetDialog->setCurrentWidget(settingsPage);
 }
 
 void Dialog::SlotMouseIndex(int /*index*/)
@@ -163,6 +176,7 @@ void Dialog::SlotMouseIndex(int /*index*/)
 void Dialog::SlotSecondDialog()
 {
     ui->ButtonMain->setChecked(true);
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
 }
 
 void Dialog::SlotUpDataParam(int index)
@@ -199,7 +213,7 @@ void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText)
 void Dialog::saveDeviceCache()
 {
     const FlashDataMap copy = CurrentFlashData;
-    writeCache(receivedCacheName, copy);
+    Worker::writeDeviceCache(receivedCacheName, copy);
 }
 
 void Dialog::on_CloseButton_clicked()

@@ -4,8 +4,11 @@
 #include <QString>
 #include <QWidget>
 
-class QButtonGroup;
+class Buttoninterface;
+class FormSetting;
 class Macro;
+class QButtonGroup;
+class Sensor;
 class UpDataParam;
 
 namespace Ui {
@@ -51,7 +54,10 @@ private:
     Ui::Dialog* ui;
     QButtonGroup* unusedGroup;
     QButtonGroup* pageGroup;
+    Buttoninterface* buttonPage;
     Macro* macroPage;
+    Sensor* sensorPage;
+    FormSetting* settingsPage;
     UpDataParam* waitDialog;
     QString pictureFolder;
 };

@@ -9,26 +9,13 @@
 #include "core/product.h"
 #include "core/settings.h"
 #include "core/waits.h"
+#include "core/worker.h"
 #include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
 
 #include <QDebug>
 #include <QThread>
-
-namespace {
-
-// Stand-ins for the device connection's cache file until it lands.
-bool readCache(const QString&, FlashDataMap*)
-{
-    return false;
-}
-
-void writeCache(const QString&, const FlashDataMap&)
-{
-}
-
-} // namespace
 
 int UpDataParam::waitTimerMs = 2500;
 int UpDataParam::stepMs = 500;
@@ -141,7 +128,7 @@ void UpDataParam::onTimeupDestroy()
     if (!deviceDataExpected) {
         qDebug() << "nothing expected";
         FlashDataMap cached;
-        if (readCache(selectedCacheName, &cached))
+        if (Worker::readDeviceCache(selectedCacheName, &cached))
             refillPages(cached);
         hub->PostMouseOffLineo(0);
         close();
@@ -158,6 +145,6 @@ void UpDataParam::onTimeupDestroy()
     if (!acknowledged)
         hub->PostMouseOffLineo(1);
     FlashDataMap cached;
-    if (lastOnline && !readCache(selectedCacheName, &cached))
-        writeCache(receivedCacheName, CurrentFlashData);
+    if (lastOnline && !Worker::readDeviceCache(selectedCacheName, &cached))
+        Worker::writeDeviceCache(receivedCacheName, CurrentFlashData);
 }
