@@ -22,7 +22,10 @@
 #include "platform/hidusb/simcontrol.h"
 #include "widgets/mytoolbuttonenter.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QSignalSpy>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -314,8 +317,16 @@ private slots:
         QCOMPARE(calls.last().args.value(0), QString("/dev/hidsim/q3"));
     }
 
-    void backSavesTheCacheAndShowsTheHomePage()
+    void leavingSavesTheCacheFirst_data()
     {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("back") << "UpArrow";
+        QTest::newRow("close") << "CloseButton";
+    }
+
+    void leavingSavesTheCacheFirst()
+    {
+        QFETCH(QString, button);
         buildWindow();
         openByTile("q3");
         const QString cache = Worker::deviceCachePath(receivedCacheName);
@@ -324,10 +335,8 @@ private slots:
         const QByteArray expected = testsupport::currentRecordBytes();
         hidsim::clearCallLog();
 
-        window->findChild<QToolButton*>("UpArrow")->click();
+        window->findChild<Dialog*>()->findChild<QToolButton*>(button)->click();
 
-        QCOMPARE(page(), 0);
-        QCOMPARE(deviceSessionActive, 0);
         QFile file(cache);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -336,10 +345,69 @@ private slots:
         const QStringList calls = testsupport::callNames();
         QCOMPARE(calls.value(0), QString("UsbServer_SetPCDriverStatus"));
         QVERIFY(calls.contains("UsbServer_Exit"));
-
+        if (button == "CloseButton") {
+            QVERIFY(!window->isVisible());
+            return;
+        }
+        QCOMPARE(page(), 0);
+        QCOMPARE(deviceSessionActive, 0);
         // Reopening reads the device again.
         deviceRecordReceived = 0;
         openByTile("q3");
+    }
+
+    void homePageButtons()
+    {
+        QJsonArray devices{mouse("q3", "Q3")};
+        for (int rate : {1, 2, 4, 8})
+            devices << receiver("rx" + QString::number(rate), rate, kOldReceiver);
+        for (int mid : {90, 91})
+            devices << QJsonObject{{"id", "u" + QString::number(mid)}, {"kind", "mouse"}, {"model", "Other"},
+                                   {"mid", mid}, {"productId", "0x5120"}};
+        loadBus(devices);
+        buildWindow();
+        auto* home = window->findChild<DialogChange*>();
+        auto* stack = home->findChild<QStackedWidget*>("stackedWidget");
+        auto* left = home->findChild<QToolButton*>("LeftButton");
+        auto* right = home->findChild<QToolButton*>("RightButton");
+        QCOMPARE(stack->count(), 3);
+
+        // The left arrow shows only on the last page, the right one only on the first.
+        right->click();
+        QCOMPARE(stack->currentIndex(), 1);
+        QVERIFY(left->isHidden());
+        right->click();
+        QCOMPARE(stack->currentIndex(), 2);
+        QVERIFY(!left->isHidden());
+        QVERIFY(right->isHidden());
+        left->click();
+        QCOMPARE(stack->currentIndex(), 1);
+        QVERIFY(right->isHidden());
+        left->click();
+        QCOMPARE(stack->currentIndex(), 0);
+        QVERIFY(!right->isHidden());
+        QVERIFY(left->isHidden());
+        QVERIFY(home->findChild<QWidget*>("label_2")->isHidden());
+
+        home->findChild<QCheckBox*>("NoApear")->click();
+        QCOMPARE(UserSettings::instance()->value("FindNew", "IsShow"), QString("1"));
+        home->findChild<QCheckBox*>("NoApear")->click();
+        QCOMPARE(UserSettings::instance()->value("FindNew", "IsShow"), QString("0"));
+
+        // A language-change event puts the chooser back to its first entry, silently.
+        auto* chooser = home->findChild<QComboBox*>("comboBox");
+        chooser->setCurrentIndex(2);
+        QSignalSpy languages(PostMsg::GetInstance(), &PostMsg::SigAllLanguage);
+        QEvent change(QEvent::LanguageChange);
+        QApplication::sendEvent(home, &change);
+        QCOMPARE(chooser->currentIndex(), 0);
+        QCOMPARE(chooser->count(), 3);
+        QCOMPARE(languages.size(), 0);
+
+        QSignalSpy sizes(PostMsg::GetInstance(), &PostMsg::SigChangeSize);
+        home->findChild<QToolButton*>("MinButton")->click();
+        QCOMPARE(sizes.value(0).value(0).toInt(), 2);
+        QVERIFY(!window->isVisible());
     }
 
     void removingTheOpenDevice_data()

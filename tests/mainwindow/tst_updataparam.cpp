@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
+#include "core/worker.h"
 #include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
 
@@ -189,6 +190,57 @@ private slots:
         }
         QTest::qWait(ackAfterMs > 0 ? ackAfterMs : 0);
         sensorPageUpdated = buttonPageUpdated = 0;
+    }
+
+    void cacheFallback_data()
+    {
+        QTest::addColumn<bool>("expected");  // deviceDataExpected
+        QTest::addColumn<bool>("cached");
+        QTest::addColumn<int>("notice");
+        QTest::addColumn<bool>("refilled");
+        QTest::addColumn<bool>("cacheWritten");
+        QTest::newRow("nothing expected, cache: last known record") << false << true << 0 << true << false;
+        QTest::newRow("nothing expected, no cache") << false << false << 0 << false << false;
+        QTest::newRow("online without cache: the record is cached") << true << false << 1 << false << true;
+        QTest::newRow("online with cache: kept") << true << true << 1 << false << false;
+    }
+
+    void cacheFallback()
+    {
+        QFETCH(bool, expected);
+        QFETCH(bool, cached);
+        QFETCH(int, notice);
+        QFETCH(bool, refilled);
+        QFETCH(bool, cacheWritten);
+        selectedCacheName = receivedCacheName = "Device_CID2A_MID12.bin";
+        const QString cacheFile = Worker::deviceCachePath(selectedCacheName);
+        QFile::remove(cacheFile);
+        const FlashDataMap cachedRecord = deviceRecord(7);
+        if (cached)
+            Worker::writeDeviceCache(selectedCacheName, cachedRecord);
+        CurrentFlashData = deviceRecord(3);
+        deviceDataExpected = expected ? 1 : 0;
+        lastOnline = 1;
+
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        QByteArray refill;
+        QObject receiver;
+        connect(hub, &PostMsg::SigUpDataSensorUIB, &receiver, [&](FlashDataMap m) { refill = flashDataBytes(m); });
+        ModalAnswer modal(letItRun);
+        UpDataParam dialog;
+        dialog.exec();
+
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(offline.first().first().toInt(), notice);
+        QCOMPARE(refill, refilled ? flashDataBytes(cachedRecord) : QByteArray());
+        FlashDataMap onDisk;
+        QCOMPARE(Worker::readDeviceCache(selectedCacheName, &onDisk), cached || cacheWritten);
+        if (cacheWritten)
+            QCOMPARE(flashDataBytes(onDisk), flashDataBytes(CurrentFlashData));
+        else if (cached)
+            QCOMPARE(flashDataBytes(onDisk), flashDataBytes(cachedRecord));
+        QFile::remove(cacheFile);
     }
 
     void labelTellsReadingFromImporting()
