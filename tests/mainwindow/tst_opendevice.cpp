@@ -246,6 +246,35 @@ private slots:
             QCOMPARE(pairTargetSet, uint8_t(1));
     }
 
+    void mouseIndexFollowsTheModelsMid_data()
+    {
+        QTest::addColumn<int>("mid");
+        QTest::addColumn<QList<int>>("indexes");
+        QTest::newRow("MID 1") << 1 << QList<int>{0};
+        QTest::newRow("MID 2") << 2 << QList<int>{1};
+        QTest::newRow("MID 17") << 17 << QList<int>{};
+    }
+
+    void mouseIndexFollowsTheModelsMid()
+    {
+        QFETCH(int, mid);
+        QFETCH(QList<int>, indexes);
+        testsupport::useConfigWith({"MID=" + QString::number(mid)});  // the first model's
+        QJsonObject wiredQ7 = mouse("w", "Q7 Pro");
+        wiredQ7.insert("mid", mid);
+        wiredQ7.insert("productId", "0x5110");
+        wiredQ7.insert("plugged", true);
+        loadBus({wiredQ7});
+        buildWindow();
+        QCOMPARE(foundDevices.size(), 1);
+        QList<int> emitted;
+        QObject receiverObject;
+        connect(PostMsg::GetInstance(), &PostMsg::SigMouseIndex, &receiverObject, [&](int i) { emitted << i; });
+        tile(0)->click();
+        QCOMPARE(emitted.mid(0, 1), indexes);
+        QCOMPARE(page(), 1);
+    }
+
     void spaceKey_data()
     {
         QTest::addColumn<QString>("bus");
