@@ -20,8 +20,8 @@
 
 #include <QDir>
 #include <QListView>
-#include <QThread>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QtEndian>
 
 #include <cstring>
