@@ -2,13 +2,19 @@
 
 #include "ui_buttoninterface.h"
 
+#include "core/configfile.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
+#include "core/settings.h"
 #include "core/worker.h"
+#include "mainwindow/updataparam.h"
 #include "platform/hidusb/hidusb.h"
+#include "widgets/confirmations.h"
+#include "widgets/dialogframe.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QTimer>
 
 Buttoninterface::Buttoninterface(QWidget* parent)
@@ -106,4 +112,82 @@ void Buttoninterface::SlotMacroRename(QString /*Rename*/, QString /*Name*/)
 
 void Buttoninterface::SlotAllLanguage(int /*index*/)
 {
+}
+
+namespace {
+
+const char kConfigFileFilter[] = "File(*.bin)";
+// Where the page's dialogs go: its centre, moved up and to the left.
+const int kDialogDx = -75;
+const int kDialogDy = -65;
+
+} // namespace
+
+void Buttoninterface::on_OutputData_clicked()
+{
+    const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("FileSave"), QDir::homePath(),
+                                                          QLatin1String(kConfigFileFilter));
+    if (!fileName.isEmpty())
+        SaveConfigFile(fileName, CurrentFlashData);
+}
+
+void Buttoninterface::SaveConfigFile(QString fileName, FlashDataMap data)
+{
+    const QString group = QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
+    const QString sensor = ConfigSettings::instance()->value(group, QStringLiteral("Sensor"));
+    writeConfigFile(fileName, sensor.toUtf8(), data);
+}
+
+void Buttoninterface::on_ImportData_clicked()
+{
+    if (!UsbFinderC_GetDeviceOnLine(devicePath)) {
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+        return;
+    }
+    waitDialogShown = 1;
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("SelectFile"), QDir::homePath(),
+                                                          QLatin1String(kConfigFileFilter));
+    if (!fileName.isEmpty()) {
+        importWaitText = 1;
+        UpDataParam wait(nullptr);
+        wait.startWaitTimer();
+        wait.importMode = 1;
+        wait.filePath = fileName;
+        placeDialog(&wait, this, kDialogDx, kDialogDy);
+        wait.exec();
+        importWaitText = 0;
+    }
+    waitDialogShown = 0;
+}
+
+void Buttoninterface::on_Reset_clicked()
+{
+    if (!UsbFinderC_GetDeviceOnLine(devicePath)) {
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+        return;
+    }
+    ContainReset confirm(nullptr);
+    placeDialog(&confirm, this, kDialogDx, kDialogDy);
+    confirm.exec();
+    if (!confirm.okClicked)
+        return;
+
+    waitDialogShown = 1;
+    QTimer* onlineTimer = deviceWorker ? deviceWorker->onlineTimer() : nullptr;
+    if (onlineTimer)
+        onlineTimer->stop();
+    UsbServer_SetBatteryOptimizeEnable(0);
+    ProtocolDataUpdate(&CurrentFlashData);
+    UsbServer_SetClearSetting();
+    UpDataParam wait(nullptr);
+    wait.startWaitTimer();
+    wait.waitForPages = 1;
+    workerRunAllowed = 1;
+    if (deviceWorker)
+        deviceWorker->start(QThread::InheritPriority);
+    placeDialog(&wait, this, kDialogDx, kDialogDy);
+    wait.exec();
+    waitDialogShown = 0;
+    if (onlineTimer)
+        onlineTimer->start();
 }

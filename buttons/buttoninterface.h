@@ -30,6 +30,14 @@ public slots:
     void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
     void SlotFormResetButton();
 
+    // Export, import and factory reset of the whole configuration.
+    void on_OutputData_clicked();
+    void on_ImportData_clicked();
+    void on_Reset_clicked();
+    // Writes the configuration file of this record, with the open model's
+    // sensor name; a file that cannot be written is left alone.
+    void SaveConfigFile(QString fileName, FlashDataMap data);
+
 private:
     void fillFromRecord(const FlashDataMap& record);
 

@@ -67,6 +67,7 @@ uint8_t deviceWriteEnabled = 0;
 
 int languageIndex = 0;
 int importFailReason = 0;
+uint8_t importWaitText = 0;
 QString updateWarningText;
 
 uint8_t upgradeIdle = 1;

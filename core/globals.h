@@ -75,6 +75,7 @@ extern uint8_t deviceWriteEnabled;    // widget slots may write to the device
 
 extern int languageIndex;             // 0 English, 1 Czech, 2 Slovak
 extern int importFailReason;          // 1 not a configuration file, 2 does not fit the device
+extern uint8_t importWaitText;        // 1 while the button page's import shows its wait dialog
 extern QString updateWarningText;     // firmware-update warning of the current language
 
 extern uint8_t upgradeIdle;           // 1 at start; 0 while a firmware upgrade runs

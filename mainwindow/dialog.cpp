@@ -2,16 +2,247 @@
 
 #include "ui_dialog.h"
 
+#include "app/crashdump.h"
+#include "buttons/buttoninterface.h"
+#include "core/flashdatamap.h"
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "core/product.h"
+#include "core/waits.h"
+#include "core/worker.h"
+#include "macro/macro.h"
+#include "mainwindow/updataparam.h"
+#include "platform/hidusb/hidusb.h"
+#include "sensor/sensor.h"
+#include "settings/formsetting.h"
+#include "widgets/dialogframe.h"
+
+#include <QButtonGroup>
+#include <QDebug>
+#include <QKeyEvent>
+
+int Dialog::backWaitMs = 100;
+
+namespace {
+
+QString pageButtonStyle(const QString& folder, const QString& normal, const QString& hover, const QString& checked)
+{
+    return QStringLiteral("QToolButton{border: 0px;background-position:center;background-repeat:no-repeat;"
+                          "background-image: url(")
+        + folder + normal + QStringLiteral(");}QToolButton:hover{background-image:  url(") + folder + hover
+        + QStringLiteral(");}QToolButton:checked{background-image: url(") + folder + checked + QStringLiteral(");}");
+}
+
+QString pushButtonStyle(const QString& folder, const QString& normal, const QString& hover, const QString& pressed)
+{
+    return QStringLiteral("QToolButton{border:0px;background-image: url(") + folder + normal
+        + QStringLiteral(");background-position:center;background-repeat:no-repeat;}QToolButton:hover{"
+                         "background-image: url(")
+        + folder + hover + QStringLiteral(");}QToolButton:pressed{background-image: url(") + folder + pressed
+        + QStringLiteral(");}");
+}
+
+const char kBatteryLowStyle[] =
+    "#progressBar{border: none;background-color: transparent;}#progressBar::chunk {background-color: rgb(152, 43, 34);}";
+const char kBatteryStyle[] =
+    "#progressBar{border: none;background-color: transparent;}#progressBar::chunk {background-color: rgb(0, 255, 153);}";
+const int kBatteryLowPercent = 15;
+
+} // namespace
+
 Dialog::Dialog(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::Dialog)
 {
     ui->setupUi(this);
+    ui->LightsButton->hide();
+    ui->line_6->hide();
+    pictureFolder = installDir() + QStringLiteral("/Picture/Dialog/");
+
+    buttonPage = new Buttoninterface(this);
+    macroPage = new Macro(this);
+    sensorPage = new Sensor(this);
+    settingsPage = new FormSetting(this);
+    ui->stackedWidgetDialog->addWidget(buttonPage);
+    ui->stackedWidgetDialog->addWidget(sensorPage);
+    ui->stackedWidgetDialog->addWidget(macroPage);
+    ui->stackedWidgetDialog->addWidget(settingsPage);
+
+    waitDialog = new UpDataParam(nullptr);
+    qDebug() << "Start";
+
+    const QString& p = pictureFolder;
+    ui->label_2->setStyleSheet(QStringLiteral("#label_2{color: rgb(") + skinColour(QStringLiteral("LabelColor"))
+                               + QStringLiteral(");}"));
+    ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border-image: url(") + p + QStringLiteral("BackGround.png);}"));
+    ui->BatteryButtonC->setStyleSheet(QStringLiteral("#BatteryButtonC{border:0px;background-image: url(") + p
+                                      + QStringLiteral("Battery.png);background-position:center;"
+                                                       "background-repeat:no-repeat;}"));
+    ui->label->setStyleSheet(QStringLiteral("#label{border-image: url(") + p + QStringLiteral("Charg.png);}"));
+    ui->ButtonMain->setStyleSheet(pageButtonStyle(p, "Home.png", "HomeHover.png", "HomeChecked.png"));
+    ui->LightsButton->setStyleSheet(pageButtonStyle(p, "Light.png", "LightHover.png", "LightChecked.png"));
+    ui->FormSetting->setStyleSheet(pageButtonStyle(p, "Setting.png", "SettingHover.png", "SettingClick.png"));
+    ui->MacroButton->setStyleSheet(pageButtonStyle(p, "Macro.png", "MacroHover.png", "MacroChecked.png"));
+    ui->SensorButton->setStyleSheet(pageButtonStyle(p, "Sensor.png", "SensorHover.png", "SensorChecked.png"));
+    ui->CloseButton->setStyleSheet(pushButtonStyle(p, "Close.png", "CloseHover.png", "CloseClick.png"));
+    ui->MinButton->setStyleSheet(pushButtonStyle(p, "Min.png", "MinHover.png", "MinClick.png"));
+    ui->SetButton->setStyleSheet(pushButtonStyle(p, "Setting.png", "SettingHover.png", "SettingClick.png"));
+    ui->UpArrow->setStyleSheet(pushButtonStyle(p, "PageChange.png", "PageChangeHover.png", "PageChangeClick.png"));
+
+    ui->label->hide();
+    ui->SetButton->hide();
+
+    unusedGroup = new QButtonGroup(this);
+    unusedGroup->setExclusive(true);
+    pageGroup = new QButtonGroup(this);
+    pageGroup->setExclusive(true);
+    for (QToolButton* button : {ui->ButtonMain, ui->MacroButton, ui->LightsButton, ui->SensorButton, ui->FormSetting})
+        pageGroup->addButton(button);
+
+    connect(ui->MinButton, &QToolButton::clicked, this, &Dialog::WindowMin);
+    ui->ButtonMain->setChecked(true);
+
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());
+
+    CrashDump::InstallFilter();
+
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
+
+    hubConnect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotSecondDialog()));
+    hubConnect(SIGNAL(SigUpDataParam(int)), this, SLOT(SlotUpDataParam(int)));
+    hubConnect(SIGNAL(SigStartRecord(int)), this, SLOT(SlotStartRecord(int)));
+    hubConnect(SIGNAL(SigMouseIndex(int)), this, SLOT(SlotMouseIndex(int)));
+    hubConnect(SIGNAL(SigBattery(bool, int, bool)), this, SLOT(SlotBattery(bool, int, bool)),
+               Qt::BlockingQueuedConnection);
+
+    ui->label_3->hide();
+    ui->label_2->hide();
 }
 
 Dialog::~Dialog()
 {
+    delete buttonPage;
+    delete macroPage;
+    delete sensorPage;
+    delete settingsPage;
+    delete waitDialog;
     delete ui;
+}
+
+void Dialog::WindowClosed()
+{
+    on_CloseButton_clicked();
+}
+
+void Dialog::WindowMin()
+{
+    PostMsg::GetInstance()->PostChangeSize(0);
+}
+
+void Dialog::on_ButtonMain_clicked()
+{
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
+    PostMsg::GetInstance()->PostAddMacroButton();
+}
+
+void Dialog::on_SensorButton_clicked()
+{
+    ui->stackedWidgetDialog->setCurrentWidget(sensorPage);
+}
+
+void Dialog::on_MacroButton_clicked()
+{
+    ui->stackedWidgetDialog->setCurrentWidget(macroPage);
+}
+
+void Dialog::on_LightsButton_clicked()
+{
+}
+
+void Dialog::on_SetButton_clicked()
+{
+}
+
+void Dialog::on_FormSetting_clicked()
+{
+    ui->stackedWidgetDialog->setCurrentWidget(settingsPage);
+}
+
+void Dialog::SlotMouseIndex(int /*index*/)
+{
+}
+
+void Dialog::SlotSecondDialog()
+{
+    ui->ButtonMain->setChecked(true);
+    ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
+}
+
+void Dialog::SlotUpDataParam(int index)
+{
+    waitDialog->startWaitTimer();
+    qDebug() << "q";
+    if (index == 1) {
+        // Stays on for every later showing.
+        waitDialog->waitForPages = 1;
+        qDebug() << "w";
+    }
+    placeDialog(waitDialog, this, 0, -20);
+    qDebug() << "t1";
+    waitDialog->exec();
+}
+
+void Dialog::SlotStartRecord(int index)
+{
+    if (index != 0 && index != 1)
+        return;
+    const bool enabled = index == 1;
+    for (QToolButton* button : {ui->ButtonMain, ui->SensorButton, ui->LightsButton, ui->MacroButton, ui->FormSetting})
+        button->setEnabled(enabled);
+}
+
+void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText)
+{
+    ui->label->setVisible(IsCharg);
+    ui->progressBar->setValue(Number);
+    ui->label_2->setText(IsText ? QString::number(Number) + QLatin1Char('%') : QString::number(Number));
+    ui->progressBar->setStyleSheet(QLatin1String(Number <= kBatteryLowPercent ? kBatteryLowStyle : kBatteryStyle));
+}
+
+void Dialog::saveDeviceCache()
+{
+    const FlashDataMap copy = CurrentFlashData;
+    Worker::writeDeviceCache(receivedCacheName, copy);
+}
+
+void Dialog::on_CloseButton_clicked()
+{
+    saveDeviceCache();
+    PostMsg::GetInstance()->PostChangeSize(1);
+}
+
+void Dialog::on_UpArrow_clicked()
+{
+    UsbServer_SetPCDriverStatus(0);
+    saveDeviceCache();
+    ui->ButtonMain->setChecked(true);
+    waitWithEvents(backWaitMs);
+    UsbServer_Exit();
+    PostMsg* hub = PostMsg::GetInstance();
+    hub->PostChangeMainDialog(0);
+    hub->PostSetMacroPage();
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F12)
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void Dialog::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
 }

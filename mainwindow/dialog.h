@@ -1,7 +1,15 @@
 #pragma once
 // The device page frame: the open device's pages, battery state and the
 // back, minimise and close buttons.
+#include <QString>
 #include <QWidget>
+
+class Buttoninterface;
+class FormSetting;
+class Macro;
+class QButtonGroup;
+class Sensor;
+class UpDataParam;
 
 namespace Ui {
 class Dialog;
@@ -10,10 +18,46 @@ class Dialog;
 class Dialog : public QWidget
 {
     Q_OBJECT
+    friend class DialogTest;
+
 public:
     explicit Dialog(QWidget* parent = nullptr);
     ~Dialog() override;
 
+    // The event-processing pause of the back button before the connection ends.
+    static int backWaitMs;
+
+public slots:
+    void WindowClosed();
+    void WindowMin();
+    void on_ButtonMain_clicked();
+    void on_SensorButton_clicked();
+    void on_MacroButton_clicked();
+    void on_LightsButton_clicked();
+    void on_UpArrow_clicked();
+    void on_SetButton_clicked();
+    void SlotSecondDialog();
+    void SlotUpDataParam(int index);
+    void SlotStartRecord(int index);
+    void SlotBattery(bool IsCharg, int Number, bool IsText);
+    void SlotMouseIndex(int index);
+    void on_CloseButton_clicked();
+    void on_FormSetting_clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    void saveDeviceCache();
+
     Ui::Dialog* ui;
+    QButtonGroup* unusedGroup;
+    QButtonGroup* pageGroup;
+    Buttoninterface* buttonPage;
+    Macro* macroPage;
+    Sensor* sensorPage;
+    FormSetting* settingsPage;
+    UpDataParam* waitDialog;
+    QString pictureFolder;
 };

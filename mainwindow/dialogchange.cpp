@@ -8,14 +8,20 @@
 #include "core/product.h"
 #include "core/registry.h"
 #include "core/settings.h"
+#include "core/worker.h"
+#include "mainwindow/paircheck.h"
 #include "platform/hidusb/hidusb.h"
+#include "settings/firmware.h"
 #include "settings/updaterepair.h"
+#include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
 #include "widgets/mytoolbuttonenter.h"
 #include "widgets/notices.h"
 
+#include <QDir>
 #include <QListView>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QtEndian>
 
 #include <cstring>
@@ -25,6 +31,7 @@ QStringList wireless2PidList;
 QStringList wireless4PidList;
 QStringList wireless8PidList;
 int modelTotal = 0;
+int DialogChange::openSleepMs = 150;
 DialogChange* homePage = nullptr;
 QString homeKeyMessageText;
 
@@ -583,20 +590,167 @@ void DialogChange::on_comboBox_activated(int index)
 
 void DialogChange::slotButtonClicked()
 {
+    PostMsg* hub = PostMsg::GetInstance();
+    hub->PostSetver(6);
+
+    QString name = sender() ? sender()->objectName() : QString();
+    bool isNumber = false;
+    const int k = name.remove(QStringLiteral("btn")).toInt(&isNumber);
+    if (!isNumber || k < 0 || k >= foundDevices.size())
+        return;
+    const DeviceAllInfo device = foundDevices.at(k);
+
+    const int mid = driveValue(device.modelIndex + 1, QStringLiteral("MID")).toInt();
+    if (mid == 1)
+        hub->PostMouseIndex(0);
+    else if (mid == 2)
+        hub->PostMouseIndex(1);
+
+    // The offline one of two entries of one model: its mouse may be paired
+    // with the other receiver.
+    if (foundDevices.size() == 2 && (k == 0 || k == 1)
+        && foundDevices.at(0).idPair == foundDevices.at(1).idPair) {
+        const bool firstOnline = UsbFinderC_GetDeviceOnLine(foundDevices.at(0).path.toLocal8Bit().constData());
+        if (firstOnline == (k == 1)) {
+            const bool secondOnline = UsbFinderC_GetDeviceOnLine(foundDevices.at(1).path.toLocal8Bit().constData());
+            if (secondOnline == (k == 0) && pairingDecisionStops(device))
+                return;
+        }
+    }
+
+    if (device.modelIndex == modelTotal && device.isMouse == 0 && pairingDecisionStops(device))
+        return;
+
+    if (device.modelIndex == modelTotal)
+        return;
+    openDevice(device);
+}
+
+bool DialogChange::pairingDecisionStops(const DeviceAllInfo& device)
+{
+    const PairCheck check(device);
+    if (check.mouseVersion().isEmpty()) {
+        pairTargetSet = 1;
+        pairTargetDevice = device;
+        runPairingDialog(this);
+        return true;
+    }
+    const bool mouseUpdate = check.mouseUpdate();
+    const bool receiverUpdate = check.receiverUpdate();
+    if (!mouseUpdate && receiverUpdate)
+        return false;
+    if (mouseUpdate && !receiverUpdate) {
+        UpDateWarning warning(nullptr);
+        warning.setWarningText(updateWarningText);
+        placeDialog(&warning, this, -20, 0);
+        warning.exec();
+        return true;
+    }
+    RePair confirm(nullptr);
+    placeDialog(&confirm, this, 0, 0);
+    confirm.exec();
+    if (confirm.okClicked) {
+        pairTargetSet = 1;
+        pairTargetDevice = device;
+        runPairingDialog(this);
+    }
+    return true;
+}
+
+void DialogChange::openDevice(const DeviceAllInfo& device)
+{
+    PostMsg* hub = PostMsg::GetInstance();
+    // Direct delivery: the worker makes it the current device before the
+    // firmware lookup reads the current device's model.
+    hub->PostSelectMouseInfo(device);
+    const int rateClass = receiverRateClass(device.deviceType);
+    const QString version = device.usbVersionText;
+    if (QDir(firmwareFolder()).exists()) {
+        receiverUpdateAvailable = hasFirmwareUpdate(kReceiverFirmware, version, rateClass) ? 1 : 0;
+        hub->PostLabelTextB(version, receiverUpdateAvailable ? QStringLiteral("true") : QString());
+    } else {
+        hub->PostLabelTextB(version, QString());
+    }
+    hub->PostChangeMainDialog(1);
+    // The device page's first rescan sets devicePath meanwhile.
+    QThread::msleep(static_cast<unsigned long>(openSleepMs));
+    deviceSessionActive = 1;
+    workerRunAllowed = 1;
+    if (deviceWorker)
+        deviceWorker->start(QThread::InheritPriority);
 }
 
 void DialogChange::changeEvent(QEvent* event)
 {
-    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    const QSignalBlocker blocker(ui->comboBox);
+    ui->retranslateUi(this);
+    ui->comboBox->setCurrentIndex(0);
 }
 
 void DialogChange::WindowClosedA() {}
 void DialogChange::WindowMinA() {}
-void DialogChange::on_MinButton_clicked() {}
-void DialogChange::on_CloseButton_clicked() {}
-void DialogChange::on_RightButton_clicked() {}
-void DialogChange::on_LeftButton_clicked() {}
-void DialogChange::on_Repair_clicked() {}
-void DialogChange::on_CloseButton_2_clicked() {}
-void DialogChange::on_NewHong_clicked() {}
-void DialogChange::on_NoApear_clicked(bool) {}
+
+void DialogChange::on_MinButton_clicked()
+{
+    PostMsg::GetInstance()->PostChangeSize(2);
+}
+
+void DialogChange::on_CloseButton_clicked()
+{
+    PostMsg::GetInstance()->PostChangeSize(3);
+}
+
+void DialogChange::on_RightButton_clicked()
+{
+    ui->label_2->hide();
+    ui->label_3->show();
+    const int c = ui->stackedWidget->currentIndex();
+    if (c == ui->stackedWidget->count() - 2) {
+        ui->LeftButton->show();
+        ui->RightButton->hide();
+    }
+    ui->stackedWidget->setCurrentIndex(c + 1);
+}
+
+void DialogChange::on_LeftButton_clicked()
+{
+    ui->label_2->hide();
+    ui->label_3->show();
+    const int c = ui->stackedWidget->currentIndex();
+    if (c == 1) {
+        ui->LeftButton->hide();
+        ui->RightButton->show();
+    }
+    ui->stackedWidget->setCurrentIndex(c - 1);
+}
+
+void DialogChange::on_Repair_clicked()
+{
+    UpDateRepair* repair = settingsRepairDialog;
+    if (!repair)
+        return;
+    const QPoint centre = mapToGlobal(rect().center());
+    repair->move(centre - repair->rect().center());
+    repair->resetView();
+    repair->setModal(true);
+    PostMsg::GetInstance()->PostRepairCheckUpdate();
+    repair->show();
+}
+
+void DialogChange::on_CloseButton_2_clicked()
+{
+    ui->FindVer->hide();
+}
+
+void DialogChange::on_NewHong_clicked()
+{
+    ui->FindVer->hide();
+}
+
+void DialogChange::on_NoApear_clicked(bool checked)
+{
+    UserSettings::instance()->setValue(QStringLiteral("FindNew"), QStringLiteral("IsShow"),
+                                       checked ? QStringLiteral("1") : QStringLiteral("0"));
+}

@@ -45,6 +45,10 @@ public:
     explicit DialogChange(QWidget* parent = nullptr);
     ~DialogChange() override;
 
+    // The blocking pause between showing the device page and starting the
+    // worker; tests shorten it.
+    static int openSleepMs;
+
     // Plug/unplug callback: reads the devices again and rebuilds the tiles.
     static void onUsbChanged();
     // Appends every accepted device of these product ids to foundDevices and
@@ -84,6 +88,10 @@ public slots:
 
 private:
     void showRepairState(bool pending);
+    // Pairing or a firmware warning instead of opening the device; false
+    // when the click goes on.
+    bool pairingDecisionStops(const DeviceAllInfo& device);
+    void openDevice(const DeviceAllInfo& device);
 
     Ui::DialogChange* ui;
 };

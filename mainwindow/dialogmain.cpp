@@ -12,7 +12,10 @@
 #include "core/worker.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
+#include "mainwindow/paircheck.h"
 #include "platform/hidusb/hidusb.h"
+#include "settings/updaterepair.h"
+#include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
 
@@ -222,7 +225,57 @@ void DialogMain::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter:
         PostMsg::GetInstance()->PostEnterKey();
         return;
+    case Qt::Key_Space:
+        pairingKey();
+        return;
     default:
         QWidget::keyPressEvent(event);
+    }
+}
+
+void DialogMain::pairingKey()
+{
+    if (ui->stackedWidgetMain->currentWidget() == devicePage) {
+        pairTargetSet = 1;
+        runPairingDialog(this);
+        // The pairing dialog took the connection's callback while it ran.
+        UsbServerC_Start(devicePath, devicePath, Worker::onDeviceData);
+        return;
+    }
+
+    if (foundDevices.size() != 1 || foundDevices.first().isMouse != 0)
+        return;
+    // No device is open on the home page, so the connection is not given
+    // back to whatever devicePath last named.
+    const auto pairReceiver = [this] {
+        pairTargetSet = 0;
+        runPairingDialog(this);
+    };
+    const PairCheck check(foundDevices.first());
+    if (check.mouseVersion().isEmpty()) {
+        pairReceiver();
+        return;
+    }
+    const bool mouseUpdate = check.mouseUpdate();
+    UpDateRepair repair(nullptr);
+    placeDialog(&repair, this, 0, 0);
+    const bool receiverUpdate = check.receiverUpdate();
+
+    if (receiverUpdate == mouseUpdate) {
+        pairReceiver();
+    } else if (mouseUpdate) {
+        UpDateWarning warning(nullptr);
+        warning.setWarningText(updateWarningText);
+        placeDialog(&warning, this, -20, 0);
+        warning.exec();
+    } else {
+        ContainReset confirm(nullptr);
+        confirm.setMessageText(homeKeyMessageText);
+        placeDialog(&confirm, this, -20, 0);
+        confirm.exec();
+        if (confirm.okClicked) {
+            repair.startManualRepair(0);
+            repair.exec();
+        }
     }
 }

@@ -49,6 +49,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Space: pairing, or a firmware warning or repair, for the open device
+    // or the one receiver on the home page.
+    void pairingKey();
     void hideToTray();
     void showFromTray();
 

@@ -1,15 +1,18 @@
 // The home page against the simulated device bus: discovery, tiles and pages,
 // the wired-mouse merge, the duplicate notice, hover feedback and texts.
+#include "support/devicefixture.h"
 #include "support/dialogfixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
+#include "buttons/buttoninterface.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/registry.h"
 #include "core/settings.h"
 #include "mainwindow/dialogchange.h"
+#include "sensor/sensor.h"
 #include "platform/hidusb/simcontrol.h"
 #include "settings/updaterepair.h"
 #include "widgets/mytoolbuttonenter.h"
@@ -77,15 +80,7 @@ class DialogChangeTest : public QObject
 
     std::unique_ptr<DialogChange> page;
 
-    void loadBus(const QJsonArray& devices)
-    {
-        const QString file = testsupport::homeDir() + QStringLiteral("/scenario.json");
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(QJsonDocument(QJsonObject{{"devices", devices}}).toJson());
-        out.close();
-        QVERIFY(hidsim::loadScenario(file));
-    }
+    void loadBus(const QJsonArray& devices) { QVERIFY(testsupport::loadBus(devices)); }
 
     QStackedWidget* stack() const { return page->findChild<QStackedWidget*>("stackedWidget"); }
     QWidget* child(const char* name) const { return page->findChild<QWidget*>(name); }

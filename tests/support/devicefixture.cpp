@@ -14,6 +14,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include <cstring>
@@ -50,6 +52,17 @@ void resetDeviceState()
     receiverUpdateAvailable = 0;
     mouseUpdateAvailable = 0;
     QDir(userDir() + QStringLiteral("/Device_Info")).removeRecursively();
+}
+
+bool loadBus(const QJsonArray& devices)
+{
+    const QString file = homeDir() + QStringLiteral("/scenario.json");
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    out.write(QJsonDocument(QJsonObject{{QStringLiteral("devices"), devices}}).toJson());
+    out.close();
+    return hidsim::loadScenario(file);
 }
 
 DeviceAllInfo deviceEntry(const QString& id)

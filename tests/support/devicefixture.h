@@ -4,6 +4,7 @@
 #include "core/deviceinfo.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,10 @@ void openDevice(const DeviceAllInfo& info);
 // first line starting with each key of `lines` ("KeyParam1=") replaced by the
 // given text; ConfigSettings reads it until resetForTests() is called again.
 void useConfigWith(const QStringList& lines);
+
+// Puts these devices (scenario entries) on the simulated bus; false when the
+// scenario was not taken.
+bool loadBus(const QJsonArray& devices);
 
 // The names of the library calls logged since the log was last cleared.
 QStringList callNames();

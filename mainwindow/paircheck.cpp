@@ -1,0 +1,62 @@
+#include "mainwindow/paircheck.h"
+
+#include "core/registry.h"
+#include "core/settings.h"
+#include "settings/firmware.h"
+#include "settings/match.h"
+#include "widgets/dialogframe.h"
+
+PairCheck::PairCheck(const DeviceAllInfo& device)
+    : device(device)
+    , group(QStringLiteral("Drive") + QString::number(device.modelIndex + 1))
+{
+    ConfigSettings* config = ConfigSettings::instance();
+    cidText = config->value(QStringLiteral("Option"), QStringLiteral("CID"));
+    midText = config->value(group, QStringLiteral("MID"));
+}
+
+QString PairCheck::mouseVersion() const
+{
+    return RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("MouseVer") + cidText + midText);
+}
+
+bool PairCheck::mouseUpdate() const
+{
+    const QString mouseId = ConfigSettings::instance()->value(group, QStringLiteral("MM"));
+    return findFirmwareUpdateFile(kMouseFirmware, mouseVersion(), mouseId, cidText.toInt(), midText.toInt());
+}
+
+bool PairCheck::receiverUpdate() const
+{
+    const QString key = receiverFirmwareKey(device.deviceType);
+    if (key.isEmpty())
+        return false;
+    const QString receiverId = ConfigSettings::instance()->value(group, key);
+    if (receiverId.isEmpty() && key != QLatin1String("DM"))
+        return false;
+    return findFirmwareFile(kReceiverFirmware, device.usbVersionText, receiverId, cidText.toInt(), midText.toInt());
+}
+
+QString receiverFirmwareKey(uint8_t deviceType)
+{
+    switch (deviceType) {
+    case 0:
+        return QStringLiteral("DM");
+    case 1:
+        return QStringLiteral("D4M");
+    case 4:
+        return QStringLiteral("D2M");
+    case 5:
+        return QStringLiteral("D8M");
+    default:
+        return QString();
+    }
+}
+
+void runPairingDialog(QWidget* caller)
+{
+    Match pairing(nullptr);
+    pairing.InitPair();
+    placeDialog(&pairing, caller, 0, 0);
+    pairing.exec();
+}

@@ -1,0 +1,150 @@
+#include "mainwindow/updataparam.h"
+
+#include "ui_updataparam.h"
+
+#include "core/configfile.h"
+#include "core/globals.h"
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "core/product.h"
+#include "core/settings.h"
+#include "core/waits.h"
+#include "core/worker.h"
+#include "platform/hidusb/hidusb.h"
+#include "widgets/dialogframe.h"
+#include "widgets/notices.h"
+
+#include <QDebug>
+#include <QThread>
+
+int UpDataParam::waitTimerMs = 2500;
+int UpDataParam::stepMs = 500;
+int UpDataParam::attempts = 12;
+int UpDataParam::settleSleepMs = 2000;
+int UpDataParam::importSettleSteps = 5;
+
+UpDataParam::UpDataParam(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::UpDataParam)
+{
+    ui->setupUi(this);
+    pictureFolder = installDir() + QStringLiteral("/Picture/WarningDialog/");
+    setDialogWindowFlags(this);
+    waitTimer = new QTimer(this);
+    ui->label->setStyleSheet(labelStyleSheet());
+    ui->UpDataParamA->setStyleSheet(frameStyleSheet(QStringLiteral("UpDataParamA"), pictureFolder));
+    connect(waitTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
+    connectLanguage(this);
+    scaleFontsToScreen(this);
+}
+
+UpDataParam::~UpDataParam()
+{
+    delete ui;
+}
+
+void UpDataParam::startWaitTimer()
+{
+    waitTimer->setSingleShot(true);
+    waitTimer->start(waitTimerMs);
+}
+
+void UpDataParam::SlotAllLanguage(int index)
+{
+    ui->label->setText(UpDataParamTexts.text(index, importWaitText ? 1 : 0));
+}
+
+int UpDataParam::readImportFile(const QString& path, FlashDataMap* out)
+{
+    const QString group = QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
+    ConfigSettings* config = ConfigSettings::instance();
+    const QString sensor = config->value(group, QStringLiteral("Sensor"));
+    const int maxStages = config->value(group, QStringLiteral("DPIMaxGrade")).toInt();
+    return readConfigFile(path, sensor, maxStages, out);
+}
+
+bool UpDataParam::waitForAcknowledgements()
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (sensorPageUpdated && buttonPageUpdated)
+            return true;
+        waitWithEvents(stepMs);
+    }
+    return false;
+}
+
+void UpDataParam::refillPages(const FlashDataMap& record)
+{
+    PostMsg* hub = PostMsg::GetInstance();
+    hub->PostUpDataLightUIA(record);
+    hub->PostUpDataSensorUIB(record);
+    hub->PostUpDataButtonUIC(record);
+    hub->PostFormB();
+}
+
+void UpDataParam::importFile()
+{
+    FlashDataMap record;
+    const int result = readImportFile(filePath, &record);
+    importFailReason = result;
+    if (result != 0) {
+        qDebug() << "import refused" << result;
+        InportFail notice(nullptr);
+        placeDialog(&notice, this, 0, 0);
+        notice.exec();
+        return;
+    }
+    qDebug() << "import";
+    CurrentFlashData = record;
+    ProtocolDataUpdate(&record);
+    refillPages(record);
+    for (int step = 0; step < importSettleSteps; ++step)
+        waitWithEvents(stepMs);
+}
+
+void UpDataParam::onTimeupDestroy()
+{
+    PostMsg* hub = PostMsg::GetInstance();
+    hub->PostSetver(4);
+
+    if (waitForPages) {
+        qDebug() << "wait for pages";
+        const bool acknowledged = waitForAcknowledgements();
+        QThread::msleep(static_cast<unsigned long>(settleSleepMs));
+        close();
+        if (!acknowledged)
+            hub->PostMouseOffLineo(0);
+        close();
+        return;
+    }
+
+    if (importMode) {
+        importFile();
+        importMode = 0;
+        close();
+        return;
+    }
+
+    if (!deviceDataExpected) {
+        qDebug() << "nothing expected";
+        FlashDataMap cached;
+        if (Worker::readDeviceCache(selectedCacheName, &cached))
+            refillPages(cached);
+        hub->PostMouseOffLineo(0);
+        close();
+        return;
+    }
+
+    qDebug() << "wait for the configuration";
+    const bool acknowledged = waitForAcknowledgements();
+    if (acknowledged) {
+        sensorPageUpdated = 0;
+        buttonPageUpdated = 0;
+    }
+    close();
+    if (!acknowledged)
+        hub->PostMouseOffLineo(1);
+    FlashDataMap cached;
+    if (lastOnline && !Worker::readDeviceCache(selectedCacheName, &cached))
+        Worker::writeDeviceCache(receivedCacheName, CurrentFlashData);
+}

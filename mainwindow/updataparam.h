@@ -1,0 +1,56 @@
+#pragma once
+// The "please wait" dialog of the device page: after its timer it imports a
+// configuration file, or waits for the sensor and button pages to take a
+// freshly read configuration, or falls back to the device cache.
+#include "core/flashdatamap.h"
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+
+namespace Ui {
+class UpDataParam;
+}
+
+class UpDataParam : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit UpDataParam(QWidget* parent = nullptr);
+    ~UpDataParam() override;
+
+    // Waits of a showing; tests shorten them.
+    static int waitTimerMs;        // the timer before the decision
+    static int stepMs;             // one wait for the page acknowledgements
+    static int attempts;           // acknowledgement checks
+    static int settleSleepMs;      // blocking pause after the acknowledgement wait
+    static int importSettleSteps;  // waits after a successful import
+
+    // Starts the single-shot timer whose end makes the decision.
+    void startWaitTimer();
+
+    // 0 the file fits the open model (the record is in *out); 1 it cannot be
+    // read or is no configuration file; 2 another sensor or too many stages.
+    int readImportFile(const QString& path, FlashDataMap* out);
+
+    QString filePath;
+    uint8_t importMode = 0;    // the next timer end imports filePath
+    uint8_t waitForPages = 0;  // every timer end waits for both page acknowledgements
+
+private slots:
+    void onTimeupDestroy();
+    void SlotAllLanguage(int index);
+
+private:
+    // Checks both acknowledgements up to `attempts` times with a wait after
+    // each miss; true when both came.
+    bool waitForAcknowledgements();
+    void importFile();
+    static void refillPages(const FlashDataMap& record);
+
+    Ui::UpDataParam* ui;
+    QString pictureFolder;
+    QTimer* waitTimer;
+};

@@ -1,0 +1,174 @@
+// The button page's configuration export, import and factory reset against
+// the simulated device bus.
+#include "support/devicefixture.h"
+#include "support/modalanswer.h"
+#include "support/testsupport.h"
+
+#include "buttons/buttoninterface.h"
+#include "core/flashdatamap.h"
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "core/worker.h"
+#include "mainwindow/updataparam.h"
+#include "platform/hidusb/simcontrol.h"
+#include "sensor/sensor.h"
+
+#include <QFileDialog>
+#include <QSignalSpy>
+
+using testsupport::ModalAnswer;
+
+namespace {
+
+ModalAnswer::Answer chooseFile(const QString& path)
+{
+    return [path](QDialog* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->selectFile(path);
+        QMetaObject::invokeMethod(files, "accept");
+    };
+}
+
+// The wait dialog closes on its own.
+const ModalAnswer::Answer letItRun = [](QDialog*) {};
+
+} // namespace
+
+class ConfigTransferTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::DevicePages> pages;
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        // Long enough for a ModalAnswer to see the wait dialog.
+        UpDataParam::waitTimerMs = 100;
+        UpDataParam::stepMs = 10;
+        UpDataParam::settleSleepMs = 1;
+        UpDataParam::importSettleSteps = 1;
+    }
+
+    void init()
+    {
+        hidsim::resetToDefaultBus();
+        resetHubConnectFailures();
+        testsupport::resetDeviceState();
+        pages.reset(new testsupport::DevicePages);
+        QCOMPARE(hubConnectFailures(), 0);
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_VERIFY(deviceRecordReceived);
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::clearCallLog();
+    }
+
+    void cleanup()
+    {
+        pages.reset();
+        UsbServer_Exit();
+    }
+
+    void exportThenImportRoundTrips()
+    {
+        const QString path = dir.filePath("q3.bin");
+        FlashDataMap exported = CurrentFlashData;
+        exported.lightColor[1] ^= 0x33;
+        exported.dpiStageCount = 2;
+        pages->buttons->SaveConfigFile(path, exported);
+        QCOMPARE(QFileInfo(path).size(), qint64(10464));
+        const QByteArray before = testsupport::currentRecordBytes();
+        QVERIFY(before != flashDataBytes(exported));
+
+        ModalAnswer modal({chooseFile(path), letItRun});
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_ImportData_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "UpDataParam"}));
+        QCOMPARE(testsupport::currentRecordBytes(), flashDataBytes(exported));
+        QCOMPARE(hidsim::recordsSent().size(), 1);
+        QCOMPARE(hidsim::recordsSent().first(), flashDataBytes(exported));
+        QCOMPARE(hidsim::storedRecord("q3"), flashDataBytes(exported));
+        QCOMPARE(importFailReason, 0);
+        QCOMPARE(importWaitText, uint8_t(0));
+        QCOMPARE(waitDialogShown, uint8_t(0));
+    }
+
+    void importOfAnotherModelIsRefused()
+    {
+        const QString path = dir.filePath("q7.bin");
+        const QByteArray before = testsupport::currentRecordBytes();
+        currentDevice.modelIndex = 0;  // exported as the Q7 Pro (sensor 3395)
+        pages->buttons->SaveConfigFile(path, CurrentFlashData);
+        currentDevice.modelIndex = 1;
+
+        ModalAnswer modal({chooseFile(path), letItRun, testsupport::clickButton("NewHong")});
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_ImportData_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "UpDataParam", "InportFail"}));
+        QCOMPARE(importFailReason, 2);
+        QVERIFY(hidsim::recordsSent().isEmpty());
+        QCOMPARE(testsupport::currentRecordBytes(), before);
+    }
+
+    void offlineImportAndResetAskNothing_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::newRow("import") << "on_ImportData_clicked";
+        QTest::newRow("reset") << "on_Reset_clicked";
+    }
+
+    void offlineImportAndResetAskNothing()
+    {
+        QFETCH(QString, slot);
+        QVERIFY(hidsim::setOffline("q3", true));
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        QMetaObject::invokeMethod(pages->buttons.get(), slot.toLatin1().constData());
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(offline.first().first().toInt(), 0);
+        QCOMPARE(modal.answeredCount(), 0);
+        QVERIFY(hidsim::recordsSent().isEmpty());
+        QVERIFY(hidsim::setOffline("q3", false));
+    }
+
+    void cancelledResetSendsNothing()
+    {
+        ModalAnswer modal(testsupport::clickButton("Cancel"));
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_Reset_clicked");
+        QCOMPARE(modal.answered(), QStringList{"ContainReset"});
+        QVERIFY(!testsupport::callNames().contains("UsbServer_SetClearSetting"));
+        QVERIFY(hidsim::recordsSent().isEmpty());
+    }
+
+    void resetSendsTheRecordThenClearsAndWaitsForThePages()
+    {
+        const QByteArray sent = testsupport::currentRecordBytes();
+        bool timerStoppedDuringWait = false;
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        ModalAnswer modal({testsupport::clickButton("OK"), testsupport::inspectThen([&](QDialog*) {
+                               timerStoppedDuringWait = !deviceWorker->onlineTimer()->isActive();
+                           }, letItRun)});
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_Reset_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"ContainReset", "UpDataParam"}));
+        const QStringList calls = testsupport::callNames();
+        const int optimize = calls.indexOf("UsbServer_SetBatteryOptimizeEnable");
+        const int update = calls.indexOf("ProtocolDataUpdate");
+        const int clear = calls.indexOf("UsbServer_SetClearSetting");
+        QVERIFY(optimize >= 0);
+        QVERIFY(optimize < update);
+        QVERIFY(update < clear);
+        QCOMPARE(hidsim::recordsSent().value(0), sent);
+        QVERIFY(timerStoppedDuringWait);
+        QVERIFY(deviceWorker->onlineTimer()->isActive());
+        QCOMPARE(waitDialogShown, uint8_t(0));
+        // The device's configuration was read again and both pages took it.
+        QCOMPARE(offline.size(), 0);
+        QVERIFY(calls.lastIndexOf("UsbServer_ReadAllFlashData") > clear);
+    }
+};
+
+QUEMBREL_TEST_MAIN(ConfigTransferTest)
+#include "tst_configtransfer.moc"

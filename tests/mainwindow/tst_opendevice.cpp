@@ -1,0 +1,470 @@
+// Opening a device from the home page, the Space key's pairing and firmware
+// decisions, and leaving the device page, on the whole main window against
+// the simulated device bus.
+#include "support/devicefixture.h"
+#include "support/dialogfixture.h"
+#include "support/modalanswer.h"
+#include "support/testsupport.h"
+
+#include "core/flashdatamap.h"
+#include "buttons/buttoninterface.h"
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "sensor/sensor.h"
+#include "core/product.h"
+#include "core/registry.h"
+#include "core/settings.h"
+#include "core/worker.h"
+#include "mainwindow/dialog.h"
+#include "mainwindow/dialogchange.h"
+#include "mainwindow/dialogmain.h"
+#include "mainwindow/updataparam.h"
+#include "platform/hidusb/simcontrol.h"
+#include "widgets/mytoolbuttonenter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QSignalSpy>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStackedWidget>
+#include <QToolButton>
+
+using testsupport::ModalAnswer;
+
+namespace {
+
+const char kMouseVersionValue[] = "MouseVer4217";  // CID 42, MID 17: the Q7 Pro
+const char kCurrentMouse[] = "v1.05";              // the image in bin/ is v1.05
+const char kOldMouse[] = "v1.03";
+const char kCurrentReceiver[] = "0x0104";          // the receiver images are v1.04
+const char kOldReceiver[] = "0x0102";
+
+QJsonObject receiver(const QString& id, int rate, const QString& version, const QString& mouse = QString())
+{
+    QJsonObject o{{"id", id}, {"kind", "receiver"}, {"model", "Q7 Pro"}, {"rate", rate}, {"version", version}};
+    if (!mouse.isEmpty())
+        o.insert("pairedWith", mouse);
+    return o;
+}
+
+QJsonObject mouse(const QString& id, const QString& model = QStringLiteral("Q7 Pro"))
+{
+    return {{"id", id}, {"kind", "mouse"}, {"model", model}};
+}
+
+// The answers a test expects, as "Class:button" ("Class:" closes the window).
+QList<ModalAnswer::Answer> answersFor(const QStringList& expected)
+{
+    QList<ModalAnswer::Answer> answers;
+    for (const QString& item : expected) {
+        const QString button = item.section(':', 1);
+        answers << (button.isEmpty() ? testsupport::closeWindow() : testsupport::clickButton(button));
+    }
+    return answers;
+}
+
+QStringList classesOf(const QStringList& expected)
+{
+    QStringList classes;
+    for (const QString& item : expected)
+        classes << item.section(':', 0, 0);
+    return classes;
+}
+
+} // namespace
+
+class OpenDeviceTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<DialogMain> window;
+
+    void loadBus(const QJsonArray& devices) { QVERIFY(testsupport::loadBus(devices)); }
+
+    static void setMouseVersion(const QString& version)
+    {
+        RegistryKey key(mouseDriveTestRegistryKey());
+        if (version.isEmpty())
+            key.remove(kMouseVersionValue);
+        else
+            key.setValue(kMouseVersionValue, version);
+    }
+
+    void buildWindow()
+    {
+        window = std::make_unique<DialogMain>();
+        window->show();
+        QCOMPARE(hubConnectFailures(), 0);
+    }
+
+    int page() const { return window->findChild<QStackedWidget*>("stackedWidgetMain")->currentIndex(); }
+
+    mytoolButtonEnter* tile(int k) const
+    {
+        return window->findChild<mytoolButtonEnter*>(QStringLiteral("btn") + QString::number(k));
+    }
+
+    int tileOf(const QString& id) const
+    {
+        for (int k = 0; k < foundDevices.size(); ++k)
+            if (foundDevices[k].path == QStringLiteral("/dev/hidsim/") + id)
+                return k;
+        return -1;
+    }
+
+    // Opens a device by its tile and waits until its configuration arrived.
+    void openByTile(const QString& id)
+    {
+        const int k = tileOf(id);
+        QVERIFY(k >= 0);
+        tile(k)->click();
+        QCOMPARE(page(), 1);
+        QTRY_VERIFY(deviceRecordReceived);
+        QVERIFY(hidsim::waitForIdle());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        DialogMain::homeReturnSleepMs = 1;
+        DialogChange::openSleepMs = 1;
+        Dialog::backWaitMs = 1;
+        UpDataParam::waitTimerMs = 1;
+        UpDataParam::stepMs = 5;
+        UpDataParam::settleSleepMs = 1;
+    }
+
+    void init()
+    {
+        hidsim::resetToDefaultBus();
+        resetHubConnectFailures();
+        testsupport::resetDeviceState();
+        testsupport::fillLanguageTables();
+        ConfigSettings::resetForTests();
+        setMouseVersion(QString());
+        // The wait dialog of an opening is not what these tests look at.
+        waitDialogShown = 1;
+        macroRecording = 0;
+        updateWarningText = "update the mouse";
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        waitDialogShown = 0;
+        macroRecording = 0;
+    }
+
+    void tileClick_data()
+    {
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("mouseVersion");
+        QTest::addColumn<QString>("receiverVersion");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<bool>("opens");
+
+        // "pair": two receivers of one model, only rx1's mouse answers;
+        // "online": both answer. The clicked tile is given by device id.
+        QTest::newRow("both online: opens") << "online" << "rx4" << "" << kOldReceiver << QStringList{} << true;
+        QTest::newRow("offline one, no version: pairing at once")
+            << "pair" << "rx4" << "" << kOldReceiver << QStringList{"Match:"} << false;
+        QTest::newRow("no newer file: re-pair asked, cancelled")
+            << "pair" << "rx4" << kCurrentMouse << kCurrentReceiver << QStringList{"RePair:Cancel"} << false;
+        QTest::newRow("no newer file: re-pair confirmed")
+            << "pair" << "rx4" << kCurrentMouse << kCurrentReceiver << QStringList{"RePair:OK", "Match:"} << false;
+        QTest::newRow("both newer: re-pair asked")
+            << "pair" << "rx4" << kOldMouse << kOldReceiver << QStringList{"RePair:Cancel"} << false;
+        QTest::newRow("newer mouse only: firmware warning")
+            << "pair" << "rx4" << kOldMouse << kCurrentReceiver << QStringList{"UpDateWarning:NewHong"} << false;
+        QTest::newRow("newer receiver only: opens")
+            << "pair" << "rx4" << kCurrentMouse << kOldReceiver << QStringList{} << true;
+        QTest::newRow("the online one: opens") << "pair" << "rx1" << "" << kOldReceiver << QStringList{} << true;
+        QTest::newRow("unknown receiver, no version: pairing")
+            << "unknown" << "rxu" << "" << kOldReceiver << QStringList{"Match:"} << false;
+        QTest::newRow("unknown mouse: nothing") << "unknown" << "mu" << "" << kOldReceiver << QStringList{} << false;
+    }
+
+    void tileClick()
+    {
+        QFETCH(QString, bus);
+        QFETCH(QString, clicked);
+        QFETCH(QString, mouseVersion);
+        QFETCH(QString, receiverVersion);
+        QFETCH(QStringList, dialogs);
+        QFETCH(bool, opens);
+
+        if (bus == "unknown") {
+            QJsonObject rx = receiver("rxu", 4, receiverVersion);
+            rx.insert("model", "Other");
+            rx.insert("mid", 90);
+            QJsonObject other = mouse("mu", "Other");
+            other.insert("mid", 91);
+            other.insert("productId", "0x5120");
+            loadBus({rx, other});
+        } else {
+            QJsonArray devices{receiver("rx1", 1, receiverVersion, "m1"), mouse("m1")};
+            if (bus == "online")
+                devices << receiver("rx4", 4, receiverVersion, "m4") << mouse("m4");
+            else
+                devices << receiver("rx4", 4, receiverVersion);  // its mouse is paired elsewhere
+            loadBus(devices);
+        }
+        setMouseVersion(mouseVersion);
+        pairTargetSet = 0;
+        ModalAnswer modal(answersFor(dialogs));
+        buildWindow();
+        QCOMPARE(foundDevices.size(), 2);
+
+        QObject receiverObject;
+        QStringList order;
+        PostMsg* hub = PostMsg::GetInstance();
+        connect(hub, &PostMsg::SigSetver, &receiverObject, [&](int i) { order << "Setver" + QString::number(i); });
+        connect(hub, &PostMsg::SigMouseIndex, &receiverObject, [&](int i) { order << "MouseIndex" + QString::number(i); });
+        connect(hub, &PostMsg::SigChangeMainDialog, &receiverObject,
+                [&](int i) { order << "ChangeMainDialog" + QString::number(i); });
+
+        const int k = tileOf(clicked);
+        QVERIFY(k >= 0);
+        tile(k)->click();
+
+        QCOMPARE(modal.answered(), classesOf(dialogs));
+        QVERIFY(modal.allAnswered());
+        QCOMPARE(page(), opens ? 1 : 0);
+        QCOMPARE(deviceSessionActive, opens ? 1 : 0);
+        QCOMPARE(order.value(0), QString("Setver6"));
+        if (opens) {
+            QCOMPARE(order.last(), QString("ChangeMainDialog1"));
+            QCOMPARE(currentDevice.path, QStringLiteral("/dev/hidsim/") + clicked);
+            QTRY_VERIFY(testsupport::callNames().contains("UsbServer_ReadAllFlashData"));
+        }
+        if (dialogs.contains("Match:"))
+            QCOMPARE(pairTargetSet, uint8_t(1));
+    }
+
+    void mouseIndexFollowsTheModelsMid_data()
+    {
+        QTest::addColumn<int>("mid");
+        QTest::addColumn<QList<int>>("indexes");
+        QTest::newRow("MID 1") << 1 << QList<int>{0};
+        QTest::newRow("MID 2") << 2 << QList<int>{1};
+        QTest::newRow("MID 17") << 17 << QList<int>{};
+    }
+
+    void mouseIndexFollowsTheModelsMid()
+    {
+        QFETCH(int, mid);
+        QFETCH(QList<int>, indexes);
+        testsupport::useConfigWith({"MID=" + QString::number(mid)});  // the first model's
+        QJsonObject wiredQ7 = mouse("w", "Q7 Pro");
+        wiredQ7.insert("mid", mid);
+        wiredQ7.insert("productId", "0x5110");
+        wiredQ7.insert("plugged", true);
+        loadBus({wiredQ7});
+        buildWindow();
+        QCOMPARE(foundDevices.size(), 1);
+        QList<int> emitted;
+        QObject receiverObject;
+        connect(PostMsg::GetInstance(), &PostMsg::SigMouseIndex, &receiverObject, [&](int i) { emitted << i; });
+        tile(0)->click();
+        QCOMPARE(emitted.mid(0, 1), indexes);
+        QCOMPARE(page(), 1);
+    }
+
+    void spaceKey_data()
+    {
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("mouseVersion");
+        QTest::addColumn<QString>("receiverVersion");
+        QTest::addColumn<QStringList>("dialogs");
+
+        QTest::newRow("two devices: nothing") << "default" << "" << kOldReceiver << QStringList{};
+        QTest::newRow("one wired mouse: nothing") << "wired" << "" << kOldReceiver << QStringList{};
+        QTest::newRow("one receiver, no version: pairing")
+            << "receiver" << "" << kOldReceiver << QStringList{"Match:"};
+        QTest::newRow("no newer file: pairing")
+            << "receiver" << kCurrentMouse << kCurrentReceiver << QStringList{"Match:"};
+        QTest::newRow("both newer: pairing") << "receiver" << kOldMouse << kOldReceiver << QStringList{"Match:"};
+        QTest::newRow("newer mouse only: warning")
+            << "receiver" << kOldMouse << kCurrentReceiver << QStringList{"UpDateWarning:NewHong"};
+        QTest::newRow("newer receiver only: repair asked, cancelled")
+            << "receiver" << kCurrentMouse << kOldReceiver << QStringList{"ContainReset:Cancel"};
+        QTest::newRow("newer receiver only: repair confirmed")
+            << "receiver" << kCurrentMouse << kOldReceiver << QStringList{"ContainReset:OK", "UpDateRepair:"};
+        QTest::newRow("recording a macro: nothing") << "recording" << "" << kOldReceiver << QStringList{};
+    }
+
+    void spaceKey()
+    {
+        QFETCH(QString, bus);
+        QFETCH(QString, mouseVersion);
+        QFETCH(QString, receiverVersion);
+        QFETCH(QStringList, dialogs);
+
+        if (bus == "wired")
+            loadBus({mouse("q3", "Q3")});
+        else if (bus != "default")
+            loadBus({receiver("rx4", 4, receiverVersion, "m4"), mouse("m4")});
+        setMouseVersion(mouseVersion);
+        ModalAnswer modal(answersFor(dialogs));
+        buildWindow();
+        // An old device path from an earlier opening.
+        setDevicePath(QByteArray("/dev/hidsim/q7"));
+        pairTargetSet = 1;
+        macroRecording = bus == "recording" ? 1 : 0;
+        hidsim::clearCallLog();
+
+        QTest::keyClick(window.get(), Qt::Key_Space);
+
+        QCOMPARE(modal.answered(), classesOf(dialogs));
+        QVERIFY(modal.allAnswered());
+        if (dialogs.contains("Match:"))
+            QCOMPARE(pairTargetSet, uint8_t(0));
+        // The home page never gives the connection back to an old path.
+        QVERIFY(!testsupport::callNames().contains("UsbServerC_Start"));
+        QCOMPARE(page(), 0);
+        QVERIFY(window->isVisible());
+    }
+
+    void spaceOnTheDevicePagePairsTheOpenDevice()
+    {
+        buildWindow();
+        openByTile("q3");
+        hidsim::clearCallLog();
+        pairTargetSet = 0;
+        ModalAnswer modal(testsupport::closeWindow());
+        QTest::keyClick(window.get(), Qt::Key_Space);
+        QCOMPARE(modal.answered(), QStringList{"Match"});
+        QCOMPARE(pairTargetSet, uint8_t(1));
+        const QVector<hidsim::Call> calls = hidsim::callLog();
+        QVERIFY(!calls.isEmpty());
+        QCOMPARE(calls.last().name, QString("UsbServerC_Start"));
+        QCOMPARE(calls.last().args.value(0), QString("/dev/hidsim/q3"));
+    }
+
+    void leavingSavesTheCacheFirst_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("back") << "UpArrow";
+        QTest::newRow("close") << "CloseButton";
+    }
+
+    void leavingSavesTheCacheFirst()
+    {
+        QFETCH(QString, button);
+        buildWindow();
+        openByTile("q3");
+        const QString cache = Worker::deviceCachePath(receivedCacheName);
+        QFile::remove(cache);
+        CurrentFlashData.lightColor[0] ^= 0x5a;  // a change the cache must keep
+        const QByteArray expected = testsupport::currentRecordBytes();
+        hidsim::clearCallLog();
+
+        window->findChild<Dialog*>()->findChild<QToolButton*>(button)->click();
+
+        QFile file(cache);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), 10432);
+        QCOMPARE(bytes.mid(4), expected);
+        const QStringList calls = testsupport::callNames();
+        QCOMPARE(calls.value(0), QString("UsbServer_SetPCDriverStatus"));
+        QVERIFY(calls.contains("UsbServer_Exit"));
+        if (button == "CloseButton") {
+            QVERIFY(!window->isVisible());
+            return;
+        }
+        QCOMPARE(page(), 0);
+        QCOMPARE(deviceSessionActive, 0);
+        // Reopening reads the device again.
+        deviceRecordReceived = 0;
+        openByTile("q3");
+    }
+
+    void homePageButtons()
+    {
+        QJsonArray devices{mouse("q3", "Q3")};
+        for (int rate : {1, 2, 4, 8})
+            devices << receiver("rx" + QString::number(rate), rate, kOldReceiver);
+        for (int mid : {90, 91})
+            devices << QJsonObject{{"id", "u" + QString::number(mid)}, {"kind", "mouse"}, {"model", "Other"},
+                                   {"mid", mid}, {"productId", "0x5120"}};
+        loadBus(devices);
+        buildWindow();
+        auto* home = window->findChild<DialogChange*>();
+        auto* stack = home->findChild<QStackedWidget*>("stackedWidget");
+        auto* left = home->findChild<QToolButton*>("LeftButton");
+        auto* right = home->findChild<QToolButton*>("RightButton");
+        QCOMPARE(stack->count(), 3);
+
+        // The left arrow shows only on the last page, the right one only on the first.
+        right->click();
+        QCOMPARE(stack->currentIndex(), 1);
+        QVERIFY(left->isHidden());
+        right->click();
+        QCOMPARE(stack->currentIndex(), 2);
+        QVERIFY(!left->isHidden());
+        QVERIFY(right->isHidden());
+        left->click();
+        QCOMPARE(stack->currentIndex(), 1);
+        QVERIFY(right->isHidden());
+        left->click();
+        QCOMPARE(stack->currentIndex(), 0);
+        QVERIFY(!right->isHidden());
+        QVERIFY(left->isHidden());
+        QVERIFY(home->findChild<QWidget*>("label_2")->isHidden());
+
+        home->findChild<QCheckBox*>("NoApear")->click();
+        QCOMPARE(UserSettings::instance()->value("FindNew", "IsShow"), QString("1"));
+        home->findChild<QCheckBox*>("NoApear")->click();
+        QCOMPARE(UserSettings::instance()->value("FindNew", "IsShow"), QString("0"));
+
+        // A language-change event puts the chooser back to its first entry, silently.
+        auto* chooser = home->findChild<QComboBox*>("comboBox");
+        chooser->setCurrentIndex(2);
+        QSignalSpy languages(PostMsg::GetInstance(), &PostMsg::SigAllLanguage);
+        QEvent change(QEvent::LanguageChange);
+        QApplication::sendEvent(home, &change);
+        QCOMPARE(chooser->currentIndex(), 0);
+        QCOMPARE(chooser->count(), 3);
+        QCOMPARE(languages.size(), 0);
+
+        QSignalSpy sizes(PostMsg::GetInstance(), &PostMsg::SigChangeSize);
+        home->findChild<QToolButton*>("MinButton")->click();
+        QCOMPARE(sizes.value(0).value(0).toInt(), 2);
+        QVERIFY(!window->isVisible());
+    }
+
+    void removingTheOpenDevice_data()
+    {
+        QTest::addColumn<bool>("upgrading");
+        QTest::newRow("returns home") << false;
+        QTest::newRow("stays during a firmware upgrade") << true;
+    }
+
+    void removingTheOpenDevice()
+    {
+        QFETCH(bool, upgrading);
+        loadBus({mouse("q3", "Q3")});
+        buildWindow();
+        openByTile("q3");
+        upgradeIdle = upgrading ? 0 : 1;
+        QVERIFY(hidsim::unplug("q3"));
+        if (upgrading) {
+            QTest::qWait(100);
+            QCOMPARE(page(), 1);
+            QCOMPARE(currentDevice.path, QString("/dev/hidsim/q3"));
+        } else {
+            QTRY_COMPARE(page(), 0);
+            QVERIFY(currentDevice.path.isEmpty());
+        }
+        upgradeIdle = 1;
+    }
+};
+
+QUEMBREL_TEST_MAIN(OpenDeviceTest)
+#include "tst_opendevice.moc"

@@ -1,0 +1,262 @@
+#include "support/modalanswer.h"
+#include "support/testsupport.h"
+
+#include "core/configfile.h"
+#include "core/globals.h"
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "core/worker.h"
+#include "mainwindow/updataparam.h"
+#include "platform/hidusb/simcontrol.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+
+#include <cstring>
+
+using testsupport::ModalAnswer;
+
+namespace {
+
+void noReports(const unsigned char*, int, const unsigned char*, int)
+{
+}
+
+// A record the simulated mouse can hold, told apart by its seed.
+FlashDataMap deviceRecord(unsigned char seed)
+{
+    FlashDataMap record;
+    flashDataFromBytes(hidsim::storedRecord("q3"), &record);
+    record.dpiStageCount = 3;
+    record.dpiStages[1].red = seed;
+    record.lightColor[2] = seed;
+    return record;
+}
+
+// The wait dialog is the first modal dialog a ModalAnswer sees; its timer
+// starts once it runs, so the answer never misses it. It closes on its own.
+const ModalAnswer::Answer letItRun = [](QDialog* dialog) { static_cast<UpDataParam*>(dialog)->startWaitTimer(); };
+
+} // namespace
+
+class UpDataParamTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        UpDataParam::waitTimerMs = 1;
+        UpDataParam::stepMs = 20;
+        UpDataParam::settleSleepMs = 1;
+        UpDataParam::importSettleSteps = 1;
+    }
+
+    void init()
+    {
+        hidsim::resetToDefaultBus();
+        resetHubConnectFailures();
+        currentDevice = DeviceAllInfo();
+        currentDevice.path = "/dev/hidsim/q3";
+        currentDevice.modelIndex = 1;  // Drive2: sensor 3950, at most 8 stages
+        setDevicePath(currentDevice.path);
+        QVERIFY(UsbServerC_Start(devicePath, devicePath, noReports));
+        sensorPageUpdated = buttonPageUpdated = 0;
+        deviceDataExpected = 1;
+        lastOnline = 0;
+        hidsim::clearCallLog();
+    }
+
+    void cleanup()
+    {
+        UsbServer_Exit();
+    }
+
+    void import_data()
+    {
+        QTest::addColumn<QString>("sensor");
+        QTest::addColumn<int>("cutTo");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("same model") << "3950" << 0 << 0;
+        QTest::newRow("other sensor") << "3395" << 0 << 2;
+        QTest::newRow("truncated") << "3950" << 6000 << 1;
+        QTest::newRow("empty") << "3950" << -1 << 1;
+    }
+
+    void import()
+    {
+        QFETCH(QString, sensor);
+        QFETCH(int, cutTo);
+        QFETCH(int, reason);
+        const QString path = dir.filePath("import.bin");
+        const FlashDataMap imported = deviceRecord(9);
+        QVERIFY(writeConfigFile(path, sensor.toLatin1(), imported));
+        if (cutTo != 0) {
+            QFile file(path);
+            QVERIFY(file.resize(qMax(cutTo, 0)));
+        }
+        CurrentFlashData = deviceRecord(1);
+        const QByteArray before = flashDataBytes(CurrentFlashData);
+        importFailReason = -1;
+
+        int refills = 0;
+        QObject receiver;
+        PostMsg* hub = PostMsg::GetInstance();
+        connect(hub, &PostMsg::SigUpDataSensorUIB, &receiver, [&](FlashDataMap m) {
+            QCOMPARE(flashDataBytes(m), flashDataBytes(imported));
+            ++refills;
+        });
+        connect(hub, &PostMsg::SigUpDataButtonUIC, &receiver, [&](FlashDataMap) { ++refills; });
+        connect(hub, &PostMsg::SigUpDataLightUIA, &receiver, [&](FlashDataMap) { ++refills; });
+        QSignalSpy formB(hub, &PostMsg::SigFormB);
+
+        QList<ModalAnswer::Answer> answers{letItRun};
+        if (reason != 0)
+            answers << testsupport::clickButton("NewHong");
+        ModalAnswer modal(answers);
+        UpDataParam dialog;
+        dialog.importMode = 1;
+        dialog.filePath = path;
+        dialog.exec();
+
+        QVERIFY(modal.allAnswered());
+        QCOMPARE(importFailReason, reason);
+        QCOMPARE(dialog.importMode, uint8_t(0));
+        if (reason == 0) {
+            QCOMPARE(modal.answered(), QStringList{"UpDataParam"});
+            QCOMPARE(flashDataBytes(CurrentFlashData), flashDataBytes(imported));
+            QCOMPARE(hidsim::recordsSent().size(), 1);
+            QCOMPARE(hidsim::recordsSent().first(), flashDataBytes(imported));
+            QCOMPARE(refills, 3);
+            QCOMPARE(formB.size(), 1);
+        } else {
+            QCOMPARE(modal.answered(), (QStringList{"UpDataParam", "InportFail"}));
+            QCOMPARE(flashDataBytes(CurrentFlashData), before);
+            QVERIFY(hidsim::recordsSent().isEmpty());
+            QCOMPARE(refills, 0);
+        }
+    }
+
+    void acknowledgementWait_data()
+    {
+        QTest::addColumn<bool>("pagesMode");
+        QTest::addColumn<int>("ackAfterMs");  // -1: never
+        QTest::addColumn<int>("notice");      // -1: none
+        QTest::addColumn<bool>("flagsKept");
+        QTest::newRow("pages mode, both come") << true << 50 << -1 << true;
+        QTest::newRow("device data, none come") << false << -1 << 1 << false;
+        QTest::newRow("pages mode, none come") << true << -1 << 0 << false;
+        QTest::newRow("device data, both come") << false << 50 << -1 << false;
+        QTest::newRow("device data, after the attempts") << false << 600 << 1 << false;
+    }
+
+    void acknowledgementWait()
+    {
+        QFETCH(bool, pagesMode);
+        QFETCH(int, ackAfterMs);
+        QFETCH(int, notice);
+        QFETCH(bool, flagsKept);
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        QObject receiver;
+        // The pages' acknowledgements arrive while the dialog waits.
+        connect(hub, &PostMsg::SigSetver, &receiver, [ackAfterMs](int) {
+            if (ackAfterMs >= 0)
+                QTimer::singleShot(ackAfterMs, [] { sensorPageUpdated = buttonPageUpdated = 1; });
+        });
+
+        ModalAnswer modal(letItRun);
+        UpDataParam dialog;
+        dialog.waitForPages = pagesMode ? 1 : 0;
+        QElapsedTimer clock;
+        clock.start();
+        dialog.exec();
+        const qint64 took = clock.elapsed();
+
+        QVERIFY(!dialog.isVisible());
+        if (notice < 0) {
+            QCOMPARE(offline.size(), 0);
+            QVERIFY(took < 12 * UpDataParam::stepMs);
+        } else {
+            QCOMPARE(offline.size(), 1);
+            QCOMPARE(offline.first().first().toInt(), notice);
+            QVERIFY(took >= 12 * UpDataParam::stepMs);
+        }
+        if (ackAfterMs >= 0 && ackAfterMs < 12 * UpDataParam::stepMs) {
+            QCOMPARE(sensorPageUpdated && buttonPageUpdated, flagsKept);
+        }
+        QTest::qWait(ackAfterMs > 0 ? ackAfterMs : 0);
+        sensorPageUpdated = buttonPageUpdated = 0;
+    }
+
+    void cacheFallback_data()
+    {
+        QTest::addColumn<bool>("expected");  // deviceDataExpected
+        QTest::addColumn<bool>("cached");
+        QTest::addColumn<int>("notice");
+        QTest::addColumn<bool>("refilled");
+        QTest::addColumn<bool>("cacheWritten");
+        QTest::newRow("nothing expected, cache: last known record") << false << true << 0 << true << false;
+        QTest::newRow("nothing expected, no cache") << false << false << 0 << false << false;
+        QTest::newRow("online without cache: the record is cached") << true << false << 1 << false << true;
+        QTest::newRow("online with cache: kept") << true << true << 1 << false << false;
+    }
+
+    void cacheFallback()
+    {
+        QFETCH(bool, expected);
+        QFETCH(bool, cached);
+        QFETCH(int, notice);
+        QFETCH(bool, refilled);
+        QFETCH(bool, cacheWritten);
+        selectedCacheName = receivedCacheName = "Device_CID2A_MID12.bin";
+        const QString cacheFile = Worker::deviceCachePath(selectedCacheName);
+        QFile::remove(cacheFile);
+        const FlashDataMap cachedRecord = deviceRecord(7);
+        if (cached)
+            Worker::writeDeviceCache(selectedCacheName, cachedRecord);
+        CurrentFlashData = deviceRecord(3);
+        deviceDataExpected = expected ? 1 : 0;
+        lastOnline = 1;
+
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        QByteArray refill;
+        QObject receiver;
+        connect(hub, &PostMsg::SigUpDataSensorUIB, &receiver, [&](FlashDataMap m) { refill = flashDataBytes(m); });
+        ModalAnswer modal(letItRun);
+        UpDataParam dialog;
+        dialog.exec();
+
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(offline.first().first().toInt(), notice);
+        QCOMPARE(refill, refilled ? flashDataBytes(cachedRecord) : QByteArray());
+        FlashDataMap onDisk;
+        QCOMPARE(Worker::readDeviceCache(selectedCacheName, &onDisk), cached || cacheWritten);
+        if (cacheWritten)
+            QCOMPARE(flashDataBytes(onDisk), flashDataBytes(CurrentFlashData));
+        else if (cached)
+            QCOMPARE(flashDataBytes(onDisk), flashDataBytes(cachedRecord));
+        QFile::remove(cacheFile);
+    }
+
+    void labelTellsReadingFromImporting()
+    {
+        UpDataParamTexts.clear();
+        UpDataParamTexts.appendRow({"reading", "importing"});
+        importWaitText = 1;
+        UpDataParam importing;
+        importWaitText = 0;
+        UpDataParam reading;
+        QCOMPARE(importing.findChild<QLabel*>("label")->text(), QString("importing"));
+        QCOMPARE(reading.findChild<QLabel*>("label")->text(), QString("reading"));
+        QCOMPARE(hubConnectFailures(), 0);
+        UpDataParamTexts.clear();
+    }
+};
+
+QUEMBREL_TEST_MAIN(UpDataParamTest)
+#include "tst_updataparam.moc"
