@@ -4,6 +4,7 @@
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/dpiencoding.h"
 
+#include <QLineEdit>
 #include <QSettings>
 #include <QtEndian>
 
@@ -313,24 +314,28 @@ private slots:
         QVERIFY(c.list(group, "Adveanced").size() >= 2);
     }
 
-    // The skin: three numbers per colour, light text on a dark ground.
+    // The skin: three numbers per colour, light text on a dark ground. The
+    // line edits' text colour is the one set on a stock input field, whose
+    // ground stays light: it must be dark to be read there.
     void skinColours_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("isText");
-        QTest::newRow("LabelColor") << "LabelColor" << true;
-        QTest::newRow("ButtonColor") << "ButtonColor" << true;
-        QTest::newRow("ComboxTextColor") << "ComboxTextColor" << true;
-        QTest::newRow("LinEditColor") << "LinEditColor" << true;
-        QTest::newRow("LinEditColorSecond") << "LinEditColorSecond" << true;
-        QTest::newRow("SliderColor") << "SliderColor" << false;
-        QTest::newRow("ComboxSelectColor") << "ComboxSelectColor" << false;
-        QTest::newRow("ComboxBackGroundColor") << "ComboxBackGroundColor" << false;
+        QTest::addColumn<bool>("onStockField");
+        QTest::newRow("LabelColor") << "LabelColor" << true << false;
+        QTest::newRow("ButtonColor") << "ButtonColor" << true << false;
+        QTest::newRow("ComboxTextColor") << "ComboxTextColor" << true << false;
+        QTest::newRow("LinEditColor") << "LinEditColor" << false << true;
+        QTest::newRow("LinEditColorSecond") << "LinEditColorSecond" << true << false;
+        QTest::newRow("SliderColor") << "SliderColor" << false << false;
+        QTest::newRow("ComboxSelectColor") << "ComboxSelectColor" << false << false;
+        QTest::newRow("ComboxBackGroundColor") << "ComboxBackGroundColor" << false << false;
     }
     void skinColours()
     {
         QFETCH(QString, key);
         QFETCH(bool, isText);
+        QFETCH(bool, onStockField);
         const QStringList rgb = Catalogue().list("Option", key);
         QCOMPARE(rgb.size(), 3);
         QColor colour;
@@ -342,6 +347,10 @@ private slots:
         colour.setRgb(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt());
         if (isText)
             QVERIFY2(colour.lightness() >= 160, "text colour too dark for the dark skin");
+        if (onStockField) {
+            const QColor field = QLineEdit().palette().color(QPalette::Base);
+            QVERIFY2(qAbs(field.lightness() - colour.lightness()) >= 128, "text colour lost on the input field");
+        }
         if (key == "ComboxBackGroundColor")
             QVERIFY(colour.lightness() <= 96);
     }
