@@ -221,6 +221,13 @@ private slots:
 
     void secondCopyShowsNoticeAndExitsZero()
     {
+        // The segment's key file lives in the temporary folder: a folder of
+        // the test's own keeps a program that runs on this machine out of it.
+        const QString temp = testsupport::homeDir() + "/tmp";
+        QVERIFY(QDir().mkpath(temp));
+        qputenv("TMPDIR", temp.toLocal8Bit());
+        QCOMPARE(QDir::tempPath(), temp);
+
         // This process stands in for the copy that runs.
         QSharedMemory running{QLatin1String(kProductName)};
         QVERIFY(running.create(1) || running.attach());
