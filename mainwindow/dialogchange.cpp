@@ -284,6 +284,9 @@ DialogChange::DialogChange(QWidget* parent)
     ui->comboBox->setView(listView);
     ui->comboBox->setMaxVisibleItems(5);
 
+    // The line under the tiles overlaps their lower edge; clicks and hovers
+    // there belong to the tile.
+    ui->label_3->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui->label_2->show();
     ui->label_3->show();
     ui->RightButton->hide();

@@ -170,6 +170,17 @@ private slots:
         QCOMPARE(child("UsbWifi4")->pos(), QPoint(665, 20));
     }
 
+    // The text line under the tiles overlaps their lower edge: a click there
+    // still reaches the tile.
+    void tileLowerEdgeTakesClicks()
+    {
+        loadBus(distinctDevices(1));
+        page = std::make_unique<DialogChange>();
+        mytoolButtonEnter* button = tile(0);
+        for (int y : {10, 180, 350})
+            QCOMPARE(page->childAt(button->mapTo(page.get(), QPoint(142, y))), button);
+    }
+
     void unknownModels()
     {
         QJsonObject otherCid = wired("alien", "Q3");
