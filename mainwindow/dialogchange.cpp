@@ -76,15 +76,6 @@ bool repairPending()
     return !RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("UpdateFailInfo")).isEmpty();
 }
 
-QString hoverButtonStyle(const QString& dir, const QString& name)
-{
-    return QStringLiteral("QToolButton{border:0px;background-image: url(") + dir + name
-        + QStringLiteral(".png);background-position:center;background-repeat:no-repeat;}"
-                         "QToolButton:hover{background-image: url(")
-        + dir + name + QStringLiteral("Hover.png);}QToolButton:pressed{background-image: url(") + dir + name
-        + QStringLiteral("Click.png);}");
-}
-
 QString arrowStyle(const QString& dir, const QString& name)
 {
     return QStringLiteral("QToolButton{border-image: url(") + dir + name
@@ -249,7 +240,7 @@ DialogChange::DialogChange(QWidget* parent)
     ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border-image: url(") + d
                                    + QStringLiteral("MainBack.png);}"));
     ui->CloseButton->setStyleSheet(closeButtonStyleSheet(d));
-    ui->MinButton->setStyleSheet(hoverButtonStyle(d, QStringLiteral("Min")));
+    ui->MinButton->setStyleSheet(closeButtonStyleSheet(d, QStringLiteral("Min")));
     ui->Repair->setStyleSheet(QStringLiteral("#Repair{border:0px;background-image: url(") + d
                               + QStringLiteral("Repair.png);background-position:center;background-repeat:no-repeat;}"));
     ui->RightButton->setStyleSheet(arrowStyle(d, QStringLiteral("Right")));

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QToolButton>
 
 class SettingsPagesTest : public QObject
@@ -157,6 +159,10 @@ private slots:
     {
         Match dialog;
         dialog.InitPair();
+        // The language texts stand in for the form's.
+        QCOMPARE(dialog.findChild<QPushButton*>("MatchButton")->text(), testsupport::tableText("Match", 0, 2));
+        QCOMPARE(dialog.findChild<QTextEdit*>("textEdit")->toPlainText(), testsupport::tableText("Match", 0, 1));
+        QVERIFY(dialog.findChild<QLabel*>("label")->isHidden());
         hidsim::clearCallLog();
         dialog.findChild<QToolButton*>("CloseButton")->click();
         const QVector<hidsim::Call> calls = hidsim::callLog();
