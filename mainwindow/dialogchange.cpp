@@ -210,7 +210,9 @@ void makeTile(QWidget* page, int k, const TilePlace& place, const QFont& iconFon
     const QString connection = device.isMouse ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png");
     tileConnectionIcons.append(makeIcon(page, QStringLiteral("UsbWifi") + QString::number(k), connection, place));
 
-    const QString badgePicture = rateBadgePicture(device.deviceType);
+    // An unknown model's record keeps type 0 whatever the device is, which
+    // would read as a 1 kHz receiver.
+    const QString badgePicture = device.modelIndex == modelTotal ? QString() : rateBadgePicture(device.deviceType);
     if (!badgePicture.isEmpty()) {
         auto* badge = new QLabel(page);
         badge->setFixedSize(42, 26);

@@ -187,17 +187,20 @@ private slots:
         otherCid.insert("cid", 7);
         QJsonObject silent = wired("silent", "Q3");
         silent.insert("offline", true);
-        loadBus({wired("q3", "Q3"), unknownMouse("u1", 90), otherCid, silent});
+        loadBus({wired("q3", "Q3"), unknownMouse("u1", 90), otherCid, silent, receiver("urx", 4, "Other")});
         page = std::make_unique<DialogChange>();
 
         QCOMPARE(modelTotal, 2);
-        QCOMPARE(foundDevices.size(), 4);
-        for (const QString& id : QStringList{"u1", "alien", "silent"}) {
+        QCOMPARE(foundDevices.size(), 5);
+        for (const QString& id : QStringList{"u1", "alien", "silent", "urx"}) {
             const int k = tileOf(id);
             QVERIFY2(k >= 0, qPrintable(id));
             QCOMPARE(foundDevices.at(k).modelIndex, modelTotal);
             QVERIFY(tile(k)->styleSheet().contains("Unknow.png"));
             QVERIFY(!child(qPrintable(QStringLiteral("UsbWifi") + QString::number(k)))->isHidden());
+            // Its type is not known, so no rate badge claims one.
+            for (QLabel* label : tile(k)->parentWidget()->findChildren<QLabel*>())
+                QVERIFY(!label->objectName().isEmpty() || label->x() != tile(k)->x() + 7);
         }
         QCOMPARE(foundDevices.at(tileOf("q3")).modelIndex, 1);
 
