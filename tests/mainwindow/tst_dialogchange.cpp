@@ -412,6 +412,39 @@ private slots:
         settingsRepairDialog = nullptr;
     }
 
+    // Enter closes the firmware hint first; else, with a repair pending, it
+    // opens the settings page's repair dialog as the repair button does.
+    void enterKeyAndRepairButton()
+    {
+        RegistryKey(mouseDriveTestRegistryKey()).setValue("UpdateFailInfo", "211,4,42,17");
+        page = std::make_unique<DialogChange>();
+        page->move(100, 50);
+        page->show();
+        UpDateRepair repair;
+        settingsRepairDialog = &repair;
+        QSignalSpy checks(PostMsg::GetInstance(), &PostMsg::SigRepairCheckUpdate);
+
+        child("FindVer")->show();
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(child("FindVer")->isHidden());
+        QVERIFY(!repair.isVisible());
+
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(repair.isVisible());
+        QVERIFY(repair.isModal());
+        QCOMPARE(checks.count(), 1);
+        QCOMPARE(repair.geometry().center(), page->mapToGlobal(page->rect().center()));
+        QVERIFY(repair.findChild<QWidget*>("progressBar_2")->isHidden());
+        repair.close();
+
+        RegistryKey(mouseDriveTestRegistryKey()).remove("UpdateFailInfo");
+        DialogChange::onUsbChanged();
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(!repair.isVisible());
+        QCOMPARE(checks.count(), 1);
+        settingsRepairDialog = nullptr;
+    }
+
     void languageChooser()
     {
         page = std::make_unique<DialogChange>();
