@@ -76,15 +76,6 @@ bool repairPending()
     return !RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("UpdateFailInfo")).isEmpty();
 }
 
-QString hoverButtonStyle(const QString& dir, const QString& name)
-{
-    return QStringLiteral("QToolButton{border:0px;background-image: url(") + dir + name
-        + QStringLiteral(".png);background-position:center;background-repeat:no-repeat;}"
-                         "QToolButton:hover{background-image: url(")
-        + dir + name + QStringLiteral("Hover.png);}QToolButton:pressed{background-image: url(") + dir + name
-        + QStringLiteral("Click.png);}");
-}
-
 QString arrowStyle(const QString& dir, const QString& name)
 {
     return QStringLiteral("QToolButton{border-image: url(") + dir + name
@@ -219,7 +210,9 @@ void makeTile(QWidget* page, int k, const TilePlace& place, const QFont& iconFon
     const QString connection = device.isMouse ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png");
     tileConnectionIcons.append(makeIcon(page, QStringLiteral("UsbWifi") + QString::number(k), connection, place));
 
-    const QString badgePicture = rateBadgePicture(device.deviceType);
+    // An unknown model's record keeps type 0 whatever the device is, which
+    // would read as a 1 kHz receiver.
+    const QString badgePicture = device.modelIndex == modelTotal ? QString() : rateBadgePicture(device.deviceType);
     if (!badgePicture.isEmpty()) {
         auto* badge = new QLabel(page);
         badge->setFixedSize(42, 26);
@@ -249,7 +242,7 @@ DialogChange::DialogChange(QWidget* parent)
     ui->frameChange->setStyleSheet(QStringLiteral("#frameChange{border-image: url(") + d
                                    + QStringLiteral("MainBack.png);}"));
     ui->CloseButton->setStyleSheet(closeButtonStyleSheet(d));
-    ui->MinButton->setStyleSheet(hoverButtonStyle(d, QStringLiteral("Min")));
+    ui->MinButton->setStyleSheet(closeButtonStyleSheet(d, QStringLiteral("Min")));
     ui->Repair->setStyleSheet(QStringLiteral("#Repair{border:0px;background-image: url(") + d
                               + QStringLiteral("Repair.png);background-position:center;background-repeat:no-repeat;}"));
     ui->RightButton->setStyleSheet(arrowStyle(d, QStringLiteral("Right")));
@@ -284,6 +277,9 @@ DialogChange::DialogChange(QWidget* parent)
     ui->comboBox->setView(listView);
     ui->comboBox->setMaxVisibleItems(5);
 
+    // The line under the tiles overlaps their lower edge; clicks and hovers
+    // there belong to the tile.
+    ui->label_3->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui->label_2->show();
     ui->label_3->show();
     ui->RightButton->hide();

@@ -8,13 +8,6 @@
 
 namespace Ui {
 class DialogChange;
-
-// The second argument of StartUsbChanged for the plug/unplug callbacks.
-constexpr int kUsbChangedInterval = 600;
-
-// A language chosen by the user: stored in Macro.ini, made current, and every
-// screen re-texted.
-void chooseLanguage(int index);
 }
 
 class DialogChange;

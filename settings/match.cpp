@@ -3,6 +3,9 @@
 #include "ui_match.h"
 
 #include "core/globals.h"
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "core/product.h"
 #include "core/settings.h"
 #include "mainwindow/dialogchange.h"
 #include "platform/hidusb/hidusb.h"
@@ -14,7 +17,30 @@ Match::Match(QWidget* parent)
 {
     ui->setupUi(this);
     setDialogWindowFlags(this);
+    setFixedSize(size());
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    const QString folder = installDir() + QStringLiteral("/Picture/Setting/");
+    const QString labelColour = skinColour(QStringLiteral("LabelColor"));
+    ui->textEdit->setStyleSheet(QStringLiteral("#textEdit{border: transparent;background-color: transparent;color: rgb(")
+                                + labelColour + QStringLiteral(");}"));
+    ui->label->setStyleSheet(QStringLiteral("#label{color: rgb(") + labelColour + QStringLiteral(");}"));
+    ui->MatchButton->setStyleSheet(
+        QStringLiteral("QPushButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(")
+        + skinColour(QStringLiteral("ButtonColor")) + QStringLiteral(");background-image: url(") + folder
+        + QStringLiteral("Pair.png);}"));
+    ui->toolButton_2->setStyleSheet(QStringLiteral("QToolButton{border:0px;color: rgb(255, 255, 255);"
+                                                   "background-image: url(")
+                                    + folder + QStringLiteral("Picture.png);}"));
+    ui->CloseButton->setStyleSheet(closeButtonStyleSheet(folder, QStringLiteral("CloseSecondPage")));
+    ui->MatchA->setStyleSheet(QStringLiteral("#MatchA{border:0px;background-position:center;"
+                                             "background-repeat:no-repeat;background-image: url(")
+                              + folder + QStringLiteral("BackSecondPage.png); }"));
+    ui->label->hide();
+
     connect(ui->CloseButton, &QToolButton::clicked, this, &Match::WindowClosedSet);
+    connectLanguage(this);
+    scaleFontsToScreen(this);
 }
 
 Match::~Match()
@@ -26,6 +52,7 @@ void Match::InitPair()
 {
     ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
     ui->MatchButton->setEnabled(true);
+    ui->MatchButton->setText(startText);
     if (deviceSessionActive == 1)
         pairDevicePath = QByteArray(devicePath);
     else if (pairTargetSet == 1)
@@ -39,4 +66,12 @@ void Match::WindowClosedSet()
 {
     StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
     close();
+}
+
+void Match::SlotAllLanguage(int index)
+{
+    ui->label->setText(MatchTexts.text(index, 0));
+    ui->textEdit->setPlainText(MatchTexts.text(index, 1));
+    startText = MatchTexts.text(index, 2);
+    ui->MatchButton->setText(startText);
 }

@@ -20,9 +20,11 @@ public:
 public slots:
     // The close button: the home page's plug/unplug callback comes back.
     void WindowClosedSet();
+    void SlotAllLanguage(int index);
 
 private:
     Ui::Match* ui;
+    QString startText;
     QByteArray pairDevicePath;
     int pairCid = 0;
 };

@@ -23,6 +23,8 @@ public:
 public slots:
     void SlotRepairCheckUpdate();
     void SlotAllLanguage(int index);
+    void on_CloseButton_clicked();
+    void on_NewHong_clicked();
 
 private:
     Ui::UpDateRepair* ui;
@@ -37,3 +39,6 @@ extern UpDateRepair* settingsRepairDialog;
 // Set while a repair upgrade runs; the home page then does not ask for a new
 // check on every plug and unplug.
 extern bool repairRunning;
+// Set from the first progress report of a repair upgrade to its result; the
+// dialog cannot be left meanwhile.
+extern bool repairUpgrading;

@@ -73,13 +73,13 @@ QString confirmButtonStyleSheet(const QString& pictureDir, const QString& pictur
         + QStringLiteral("); }");
 }
 
-QString closeButtonStyleSheet(const QString& pictureDir)
+QString closeButtonStyleSheet(const QString& pictureDir, const QString& name)
 {
-    return QStringLiteral("QToolButton{border:0px;background-image: url(") + pictureDir
-        + QStringLiteral("Close.png);background-position:center;background-repeat:no-repeat;}"
+    return QStringLiteral("QToolButton{border:0px;background-image: url(") + pictureDir + name
+        + QStringLiteral(".png);background-position:center;background-repeat:no-repeat;}"
                          "QToolButton:hover{background-image: url(")
-        + pictureDir + QStringLiteral("CloseHover.png);}QToolButton:pressed{background-image: url(") + pictureDir
-        + QStringLiteral("CloseClick.png);}");
+        + pictureDir + name + QStringLiteral("Hover.png);}QToolButton:pressed{background-image: url(") + pictureDir
+        + name + QStringLiteral("Click.png);}");
 }
 
 QString frameStyleSheet(const QString& frameName, const QString& pictureDir)

@@ -32,7 +32,9 @@ QString skinColour(const QString& key);
 QString labelStyleSheet();
 QString confirmButtonStyleSheet(const QString& pictureDir, const QString& picture = QStringLiteral("Confirm.png"),
                                 const QString& pressedPicture = QStringLiteral("ConfirmClick.png"));
-QString closeButtonStyleSheet(const QString& pictureDir);
+// The close-button rule: name + ".png", "Hover.png" when hovered, "Click.png"
+// when pressed.
+QString closeButtonStyleSheet(const QString& pictureDir, const QString& name = QStringLiteral("Close"));
 QString frameStyleSheet(const QString& frameName, const QString& pictureDir);
 
 // The widgets of a notice's frame that take the common skin.

@@ -170,23 +170,37 @@ private slots:
         QCOMPARE(child("UsbWifi4")->pos(), QPoint(665, 20));
     }
 
+    // The text line under the tiles overlaps their lower edge: a click there
+    // still reaches the tile.
+    void tileLowerEdgeTakesClicks()
+    {
+        loadBus(distinctDevices(1));
+        page = std::make_unique<DialogChange>();
+        mytoolButtonEnter* button = tile(0);
+        for (int y : {10, 180, 350})
+            QCOMPARE(page->childAt(button->mapTo(page.get(), QPoint(142, y))), button);
+    }
+
     void unknownModels()
     {
         QJsonObject otherCid = wired("alien", "Q3");
         otherCid.insert("cid", 7);
         QJsonObject silent = wired("silent", "Q3");
         silent.insert("offline", true);
-        loadBus({wired("q3", "Q3"), unknownMouse("u1", 90), otherCid, silent});
+        loadBus({wired("q3", "Q3"), unknownMouse("u1", 90), otherCid, silent, receiver("urx", 4, "Other")});
         page = std::make_unique<DialogChange>();
 
         QCOMPARE(modelTotal, 2);
-        QCOMPARE(foundDevices.size(), 4);
-        for (const QString& id : QStringList{"u1", "alien", "silent"}) {
+        QCOMPARE(foundDevices.size(), 5);
+        for (const QString& id : QStringList{"u1", "alien", "silent", "urx"}) {
             const int k = tileOf(id);
             QVERIFY2(k >= 0, qPrintable(id));
             QCOMPARE(foundDevices.at(k).modelIndex, modelTotal);
             QVERIFY(tile(k)->styleSheet().contains("Unknow.png"));
             QVERIFY(!child(qPrintable(QStringLiteral("UsbWifi") + QString::number(k)))->isHidden());
+            // Its type is not known, so no rate badge claims one.
+            for (QLabel* label : tile(k)->parentWidget()->findChildren<QLabel*>())
+                QVERIFY(!label->objectName().isEmpty() || label->x() != tile(k)->x() + 7);
         }
         QCOMPARE(foundDevices.at(tileOf("q3")).modelIndex, 1);
 
@@ -394,6 +408,39 @@ private slots:
         repairRunning = true;
         DialogChange::onUsbChanged();
         repairRunning = false;
+        QCOMPARE(checks.count(), 1);
+        settingsRepairDialog = nullptr;
+    }
+
+    // Enter closes the firmware hint first; else, with a repair pending, it
+    // opens the settings page's repair dialog as the repair button does.
+    void enterKeyAndRepairButton()
+    {
+        RegistryKey(mouseDriveTestRegistryKey()).setValue("UpdateFailInfo", "211,4,42,17");
+        page = std::make_unique<DialogChange>();
+        page->move(100, 50);
+        page->show();
+        UpDateRepair repair;
+        settingsRepairDialog = &repair;
+        QSignalSpy checks(PostMsg::GetInstance(), &PostMsg::SigRepairCheckUpdate);
+
+        child("FindVer")->show();
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(child("FindVer")->isHidden());
+        QVERIFY(!repair.isVisible());
+
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(repair.isVisible());
+        QVERIFY(repair.isModal());
+        QCOMPARE(checks.count(), 1);
+        QCOMPARE(repair.geometry().center(), page->mapToGlobal(page->rect().center()));
+        QVERIFY(repair.findChild<QWidget*>("progressBar_2")->isHidden());
+        repair.close();
+
+        RegistryKey(mouseDriveTestRegistryKey()).remove("UpdateFailInfo");
+        DialogChange::onUsbChanged();
+        PostMsg::GetInstance()->PostEnterKey();
+        QVERIFY(!repair.isVisible());
         QCOMPARE(checks.count(), 1);
         settingsRepairDialog = nullptr;
     }

@@ -84,13 +84,13 @@ class OpenDeviceTest : public QObject
 
     void loadBus(const QJsonArray& devices) { QVERIFY(testsupport::loadBus(devices)); }
 
-    static void setMouseVersion(const QString& version)
+    static void setMouseVersion(const QString& version, const QString& name = QString(kMouseVersionValue))
     {
         RegistryKey key(mouseDriveTestRegistryKey());
         if (version.isEmpty())
-            key.remove(kMouseVersionValue);
+            key.remove(name);
         else
-            key.setValue(kMouseVersionValue, version);
+            key.setValue(name, version);
     }
 
     void buildWindow()
@@ -155,6 +155,7 @@ private slots:
     void cleanup()
     {
         window.reset();
+        setMouseVersion(QString(), QStringLiteral("MouseVer42"));
         waitDialogShown = 0;
         macroRecording = 0;
     }
@@ -186,6 +187,9 @@ private slots:
         QTest::newRow("the online one: opens") << "pair" << "rx1" << "" << kOldReceiver << QStringList{} << true;
         QTest::newRow("unknown receiver, no version: pairing")
             << "unknown" << "rxu" << "" << kOldReceiver << QStringList{"Match:"} << false;
+        // No catalogue group for an unknown model: its version is "MouseVer" + CID alone.
+        QTest::newRow("unknown receiver, version known, no file: re-pair asked")
+            << "unknown" << "rxu" << kCurrentMouse << kOldReceiver << QStringList{"RePair:Cancel"} << false;
         QTest::newRow("unknown mouse: nothing") << "unknown" << "mu" << "" << kOldReceiver << QStringList{} << false;
     }
 
@@ -214,7 +218,7 @@ private slots:
                 devices << receiver("rx4", 4, receiverVersion);  // its mouse is paired elsewhere
             loadBus(devices);
         }
-        setMouseVersion(mouseVersion);
+        setMouseVersion(mouseVersion, bus == "unknown" ? QStringLiteral("MouseVer42") : QString(kMouseVersionValue));
         pairTargetSet = 0;
         ModalAnswer modal(answersFor(dialogs));
         buildWindow();

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QToolButton>
 
 class SettingsPagesTest : public QObject
@@ -101,10 +103,66 @@ private slots:
         QCOMPARE(dialog.findChild<QToolButton*>("NewHong")->text(), testsupport::tableText("AutoRepair", 0, 1));
     }
 
+    // The close and cancel buttons leave the dialog, shown from the home page
+    // without waiting; only a running upgrade keeps it open.
+    void leavingTheRepairDialog_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("bar");  // -1 hidden
+        QTest::addColumn<bool>("deviceOpen");
+        QTest::addColumn<bool>("upgrading");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QStringList>("signals_");
+        QTest::newRow("close, start state") << "CloseButton" << -1 << false << false << true << QStringList{};
+        QTest::newRow("cancel, start state") << "NewHong" << -1 << true << false << true << QStringList{};
+        QTest::newRow("upgrading: stays") << "CloseButton" << 40 << false << true << false << QStringList{};
+        QTest::newRow("finished") << "NewHong" << 100 << true << false << true << QStringList{"SetNewVer"};
+        QTest::newRow("stopped with a device open")
+            << "CloseButton" << 50 << true << false << true << QStringList{"ChangeMainDialog0"};
+        QTest::newRow("stopped on the home page") << "CloseButton" << 50 << false << false << true << QStringList{};
+    }
+    void leavingTheRepairDialog()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, bar);
+        QFETCH(bool, deviceOpen);
+        QFETCH(bool, upgrading);
+        QFETCH(bool, closes);
+        QFETCH(QStringList, signals_);
+
+        UpDateRepair dialog;
+        dialog.resetView();
+        dialog.show();
+        auto* progress = dialog.findChild<QProgressBar*>("progressBar_2");
+        if (bar >= 0) {
+            progress->setValue(bar);
+            progress->show();
+        }
+        deviceSessionActive = deviceOpen ? 1 : 0;
+        repairUpgrading = upgrading;
+        QObject receiver;
+        QStringList emitted;
+        PostMsg* hub = PostMsg::GetInstance();
+        connect(hub, &PostMsg::SigSetNewVer, &receiver, [&] { emitted << "SetNewVer"; });
+        connect(hub, &PostMsg::SigChangeMainDialog, &receiver,
+                [&](int i) { emitted << "ChangeMainDialog" + QString::number(i); });
+
+        dialog.findChild<QToolButton*>(button)->click();
+
+        QCOMPARE(dialog.isVisible(), !closes);
+        QCOMPARE(emitted, signals_);
+        deviceSessionActive = 0;
+        repairUpgrading = false;
+    }
+
     void pairingDialogGivesTheHomePageItsCallbackBack()
     {
         Match dialog;
         dialog.InitPair();
+        // The language texts stand in for the form's.
+        QCOMPARE(dialog.findChild<QPushButton*>("MatchButton")->text(), testsupport::tableText("Match", 0, 2));
+        QCOMPARE(dialog.findChild<QTextEdit*>("textEdit")->toPlainText(), testsupport::tableText("Match", 0, 1));
+        QVERIFY(dialog.findChild<QLabel*>("label")->isHidden());
         hidsim::clearCallLog();
         dialog.findChild<QToolButton*>("CloseButton")->click();
         const QVector<hidsim::Call> calls = hidsim::callLog();
