@@ -238,6 +238,39 @@ private slots:
         QCOMPARE(uint8_t(hidsim::storedRecord(QStringLiteral("q3")).at(0x08)), uint8_t(6));
     }
 
+    // A factory reset whose fresh image never came must not clear the keys
+    // and macros of the next device opened.
+    void aPendingResetDoesNotReachTheNextDevice()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::setReadsUnanswered(true);
+        QVERIFY(hidsim::factoryReset(QStringLiteral("q7")));
+        QTRY_COMPARE(keyResetPending, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::setReadsUnanswered(false);
+
+        // Back to the home page, then the wired mouse, whose first button
+        // sends a key block.
+        deviceSessionActive = 0;
+        PostMsg::GetInstance()->PostMainPageChange();
+        UsbServer_Exit();
+        QByteArray q3 = hidsim::storedRecord(QStringLiteral("q3"));
+        q3[0x7c] = 2;
+        q3[0x7c + 6] = 4;
+        QVERIFY(hidsim::setStoredRecord(QStringLiteral("q3"), q3));
+        hidsim::clearCallLog();
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+
+        QCOMPARE(testsupport::currentRecordBytes(), q3);
+        QCOMPARE(hidsim::storedRecord(QStringLiteral("q3")), q3);
+        QCOMPARE(keyResetPending, uint8_t(0));
+    }
+
     void leavingTheDevicePageClearsItsRecordGuard()
     {
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
