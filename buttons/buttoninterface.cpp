@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
+#include "core/setters.h"
 #include "core/settings.h"
 #include "core/worker.h"
 #include "mainwindow/updataparam.h"
@@ -162,10 +163,10 @@ void Buttoninterface::on_ImportData_clicked()
 
 void Buttoninterface::on_Reset_clicked()
 {
-    if (!UsbFinderC_GetDeviceOnLine(devicePath)) {
-        PostMsg::GetInstance()->PostMouseOffLineo(0);
+    // The reset sends the record in memory first: until this device's own
+    // record has arrived that record may be another device's.
+    if (!CheckDeviceOnline())
         return;
-    }
     ContainReset confirm(nullptr);
     placeDialog(&confirm, this, kDialogDx, kDialogDy);
     confirm.exec();

@@ -350,8 +350,11 @@ void Worker::SlotSelectMouseInfo(DeviceAllInfo info)
 {
     currentDevice = info;
     selectedCacheName = deviceCacheFileName(info.idPair);
-    // Nothing of this device has arrived yet.
+    // Nothing of this device has arrived yet, and a reset still waiting for
+    // another device's image must not clear this device's keys and macros.
     deviceRecordReceived = 0;
+    keyResetPending = 0;
+    skipReceiverExtras = 0;
 }
 
 void Worker::SlotMainPageChange()

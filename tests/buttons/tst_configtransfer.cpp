@@ -133,6 +133,19 @@ private slots:
         QVERIFY(hidsim::setOffline("q3", false));
     }
 
+    void resetBeforeTheDeviceRecordSendsNothing()
+    {
+        // Online, but the record in memory is not yet this device's own.
+        deviceRecordReceived = 0;
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_Reset_clicked");
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(modal.answeredCount(), 0);
+        QVERIFY(hidsim::recordsSent().isEmpty());
+        QVERIFY(!testsupport::callNames().contains("UsbServer_SetClearSetting"));
+    }
+
     void cancelledResetSendsNothing()
     {
         ModalAnswer modal(testsupport::clickButton("Cancel"));

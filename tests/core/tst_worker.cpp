@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 
 #include <algorithm>
 #include <atomic>
@@ -204,6 +205,70 @@ private slots:
         for (const QByteArray& sent : hidsim::recordsSent())
             QCOMPARE(sent, hidsim::storedRecord(QStringLiteral("q7")));
         QVERIFY(SetSleepTime(6));
+    }
+
+    // The device answers but its record never came: a setter raises the
+    // offline notice, and the notice's watch reloads the record.
+    void offlineNoticeReloadsAMissingRecord()
+    {
+        hidsim::setReadsUnanswered(true);
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(deviceRecordReceived, uint8_t(0));
+        hidsim::setReadsUnanswered(false);
+        recorder->clear();
+
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        QVERIFY(!SetSleepTime(6));
+        QCOMPARE(offline.size(), 1);
+        QVERIFY(hidsim::recordsSent().isEmpty());
+        // What the main window does when it shows the notice.
+        offlineNoticePending = 1;
+        reloadRequested = 1;
+
+        QTRY_VERIFY(recorder->contains(QStringLiteral("SigCloseOffOnline")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QCOMPARE(reloadRequested, uint8_t(0));
+        QCOMPARE(offlineNoticePending, uint8_t(0));
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q3")));
+        QTRY_VERIFY(sensorPageUpdated == 1 && buttonPageUpdated == 1);
+        QVERIFY(hidsim::waitForIdle());
+        QVERIFY(SetSleepTime(6));
+        QCOMPARE(uint8_t(hidsim::storedRecord(QStringLiteral("q3")).at(0x08)), uint8_t(6));
+    }
+
+    // A factory reset whose fresh image never came must not clear the keys
+    // and macros of the next device opened.
+    void aPendingResetDoesNotReachTheNextDevice()
+    {
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::setReadsUnanswered(true);
+        QVERIFY(hidsim::factoryReset(QStringLiteral("q7")));
+        QTRY_COMPARE(keyResetPending, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        hidsim::setReadsUnanswered(false);
+
+        // Back to the home page, then the wired mouse, whose first button
+        // sends a key block.
+        deviceSessionActive = 0;
+        PostMsg::GetInstance()->PostMainPageChange();
+        UsbServer_Exit();
+        QByteArray q3 = hidsim::storedRecord(QStringLiteral("q3"));
+        q3[0x7c] = 2;
+        q3[0x7c + 6] = 4;
+        QVERIFY(hidsim::setStoredRecord(QStringLiteral("q3"), q3));
+        hidsim::clearCallLog();
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+
+        QCOMPARE(testsupport::currentRecordBytes(), q3);
+        QCOMPARE(hidsim::storedRecord(QStringLiteral("q3")), q3);
+        QCOMPARE(keyResetPending, uint8_t(0));
     }
 
     void leavingTheDevicePageClearsItsRecordGuard()
