@@ -126,6 +126,13 @@ const int kDialogDy = -65;
 
 void Buttoninterface::on_OutputData_clicked()
 {
+    // Until this device's own record has arrived the record in memory may be
+    // another device's: export nothing, and let the offline notice's watch
+    // read the device again.
+    if (!deviceRecordReceived) {
+        PostMsg::GetInstance()->PostMouseOffLineo(0);
+        return;
+    }
     const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("FileSave"), QDir::homePath(),
                                                           QLatin1String(kConfigFileFilter));
     if (!fileName.isEmpty())

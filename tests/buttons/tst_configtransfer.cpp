@@ -146,6 +146,18 @@ private slots:
         QVERIFY(!testsupport::callNames().contains("UsbServer_SetClearSetting"));
     }
 
+    void exportBeforeTheDeviceRecordWritesNothing()
+    {
+        deviceRecordReceived = 0;
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_OutputData_clicked");
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(offline.first().first().toInt(), 0);
+        QVERIFY(!modal.forced());  // no file was asked for
+        QCOMPARE(modal.answeredCount(), 0);
+    }
+
     void cancelledResetSendsNothing()
     {
         ModalAnswer modal(testsupport::clickButton("Cancel"));
