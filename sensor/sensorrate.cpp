@@ -16,7 +16,8 @@ namespace {
 // Rates from index 4 on (2000 Hz and more) are the high rates.
 constexpr int kFirstHighRate = 4;
 
-// One skin for all seven buttons, 1000 Hz included.
+// One skin for all seven buttons: a separate 1000 Hz skin would differ only
+// by a stray closing brace, which Qt reports as a sheet it cannot parse.
 QString rateButtonSkin(const QString& pictureDir)
 {
     return QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(")

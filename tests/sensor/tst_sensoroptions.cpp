@@ -7,10 +7,12 @@
 #include "core/postmsg.h"
 #include "core/settings.h"
 #include "platform/hidusb/simcontrol.h"
+#include "sensor/debouncetime.h"
 #include "sensor/sensoreffect.h"
 #include "sensor/sensorlod.h"
 #include "sensor/sensorrate.h"
 #include "sensor/sensorswitches.h"
+#include "sensor/stopclosetime.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -533,7 +535,9 @@ private slots:
             [] { return new SensorRate; },   [] { return new SensorRateB; },   [] { return new SensorLOD; },
             [] { return new SensorLODB; },   [] { return new SensorEffect; },  [] { return new SensorEffectB; },
             [] { return new RippeControl; }, [] { return new RippeControlB; }, [] { return new StraightLine; },
-            [] { return new StraightLineB; }, [] { return new MotionSync; },   [] { return new MotionSyncB; }};
+            [] { return new StraightLineB; }, [] { return new MotionSync; },   [] { return new MotionSyncB; },
+            [] { return new DebounceTime; }, [] { return new DebouncetimeB; }, [] { return new DebouncetimeC; },
+            [] { return new StopCloseTime; }, [] { return new StopCloseTimeB; }};
         for (const Factory& make : widgets) {
             std::unique_ptr<QFrame> widget(make());
             widget->show();
