@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QSlider>
@@ -524,6 +525,23 @@ private slots:
         QVERIFY(!texts.contains(testsupport::tableText(QStringLiteral("Sensor"), 0, 2)));
         SensorTexts.clear();
         languageIndex = 0;
+    }
+
+    // The group frames are raised styled panels, which the look the page was
+    // laid out for draws without an outline: no light rectangle may cross
+    // the page.
+    void groupFramesDrawNoOutline()
+    {
+        Sensor page;
+        page.resize(883, 630);
+        for (const char* name : {"SenSorPage", "frameDpi", "frameRate", "frameLOD", "frameEffect", "frame",
+                                 "frame_3", "frame_4"}) {
+            QWidget* frame = child<QWidget>(&page, name);
+            const QImage look = frame->grab().toImage();
+            const QPoint corner(look.width() - 1, look.height() - 1);
+            QVERIFY2(!frame->childAt(corner), name);
+            QVERIFY2(look.pixel(corner) == frame->palette().color(QPalette::Window).rgb(), name);
+        }
     }
 
     void levelFile()
