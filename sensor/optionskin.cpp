@@ -44,8 +44,12 @@ void setOptionComboPopup(QComboBox* combo, int maxVisible)
                         + QStringLiteral(");}QListView::item:hover{background-color: rgb(") + select
                         + QStringLiteral(");}"));
     combo->setView(view);
-    if (maxVisible > 0)
+    if (maxVisible > 0) {
         combo->setMaxVisibleItems(maxVisible);
+        // Styles that open a list over its box ignore the limit; the box's
+        // own sheet makes it a scrolling list below the box instead.
+        combo->setStyleSheet(combo->styleSheet() + QStringLiteral("QComboBox{combobox-popup: 0;}"));
+    }
 }
 
 QString optionSliderSkin(const QString& pictureDir, int grooveHeight)

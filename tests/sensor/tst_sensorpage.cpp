@@ -15,6 +15,7 @@
 #include "sensor/sensor.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -541,6 +542,25 @@ private slots:
             const QPoint corner(look.width() - 1, look.height() - 1);
             QVERIFY2(!frame->childAt(corner), name);
             QVERIFY2(look.pixel(corner) == frame->palette().color(QPalette::Window).rgb(), name);
+        }
+    }
+
+    // A long list opens below its box, at most five entries high, and
+    // scrolls, whatever the style would do with a list.
+    void listsShowFiveEntries()
+    {
+        Sensor page;
+        page.show();
+        for (const char* name : {"PerformanceOpen", "ChooseEvent"}) {
+            auto* list = page.findChild<QComboBox*>(QLatin1String(name));
+            list->setEnabled(true);
+            while (list->count() < 8)
+                list->addItem(QString::number(list->count()));
+            list->showPopup();
+            QAbstractItemView* view = list->view();
+            QVERIFY2(view->isVisible(), name);
+            QVERIFY2(view->indexAt(QPoint(5, view->viewport()->height() - 2)).row() < 5, name);
+            list->hidePopup();
         }
     }
 
