@@ -23,6 +23,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QThread>
@@ -560,6 +561,7 @@ private slots:
             QAbstractItemView* view = list->view();
             QVERIFY2(view->isVisible(), name);
             QVERIFY2(view->indexAt(QPoint(5, view->viewport()->height() - 2)).row() < 5, name);
+            QVERIFY2(view->verticalScrollBar()->isVisible(), name);
             list->hidePopup();
         }
     }
