@@ -15,8 +15,8 @@
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QFrame>
 #include <QFile>
+#include <QFrame>
 #include <QListView>
 #include <QSignalBlocker>
 #include <QTextStream>
