@@ -44,8 +44,14 @@ void setOptionComboPopup(QComboBox* combo, int maxVisible)
                         + QStringLiteral(");}QListView::item:hover{background-color: rgb(") + select
                         + QStringLiteral(");}"));
     combo->setView(view);
-    if (maxVisible > 0)
+    if (maxVisible > 0) {
         combo->setMaxVisibleItems(maxVisible);
+        // Styles that open a list over its box ignore the limit and give the
+        // list no scroll bar; the box's own sheet makes it a scrolling list
+        // below the box instead.
+        combo->setStyleSheet(combo->styleSheet() + QStringLiteral("QComboBox{combobox-popup: 0;}"));
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
 }
 
 QString optionSliderSkin(const QString& pictureDir, int grooveHeight)

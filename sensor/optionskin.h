@@ -16,7 +16,8 @@ QString optionLabelSkin();
 QString optionComboSkin(const QString& pictureDir, bool withDisabledRule = false);
 
 // Gives the combo box a new popup view with the selection colour, showing at
-// most maxVisible entries (0 keeps the combo's own setting).
+// most maxVisible entries (0 keeps the combo's own setting). Call it after
+// the combo's style sheet is set.
 void setOptionComboPopup(QComboBox* combo, int maxVisible = 0);
 
 // A horizontal slider: handle picture, filled part in SliderColor, rest white.

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QListView>
 #include <QSignalBlocker>
 #include <QTextStream>
@@ -52,6 +53,17 @@ int rateButtonOfCode(int code)
     return -1;
 }
 
+// The forms' group frames are raised styled panels, which the Windows style
+// the page was laid out for draws without an outline. Other styles outline
+// them, and the page's overlapping groups would be crossed by light
+// rectangles.
+void dropRaisedPanelOutlines(QWidget* root)
+{
+    for (QFrame* frame : root->findChildren<QFrame*>())
+        if (frame->frameShape() == QFrame::StyledPanel && frame->frameShadow() == QFrame::Raised)
+            frame->setFrameShape(QFrame::NoFrame);
+}
+
 QString twoHex(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));
@@ -65,6 +77,7 @@ Sensor::Sensor(QWidget* parent)
 {
     ui->setupUi(this);
     ui->frame_3->show();
+    dropRaisedPanelOutlines(this);
 
     pictureDir = optionPictureDir(QStringLiteral("Sensor"));
     dataFolder = userDir() + QStringLiteral("/usersetting/SensorPage");

@@ -15,12 +15,15 @@
 #include "sensor/sensor.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QThread>
@@ -524,6 +527,43 @@ private slots:
         QVERIFY(!texts.contains(testsupport::tableText(QStringLiteral("Sensor"), 0, 2)));
         SensorTexts.clear();
         languageIndex = 0;
+    }
+
+    // The group frames are raised styled panels, which the look the page was
+    // laid out for draws without an outline: no light rectangle may cross
+    // the page.
+    void groupFramesDrawNoOutline()
+    {
+        Sensor page;
+        page.resize(883, 630);
+        for (const char* name : {"SenSorPage", "frameDpi", "frameRate", "frameLOD", "frameEffect", "frame",
+                                 "frame_3", "frame_4"}) {
+            QWidget* frame = child<QWidget>(&page, name);
+            const QImage look = frame->grab().toImage();
+            const QPoint corner(look.width() - 1, look.height() - 1);
+            QVERIFY2(!frame->childAt(corner), name);
+            QVERIFY2(look.pixel(corner) == frame->palette().color(QPalette::Window).rgb(), name);
+        }
+    }
+
+    // A long list opens below its box, at most five entries high, and
+    // scrolls, whatever the style would do with a list.
+    void listsShowFiveEntries()
+    {
+        Sensor page;
+        page.show();
+        for (const char* name : {"PerformanceOpen", "ChooseEvent"}) {
+            auto* list = page.findChild<QComboBox*>(QLatin1String(name));
+            list->setEnabled(true);
+            while (list->count() < 8)
+                list->addItem(QString::number(list->count()));
+            list->showPopup();
+            QAbstractItemView* view = list->view();
+            QVERIFY2(view->isVisible(), name);
+            QVERIFY2(view->indexAt(QPoint(5, view->viewport()->height() - 2)).row() < 5, name);
+            QVERIFY2(view->verticalScrollBar()->isVisible(), name);
+            list->hidePopup();
+        }
     }
 
     void levelFile()
