@@ -29,6 +29,7 @@
 
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
+bool (*DialogMain::systemTrayAvailable)() = QSystemTrayIcon::isSystemTrayAvailable;
 
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
@@ -119,6 +120,12 @@ void DialogMain::SlotChangeSize(int request)
 
 void DialogMain::hideToTray()
 {
+    // Hidden without a tray to show it again, the window would be lost while
+    // its process still holds the single instance: it goes to the task bar.
+    if (!systemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
     hide();
     // The menu of an earlier hide goes with its actions; the new one takes
     // the texts of the current language.
@@ -192,6 +199,17 @@ void DialogMain::SlotMouseOffLine(int kind)
     offlineNoticePending = 1;
     reloadRequested = 1;
     notice.exec();
+}
+
+void DialogMain::changeEvent(QEvent* event)
+{
+    // Back from the task bar, as from the tray: the device page drives the
+    // device again.
+    if (event->type() == QEvent::WindowStateChange
+        && (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) && !isMinimized()
+        && ui->stackedWidgetMain->currentWidget() == devicePage)
+        UsbServer_SetPCDriverStatus(1);
+    QDialog::changeEvent(event);
 }
 
 void DialogMain::mousePressEvent(QMouseEvent* event)

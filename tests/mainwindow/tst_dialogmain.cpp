@@ -42,6 +42,7 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(false);
         DialogMain::homeReturnSleepMs = 1;
         DialogMain::quitWaitMs = 1;
+        DialogMain::systemTrayAvailable = [] { return true; };
     }
 
     void init()
@@ -146,6 +147,35 @@ private slots:
         window->trayIcon->activated(QSystemTrayIcon::Trigger);
         QVERIFY(window->isVisible());
         QCOMPARE(callNames(), QStringList{"UsbServer_SetPCDriverStatus(1)"});
+    }
+
+    void withoutATrayMinimiseKeepsTheWindowReachable_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("request");
+        QTest::addColumn<QStringList>("restoreCalls");
+        QTest::newRow("device page") << 1 << 0 << QStringList{"UsbServer_SetPCDriverStatus(1)"};
+        QTest::newRow("home page") << 0 << 2 << QStringList{};
+    }
+
+    void withoutATrayMinimiseKeepsTheWindowReachable()
+    {
+        QFETCH(int, page);
+        QFETCH(int, request);
+        QFETCH(QStringList, restoreCalls);
+        DialogMain::systemTrayAvailable = [] { return false; };
+        if (page == 1)
+            PostMsg::GetInstance()->PostChangeMainDialog(1);
+        PostMsg::GetInstance()->PostChangeSize(request);
+        DialogMain::systemTrayAvailable = [] { return true; };
+        QVERIFY(window->isVisible());
+        QVERIFY(window->isMinimized());
+        QVERIFY(!window->trayIcon->isVisible());
+        QVERIFY(!window->trayMenu);
+
+        hidsim::clearCallLog();
+        window->setWindowState(Qt::WindowNoState);
+        QCOMPARE(callNames(), restoreCalls);
     }
 
     void closeRequestsQuit_data()
