@@ -142,7 +142,14 @@ void DialogMain::hideToTray()
     trayMenu->addAction(actionExitApp);
     trayIcon->setContextMenu(trayMenu);
     if (!trayActivationConnected) {
-        connect(trayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+        // Handled once the tray's own handler has returned: an X11 tray icon
+        // emits this from its mouse handler and is deleted when hidden, so
+        // hiding it (or running the menu) in there would return into a
+        // deleted object.
+        connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            QMetaObject::invokeMethod(
+                this, [this, reason] { on_activatedSysTrayIcon(reason); }, Qt::QueuedConnection);
+        });
         trayActivationConnected = true;
     }
     trayIcon->show();
