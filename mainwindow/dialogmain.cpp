@@ -29,6 +29,7 @@
 
 int DialogMain::homeReturnSleepMs = 100;
 int DialogMain::quitWaitMs = 200;
+bool (*DialogMain::systemTrayAvailable)() = QSystemTrayIcon::isSystemTrayAvailable;
 
 DialogMain::DialogMain(QWidget* parent)
     : QDialog(parent)
@@ -119,6 +120,12 @@ void DialogMain::SlotChangeSize(int request)
 
 void DialogMain::hideToTray()
 {
+    // Hidden without a tray to show it again, the window would be lost while
+    // its process still holds the single instance: it goes to the task bar.
+    if (!systemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
     hide();
     // The menu of an earlier hide goes with its actions; the new one takes
     // the texts of the current language.
@@ -135,7 +142,14 @@ void DialogMain::hideToTray()
     trayMenu->addAction(actionExitApp);
     trayIcon->setContextMenu(trayMenu);
     if (!trayActivationConnected) {
-        connect(trayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+        // Handled once the tray's own handler has returned: an X11 tray icon
+        // emits this from its mouse handler and is deleted when hidden, so
+        // hiding it (or running the menu) in there would return into a
+        // deleted object.
+        connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            QMetaObject::invokeMethod(
+                this, [this, reason] { on_activatedSysTrayIcon(reason); }, Qt::QueuedConnection);
+        });
         trayActivationConnected = true;
     }
     trayIcon->show();
@@ -192,6 +206,17 @@ void DialogMain::SlotMouseOffLine(int kind)
     offlineNoticePending = 1;
     reloadRequested = 1;
     notice.exec();
+}
+
+void DialogMain::changeEvent(QEvent* event)
+{
+    // Back from the task bar, as from the tray: the device page drives the
+    // device again.
+    if (event->type() == QEvent::WindowStateChange
+        && (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) && !isMinimized()
+        && ui->stackedWidgetMain->currentWidget() == devicePage)
+        UsbServer_SetPCDriverStatus(1);
+    QDialog::changeEvent(event);
 }
 
 void DialogMain::mousePressEvent(QMouseEvent* event)

@@ -29,6 +29,9 @@ public:
     static int homeReturnSleepMs;
     static int quitWaitMs;
 
+    // Whether the desktop shows tray icons; tests put their own answer here.
+    static bool (*systemTrayAvailable)();
+
     // Reads the installation's language files into the text tables.
     void loadLanguageFiles();
 
@@ -47,6 +50,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Space: pairing, or a firmware warning or repair, for the open device

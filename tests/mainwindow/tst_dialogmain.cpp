@@ -42,6 +42,7 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(false);
         DialogMain::homeReturnSleepMs = 1;
         DialogMain::quitWaitMs = 1;
+        DialogMain::systemTrayAvailable = [] { return true; };
     }
 
     void init()
@@ -128,7 +129,7 @@ private slots:
         // A language change shows at the next hide; a missing row never breaks it.
         PostMsg::GetInstance()->PostAllLanguage(7);
         window->trayIcon->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(window->isVisible());
+        QTRY_VERIFY(window->isVisible());
         QVERIFY(!window->trayIcon->isVisible());
         PostMsg::GetInstance()->PostChangeSize(request);
         QCOMPARE(window->trayMenu->actions()[0]->text(), QString("Main window"));
@@ -144,8 +145,63 @@ private slots:
         PostMsg::GetInstance()->PostChangeSize(0);
         hidsim::clearCallLog();
         window->trayIcon->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(window->isVisible());
+        // Not inside the tray's own handler: an X11 tray icon is deleted
+        // when it is hidden.
+        QVERIFY(!window->isVisible());
+        QVERIFY(window->trayIcon->isVisible());
+        QTRY_VERIFY(window->isVisible());
+        QVERIFY(!window->trayIcon->isVisible());
         QCOMPARE(callNames(), QStringList{"UsbServer_SetPCDriverStatus(1)"});
+    }
+
+    void contextClickRunsTheOneTrayMenu()
+    {
+        PostMsg::GetInstance()->PostChangeSize(2);
+        PostMsg::GetInstance()->PostChangeSize(2);
+        QList<QWidget*> menusShown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menusShown << popup;
+                window->actionMain->trigger();
+                popup->close();
+            }
+        });
+        poll.start(5);
+        window->trayIcon->activated(QSystemTrayIcon::Context);
+        QVERIFY(menusShown.isEmpty());
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(menusShown, QList<QWidget*>{window->trayMenu});
+        QVERIFY(!window->trayIcon->isVisible());
+    }
+
+    void withoutATrayMinimiseKeepsTheWindowReachable_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("request");
+        QTest::addColumn<QStringList>("restoreCalls");
+        QTest::newRow("device page") << 1 << 0 << QStringList{"UsbServer_SetPCDriverStatus(1)"};
+        QTest::newRow("home page") << 0 << 2 << QStringList{};
+    }
+
+    void withoutATrayMinimiseKeepsTheWindowReachable()
+    {
+        QFETCH(int, page);
+        QFETCH(int, request);
+        QFETCH(QStringList, restoreCalls);
+        DialogMain::systemTrayAvailable = [] { return false; };
+        if (page == 1)
+            PostMsg::GetInstance()->PostChangeMainDialog(1);
+        PostMsg::GetInstance()->PostChangeSize(request);
+        DialogMain::systemTrayAvailable = [] { return true; };
+        QVERIFY(window->isVisible());
+        QVERIFY(window->isMinimized());
+        QVERIFY(!window->trayIcon->isVisible());
+        QVERIFY(!window->trayMenu);
+
+        hidsim::clearCallLog();
+        window->setWindowState(Qt::WindowNoState);
+        QCOMPARE(callNames(), restoreCalls);
     }
 
     void closeRequestsQuit_data()

@@ -131,6 +131,7 @@ private slots:
     {
         QApplication::setQuitOnLastWindowClosed(false);
         DialogMain::homeReturnSleepMs = 1;
+        DialogMain::systemTrayAvailable = [] { return true; };
         DialogChange::openSleepMs = 1;
         Dialog::backWaitMs = 1;
         UpDataParam::waitTimerMs = 1;
