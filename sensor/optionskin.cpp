@@ -66,11 +66,11 @@ QString optionSliderSkin(const QString& pictureDir, int grooveHeight)
         + QStringLiteral(";);}QSlider:add-page:horizontal{border-radius: 2px;background-color: rgb(255, 255, 255);}");
 }
 
-QString optionCheckSkin(const QString& pictureDir)
+QString optionCheckSkin(const QString& pictureDir, const QString& checkedPicture, const QString& uncheckedPicture)
 {
     return QStringLiteral("QCheckBox{color: rgb(") + skinColour(QStringLiteral("LabelColor"))
-        + QStringLiteral(";);}QCheckBox:indicator::checked {image: url(") + pictureDir + QStringLiteral("LODCheck.png")
-        + QStringLiteral(");}QCheckBox::indicator::unchecked {image: url(") + pictureDir + QStringLiteral("LOD.png")
+        + QStringLiteral(";);}QCheckBox:indicator::checked {image: url(") + pictureDir + checkedPicture
+        + QStringLiteral(");}QCheckBox::indicator::unchecked {image: url(") + pictureDir + uncheckedPicture
         + QStringLiteral(");}");
 }
 

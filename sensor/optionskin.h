@@ -23,8 +23,10 @@ void setOptionComboPopup(QComboBox* combo, int maxVisible = 0);
 // A horizontal slider: handle picture, filled part in SliderColor, rest white.
 QString optionSliderSkin(const QString& pictureDir, int grooveHeight);
 
-// The round check buttons of the second layouts.
-QString optionCheckSkin(const QString& pictureDir);
+// The round check buttons of the second layouts; other screens name their
+// own checked and unchecked pictures.
+QString optionCheckSkin(const QString& pictureDir, const QString& checkedPicture = QStringLiteral("LODCheck.png"),
+                        const QString& uncheckedPicture = QStringLiteral("LOD.png"));
 
 // The read-only number beside a slider, in LabelColor.
 QString optionSpinSkin();

@@ -2,11 +2,14 @@
 // The settings page: language, auto-start, firmware versions and pairing.
 #include "core/deviceinfo.h"
 
+#include <QList>
+#include <QPoint>
 #include <QWidget>
 
 namespace Ui {
 class FormSetting;
 }
+class QButtonGroup;
 class UpDateWarning;
 
 class FormSetting : public QWidget
@@ -32,11 +35,36 @@ public slots:
     void SlotAllLanguage(int index);
     void SlotUpdateFrame(bool IsVis);
     void SlotContinue(int value);
+    void SlotScroolChange(int value);
     void on_Start();
     void on_comboBox_activated(int index);
     void on_checkBox_clicked(bool on);
 
 private:
+    void applySkin();
+    // The content is 710 high without the receiver LED rows and 860 with
+    // them; the two footer buttons follow its bottom.
+    void setTallPage(bool tall);
+    QList<QWidget*> longRangeRows() const;
+    QList<QWidget*> ledRows() const;
+
     Ui::FormSetting* ui;
+    QString pictureDir;
+    // Language texts the firmware update reports with.
+    QString noDeviceText;
+    QString sameDeviceText;
+    QString upToDateText;
+    QString updateText;
+    QString noReceiverText;
+    QString noMouseText;
+    QString repairErrorText;
+    QString multiDongleText;
+    QString multiMouseText;
     UpDateWarning* updateWarning;
+    QPoint labelHomePos;
+    QButtonGroup* ledModeGroup;
+    QString buttonColor;
+    // Vertical offset of the rows below the sleep section.
+    const int layoutOffset = 80;
+    bool fontScaled = false;
 };
