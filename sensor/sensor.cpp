@@ -53,17 +53,6 @@ int rateButtonOfCode(int code)
     return -1;
 }
 
-// The forms' group frames are raised styled panels, which the Windows style
-// the page was laid out for draws without an outline. Other styles outline
-// them, and the page's overlapping groups would be crossed by light
-// rectangles.
-void dropRaisedPanelOutlines(QWidget* root)
-{
-    for (QFrame* frame : root->findChildren<QFrame*>())
-        if (frame->frameShape() == QFrame::StyledPanel && frame->frameShadow() == QFrame::Raised)
-            frame->setFrameShape(QFrame::NoFrame);
-}
-
 QString twoHex(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0'));

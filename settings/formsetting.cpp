@@ -35,6 +35,7 @@ FormSetting::FormSetting(QWidget* parent)
     , ledModeGroup(new QButtonGroup(this))
 {
     ui->setupUi(this);
+    dropRaisedPanelOutlines(this);
     ui->NewLabel->hide();
     ui->Receive_2->hide();
 

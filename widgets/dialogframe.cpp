@@ -121,6 +121,13 @@ void setUpNotice(QDialog* dialog, const NoticeSkin& skin, const QString& picture
     scaleFontsToScreen(dialog);
 }
 
+void dropRaisedPanelOutlines(QWidget* root)
+{
+    for (QFrame* frame : root->findChildren<QFrame*>())
+        if (frame->frameShape() == QFrame::StyledPanel && frame->frameShadow() == QFrame::Raised)
+            frame->setFrameShape(QFrame::NoFrame);
+}
+
 double screenFontFactor()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

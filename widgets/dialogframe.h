@@ -65,6 +65,12 @@ constexpr int kCancelTextItem = 3;
 // applies the current language.
 void connectLanguage(QDialog* dialog);
 
+// The forms' frames are raised styled panels, which the Windows style the
+// pages were laid out for draws without an outline. Other styles outline
+// them with light rectangles; this drops the outline of every such frame
+// under root.
+void dropRaisedPanelOutlines(QWidget* root);
+
 // Scales the dialog's fonts by screenFontFactor() (scaleWidgetFonts).
 void scaleFontsToScreen(QWidget* dialog);
 

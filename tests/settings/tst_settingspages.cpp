@@ -217,6 +217,8 @@ private slots:
                                  "NewLabel", "Receive_2", "toolButton_2", "toolButton_3"})
             QVERIFY2(!page.findChild<QWidget*>(name)->isVisible(), name);
         QVERIFY(page.findChild<QWidget*>("frameClose")->isVisible());
+        // No light outline around the page on styles other than Windows'.
+        QCOMPARE(page.findChild<QFrame*>("FrameSetting")->frameShape(), QFrame::NoFrame);
 
         // The version text stays in view while the content scrolls.
         QScrollBar* bar = page.findChild<QScrollArea*>("scrollArea")->verticalScrollBar();
