@@ -63,7 +63,8 @@ FormSetting::FormSetting(QWidget* parent)
 
     applySkin();
     labelHomePos = ui->label->pos();
-    ui->checkBox->setChecked(UserSettings::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable")).toInt() == 1);
+    const QString autoStart = UserSettings::instance()->value(QStringLiteral("AutoStart"), QStringLiteral("Enable"));
+    ui->checkBox->setChecked(autoStart.toInt() == 1);
 
     for (QWidget* row : longRangeRows() + ledRows())
         row->hide();
