@@ -1,3 +1,4 @@
+#include "support/sensorfixture.h"
 #include "support/testsupport.h"
 
 #include "platform/hidusb/hidusb.h"
@@ -96,14 +97,6 @@ struct SensorFile
         return true;
     }
 };
-
-DpiRangeTable rangeTable(const QStringList& items)
-{
-    DpiRangeTable table;
-    QString minText, maxText;
-    refillDpiRangeTable(items, &table, &minText, &maxText);
-    return table;
-}
 
 // Catalogue ranges are complete: 3 items per range and the mode.
 bool validRanges(const QStringList& items, const DpiRangeTable& table)
@@ -280,7 +273,7 @@ private slots:
             QVERIFY2(v.toInt() >= 0 && v.toInt() <= 255 && !v.isEmpty(), qPrintable(v));
 
         const QStringList rangeItems = c.list(group, "DPIRange");
-        const DpiRangeTable table = rangeTable(rangeItems);
+        const DpiRangeTable table = testsupport::rangeTableOf(rangeItems);
         QVERIFY(validRanges(rangeItems, table));
         QVERIFY(table.rangeMode == 0x33 || table.rangeMode == 0x22 || table.rangeMode == 0x11 || table.rangeMode == 0);
         int previousMax = 0;
@@ -394,7 +387,7 @@ private slots:
         }
 
         const QStringList rangeItems = c.list(group, "DPIRange");
-        const DpiRangeTable table = rangeTable(rangeItems);
+        const DpiRangeTable table = testsupport::rangeTableOf(rangeItems);
         QVERIFY(validRanges(rangeItems, table));
         QList<int> dpis;
         for (int r = 0; r < table.rangeCount; ++r)

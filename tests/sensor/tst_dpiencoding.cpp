@@ -1,4 +1,5 @@
 #include "support/openeddevice.h"
+#include "support/sensorfixture.h"
 #include "support/testsupport.h"
 
 #include "core/globals.h"
@@ -36,14 +37,6 @@ SensorDefineTable definesOf(const QByteArray& text)
     buffer.open(QIODevice::ReadOnly | QIODevice::Text);
     readSensorDefinitions(&buffer, nullptr, &defines);
     return defines;
-}
-
-DpiRangeTable rangesOf(const QStringList& items)
-{
-    DpiRangeTable table;
-    QString minText, maxText;
-    refillDpiRangeTable(items, &table, &minText, &maxText);
-    return table;
 }
 
 const int kStages = offsetof(FlashDataMap, dpiStages);
@@ -112,7 +105,7 @@ private slots:
 
         const SensorDefineTable defines = withDefines ? definesOf(kDefines3950) : SensorDefineTable();
         DpiStageCode bytes;
-        QCOMPARE(dpiStageCode(dpi, 0, model, rangesOf(ranges), defines, &bytes), written);
+        QCOMPARE(dpiStageCode(dpi, 0, model, testsupport::rangeTableOf(ranges), defines, &bytes), written);
         if (!written)
             return;
         QCOMPARE(bytes.code, code);
@@ -173,7 +166,7 @@ private slots:
         QFETCH(QString, maxText);
         QFETCH(QList<int>, minimums);
         QFETCH(QList<int>, maximums);
-        DpiRangeTable table = rangesOf(kFourRanges);
+        DpiRangeTable table = testsupport::rangeTableOf(kFourRanges);
         QString min = QStringLiteral("old min"), max = QStringLiteral("old max");
         refillDpiRangeTable(items, &table, &min, &max);
         QCOMPARE(table.rangeCount, count);
@@ -194,7 +187,7 @@ private slots:
     void writesTheStage()
     {
         testsupport::OpenedDevice device;
-        dpiRangeTable = rangesOf(kFourRanges);
+        dpiRangeTable = testsupport::rangeTableOf(kFourRanges);
         currentSensorModel = QStringLiteral("1234");
         const QByteArray before = device.record();
 
