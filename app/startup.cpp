@@ -4,6 +4,7 @@
 #include "mainwindow/dialogmain.h"
 #include "widgets/dialogframe.h"
 #include "widgets/exeisrun.h"
+#include "widgets/fontscale.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QFont>
 #include <QLockFile>
 #include <QSharedMemory>
-#include <QToolTip>
 
 #include <dlfcn.h>
 
@@ -112,33 +112,6 @@ void purgeOldFiles(const QString& folder, const QDateTime& now)
 void purgeOldFiles(const QString& folder)
 {
     purgeOldFiles(folder, QDateTime::currentDateTime());
-}
-
-float fontScaleFactor(double logicalDpi)
-{
-    if (logicalDpi <= 0)
-        return 1.0f;
-    return 1.0f / (float(logicalDpi) / 96.0f);
-}
-
-void scaleWidgetFonts(QWidget* widget, double factor)
-{
-    if (!widget)
-        return;
-    QFont font = widget->font();
-    // A size given in pixels has no point size; it stays as it is.
-    if (font.pointSizeF() > 0) {
-        font.setPointSizeF(font.pointSizeF() * factor);
-        if (widget->objectName() != QLatin1String("Receive_2"))
-            widget->setFont(font);
-        if (widget->objectName() == QLatin1String("NoApear"))
-            QToolTip::setFont(font);
-    }
-    const QObjectList& children = widget->children();
-    for (int i = 0; i < children.size(); ++i) {
-        if (children.at(i)->isWidgetType())
-            scaleWidgetFonts(static_cast<QWidget*>(children.at(i)), factor);
-    }
 }
 
 void substituteWindowsFonts()

@@ -7,7 +7,6 @@
 #include <memory>
 
 class QSharedMemory;
-class QWidget;
 
 // Creates the per-user folder tree and an empty "/Macro.ini" when missing.
 void prepareUserFolders();
@@ -28,12 +27,6 @@ void applyDisplayScaling();
 // after `now` is not old and stays.
 void purgeOldFiles(const QString& folder, const QDateTime& now);
 void purgeOldFiles(const QString& folder);
-
-// 96 / logical DPI, the factor that keeps pixel-fixed layouts in shape.
-float fontScaleFactor(double logicalDpi);
-
-// Multiplies the font sizes of a widget tree by `factor` (pre-order).
-void scaleWidgetFonts(QWidget* widget, double factor);
 
 // Maps the Windows font families the forms name to an installed CJK sans.
 void substituteWindowsFonts();

@@ -9,10 +9,10 @@
 #include "core/setters.h"
 #include "core/settings.h"
 #include "core/worker.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/hidusb.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
+#include "widgets/updataparam.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -37,6 +37,8 @@ DongleRGB* dongleRgb = &dongleRgbCell;
 QString selectedCacheName;
 QString receivedCacheName;
 
+HidUsbChangedCallback homeUsbChanged = nullptr;
+
 uint8_t workerRunAllowed = 0;
 int deviceSessionActive = 0;
 uint8_t reloadRequested = 0;
@@ -72,6 +74,7 @@ QString updateWarningText;
 
 uint8_t upgradeIdle = 1;
 uint8_t versionCheckRunning = 0;
+bool repairDialogVisible = false;
 uint8_t receiverUpdateAvailable = 0;
 uint8_t mouseUpdateAvailable = 0;
 uint8_t macroRecording = 0;

@@ -35,6 +35,14 @@ extern DongleRGB* dongleRgb;                   // the one receiver LED cell
 extern QString selectedCacheName;              // cache file name of the selected device
 extern QString receivedCacheName;              // the same, rebuilt on every full image
 
+// ---- Plug and unplug -------------------------------------------------------------
+
+// The second argument of StartUsbChanged for the plug/unplug callbacks.
+constexpr int kUsbChangedInterval = 600;
+// The home page's plug/unplug callback, set when the home page is built; the
+// pairing dialog gives it back when it closes.
+extern HidUsbChangedCallback homeUsbChanged;
+
 // ---- Connection flags -----------------------------------------------------------
 
 extern uint8_t workerRunAllowed;
@@ -80,6 +88,9 @@ extern QString updateWarningText;     // firmware-update warning of the current 
 
 extern uint8_t upgradeIdle;           // 1 at start; 0 while a firmware upgrade runs
 extern uint8_t versionCheckRunning;
+// Whether the settings page's firmware repair dialog is showing; that dialog
+// keeps it, so the device page's rescan can ask without knowing the dialog.
+extern bool repairDialogVisible;
 extern uint8_t receiverUpdateAvailable;
 extern uint8_t mouseUpdateAvailable;
 extern uint8_t macroRecording;

@@ -1,5 +1,8 @@
 #include "core/languagetable.h"
 
+#include "core/postmsg.h"
+#include "core/settings.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -197,4 +200,11 @@ void LanguageLoader::skipUnknownElement()
     m_reader.skipCurrentElement();
     if (m_reader.isEndElement())
         m_reader.readNext();
+}
+
+void chooseLanguage(int index)
+{
+    UserSettings::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(index));
+    languageIndex = index;
+    PostMsg::GetInstance()->PostAllLanguage(index);
 }

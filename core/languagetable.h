@@ -109,3 +109,7 @@ private:
     QXmlStreamReader m_reader;
     QString m_error;
 };
+
+// A language chosen by the user: stored in Macro.ini, made current, and every
+// screen re-texted.
+void chooseLanguage(int index);

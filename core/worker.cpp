@@ -1,13 +1,12 @@
 #include "core/worker.h"
 
+#include "core/firmware.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/registry.h"
 #include "core/settings.h"
 #include "platform/hidusb/hidusb.h"
-#include "settings/firmware.h"
-#include "settings/updaterepair.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -521,7 +520,7 @@ void Worker::onUsbChanged()
         if (currentDevice.isMouse == 1)
             checkFirmware();
     }
-    if (settingsRepairDialog && settingsRepairDialog->isVisible() && versionCheckRunning == 0)
+    if (repairDialogVisible && versionCheckRunning == 0)
         hub->PostCheckUpdate();
 }
 

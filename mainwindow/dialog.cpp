@@ -2,8 +2,8 @@
 
 #include "ui_dialog.h"
 
-#include "app/crashdump.h"
 #include "buttons/buttoninterface.h"
+#include "core/crashdump.h"
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
@@ -11,11 +11,11 @@
 #include "core/waits.h"
 #include "core/worker.h"
 #include "macro/macro.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/hidusb.h"
 #include "sensor/sensor.h"
 #include "settings/formsetting.h"
 #include "widgets/dialogframe.h"
+#include "widgets/updataparam.h"
 
 #include <QButtonGroup>
 #include <QDebug>

@@ -2,6 +2,7 @@
 
 #include "ui_dialogchange.h"
 
+#include "core/firmware.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
@@ -11,7 +12,6 @@
 #include "core/worker.h"
 #include "mainwindow/paircheck.h"
 #include "platform/hidusb/hidusb.h"
-#include "settings/firmware.h"
 #include "settings/updaterepair.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
@@ -298,6 +298,7 @@ DialogChange::DialogChange(QWidget* parent)
 
     mytoolButtonEnter::setHoverHandler(&DialogChange::onTileHover);
     ui->FindVer->hide();
+    homeUsbChanged = &DialogChange::onUsbChanged;
     StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
 }
 
@@ -349,7 +350,7 @@ void DialogChange::onUsbChanged()
     findDevices(vid, searchList);
     buildDeviceTiles();
 
-    if (settingsRepairDialog && settingsRepairDialog->isVisible() && !repairRunning)
+    if (repairDialogVisible && !repairRunning)
         PostMsg::GetInstance()->PostRepairCheckUpdate();
 }
 
@@ -567,13 +568,6 @@ void DialogChange::SlotSameLanguageA(int index)
 {
     const QSignalBlocker blocker(ui->comboBox);
     ui->comboBox->setCurrentIndex(index);
-}
-
-void chooseLanguage(int index)
-{
-    UserSettings::instance()->setValue(QStringLiteral("Language"), QStringLiteral("Language"), QString::number(index));
-    languageIndex = index;
-    PostMsg::GetInstance()->PostAllLanguage(index);
 }
 
 void DialogChange::on_comboBox_activated(int index)

@@ -12,13 +12,6 @@ class DialogChange;
 
 class DialogChange;
 
-// The second argument of StartUsbChanged for the plug/unplug callbacks.
-constexpr int kUsbChangedInterval = 600;
-
-// A language chosen by the user: stored in Macro.ini, made current, and every
-// screen re-texted.
-void chooseLanguage(int index);
-
 // Receiver product ids of the four rate classes, as the last rescan read them.
 extern QStringList wirelessPidList;
 extern QStringList wireless2PidList;

@@ -1,8 +1,8 @@
 #include "mainwindow/paircheck.h"
 
+#include "core/firmware.h"
 #include "core/registry.h"
 #include "core/settings.h"
-#include "settings/firmware.h"
 #include "settings/match.h"
 #include "widgets/dialogframe.h"
 

@@ -7,7 +7,6 @@
 #include "core/postmsg.h"
 #include "core/registry.h"
 #include "core/settings.h"
-#include "mainwindow/dialogchange.h"
 #include "sensor/optionskin.h"
 #include "sensor/stopclosetime.h"
 #include "settings/updaterepair.h"

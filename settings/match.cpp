@@ -7,7 +7,6 @@
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/settings.h"
-#include "mainwindow/dialogchange.h"
 #include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
 
@@ -64,7 +63,7 @@ void Match::InitPair()
 
 void Match::WindowClosedSet()
 {
-    StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
+    StartUsbChanged(homeUsbChanged, kUsbChangedInterval);
     close();
 }
 

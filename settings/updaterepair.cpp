@@ -50,9 +50,18 @@ UpDateRepair::UpDateRepair(QWidget* parent)
 
 UpDateRepair::~UpDateRepair()
 {
-    if (settingsRepairDialog == this)
+    if (settingsRepairDialog == this) {
         settingsRepairDialog = nullptr;
+        repairDialogVisible = false;
+    }
     delete ui;
+}
+
+void UpDateRepair::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (settingsRepairDialog == this)
+        repairDialogVisible = isVisible();
 }
 
 void UpDateRepair::resetView()

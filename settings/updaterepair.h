@@ -20,6 +20,9 @@ public:
     // is then skipped.
     void startManualRepair(int value);
 
+    // Keeps repairDialogVisible for the settings page's instance.
+    void setVisible(bool visible) override;
+
 public slots:
     void SlotRepairCheckUpdate();
     void SlotAllLanguage(int index);

@@ -1,10 +1,10 @@
 #include "widgets/dialogframe.h"
 
-#include "app/startup.h"
 #include "core/settings.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
+#include "widgets/fontscale.h"
 
 #include <QDialog>
 #include <QFrame>

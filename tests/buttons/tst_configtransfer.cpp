@@ -9,9 +9,9 @@
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/worker.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
+#include "widgets/updataparam.h"
 
 #include <QFileDialog>
 #include <QSignalSpy>

@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 
 #include "buttons/buttoninterface.h"
+#include "core/firmware.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
@@ -13,7 +14,6 @@
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
-#include "settings/firmware.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -419,6 +419,31 @@ private slots:
         QCOMPARE(int(mouseUpdateAvailable), mouseUpdate);
         QCOMPARE(receiverUpdateAvailable, uint8_t(0));
         QCOMPARE(currentDevice.path, QStringLiteral("/dev/hidsim/q3"));
+    }
+
+    // The rescan asks for a new check while the settings page's repair
+    // dialog shows and no check runs.
+    void rescanAsksTheVisibleRepairDialog_data()
+    {
+        QTest::addColumn<bool>("dialogVisible");
+        QTest::addColumn<int>("checkRunning");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("dialog shows") << true << 0 << true;
+        QTest::newRow("dialog hidden") << false << 0 << false;
+        QTest::newRow("a check runs") << true << 1 << false;
+    }
+
+    void rescanAsksTheVisibleRepairDialog()
+    {
+        QFETCH(bool, dialogVisible);
+        QFETCH(int, checkRunning);
+        QFETCH(bool, asks);
+        repairDialogVisible = dialogVisible;
+        versionCheckRunning = uint8_t(checkRunning);
+        Worker::onUsbChanged();
+        repairDialogVisible = false;
+        versionCheckRunning = 0;
+        QCOMPARE(recorder->contains(QStringLiteral("SigCheckUpdate")), asks);
     }
 
     void statusReloadIsAnnounced()

@@ -4,8 +4,8 @@
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "mainwindow/dialog.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
+#include "widgets/updataparam.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -6,11 +6,10 @@
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
-#include "core/flashdatamap.h"
 #include "buttons/buttoninterface.h"
+#include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
-#include "sensor/sensor.h"
 #include "core/product.h"
 #include "core/registry.h"
 #include "core/settings.h"
@@ -18,9 +17,10 @@
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
+#include "sensor/sensor.h"
 #include "widgets/mytoolbuttonenter.h"
+#include "widgets/updataparam.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -107,6 +107,28 @@ private slots:
         QVERIFY(!settingsRepairDialog);
     }
 
+    // The page's repair dialog keeps repairDialogVisible for the device
+    // page's rescan; another instance leaves it alone.
+    void repairDialogKeepsItsVisibleFlag()
+    {
+        {
+            FormSetting page;
+            QVERIFY(!repairDialogVisible);
+            settingsRepairDialog->show();
+            QVERIFY(repairDialogVisible);
+            {
+                UpDateRepair other;
+                other.show();
+                other.hide();
+            }
+            QVERIFY(repairDialogVisible);
+            settingsRepairDialog->hide();
+            QVERIFY(!repairDialogVisible);
+            settingsRepairDialog->show();
+        }
+        QVERIFY(!repairDialogVisible);
+    }
+
     void autoStartSwitch()
     {
         FormSetting page;
@@ -344,11 +366,18 @@ private slots:
         QCOMPARE(dialog.findChild<QTextEdit*>("textEdit")->toPlainText(), testsupport::tableText("Match", 0, 1));
         QVERIFY(dialog.findChild<QLabel*>("label")->isHidden());
         hidsim::clearCallLog();
+        static int homeCalls;
+        homeCalls = 0;
+        homeUsbChanged = [] { ++homeCalls; };
         dialog.findChild<QToolButton*>("CloseButton")->click();
+        homeUsbChanged = nullptr;
+        StopUsbChanged();
         const QVector<hidsim::Call> calls = hidsim::callLog();
         QVERIFY(!calls.isEmpty());
         QCOMPARE(calls.first().name, QString("StartUsbChanged"));
         QCOMPARE(calls.first().args, QStringList{"600"});
+        // The registration calls it once at once.
+        QCOMPARE(homeCalls, 1);
     }
 };
 

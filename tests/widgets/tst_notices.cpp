@@ -2,12 +2,12 @@
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
-#include "app/startup.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/settings.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
+#include "widgets/fontscale.h"
 #include "widgets/notices.h"
 
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "mainwindow/updataparam.h"
+#include "widgets/updataparam.h"
 
 #include "ui_updataparam.h"
 

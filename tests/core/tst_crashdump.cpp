@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "app/crashdump.h"
+#include "core/crashdump.h"
 #include "core/product.h"
 
 #include <QProcess>

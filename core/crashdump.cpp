@@ -1,4 +1,4 @@
-#include "app/crashdump.h"
+#include "core/crashdump.h"
 
 #include "core/product.h"
 

@@ -1,4 +1,4 @@
-#include "settings/firmware.h"
+#include "core/firmware.h"
 
 #include "core/globals.h"
 #include "core/product.h"

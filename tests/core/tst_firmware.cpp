@@ -1,8 +1,8 @@
 // Firmware image lookups over a temporary image folder.
+#include "core/firmware.h"
 #include "core/globals.h"
 #include "core/settings.h"
 #include "platform/hidusb/hidusb.h"
-#include "settings/firmware.h"
 #include "support/testsupport.h"
 
 #include <QDir>

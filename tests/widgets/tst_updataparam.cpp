@@ -6,8 +6,8 @@
 #include "core/languagetable.h"
 #include "core/postmsg.h"
 #include "core/worker.h"
-#include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
+#include "widgets/updataparam.h"
 
 #include <QFile>
 #include <QLabel>
