@@ -124,8 +124,8 @@ int decodeDpiStage(int code, int flags, const QString& model, const SensorDefine
         for (int i = 0; i < defines.names.size(); ++i) {
             const QString& name = defines.names.at(i);
             if (name.contains(prefix) && defines.values.at(i) == code) {
-                // The DPI follows the "I" of "DPI" and one more character.
-                dpi = name.mid(name.indexOf(QLatin1Char('I')) + 2).toInt();
+                // A name out of range (never read from the file) names no DPI.
+                dpi = qMax(dpiOfDefineName(name), 0);
                 break;
             }
         }

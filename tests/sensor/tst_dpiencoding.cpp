@@ -134,6 +134,31 @@ private slots:
         QCOMPARE(decodeDpiStage(code, flags), dpi);
     }
 
+    // A define naming a huge DPI never reaches the doubling: the file's is
+    // skipped when read, and one put in the table by hand names no DPI.
+    void hugeDefineDpi_data()
+    {
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("from the file") << true;
+        QTest::newRow("in the table") << false;
+    }
+    void hugeDefineDpi()
+    {
+        QFETCH(bool, fromFile);
+        currentSensorModel = QStringLiteral("3950");
+        const QString huge = QStringLiteral("SENSOR_3950_DPI_2147483647");
+        if (fromFile) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("SENSOR_3950_DPI_2147483647 names a DPI outside"));
+            sensorDefineTable = definesOf(kDefines3950 + "#define " + huge.toLatin1() + "\t0x50\n");
+            QCOMPARE(sensorDefineTable.indexOf(huge), -1);
+        } else {
+            sensorDefineTable = definesOf(kDefines3950);
+            sensorDefineTable.append(huge, 0x50);
+        }
+        QCOMPARE(decodeDpiStage(0x50, 0x33), 0);
+        QCOMPARE(decodeDpiStage(0x63, 0x33), 20000);
+    }
+
     void rangeTable_data()
     {
         QTest::addColumn<QStringList>("items");
