@@ -216,7 +216,7 @@ private slots:
         currentSensorModel = QStringLiteral("1234");
         const QByteArray before = device.record();
 
-        QVERIFY(encodeDpiStage(3, 4000));
+        QCOMPARE(encodeDpiStage(3, 4000), DpiStageWrite::Written);
         QCOMPARE(device.recordsSent(),
                  QVector<QByteArray>{device.withBytes(before, {{kStages + 18, 39}, {kStages + 19, 39},
                                                                {kStages + 20, 0x22}})});
@@ -226,10 +226,10 @@ private slots:
         currentSensorModel = QStringLiteral("3950");
         const QByteArray defined = device.record();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no register value for 1000 DPI"));
-        QVERIFY(!encodeDpiStage(0, 1000));
-        QVERIFY(!encodeDpiStage(-1, 800));
+        QCOMPARE(encodeDpiStage(0, 1000), DpiStageWrite::Inexpressible);
+        QCOMPARE(encodeDpiStage(-1, 800), DpiStageWrite::NotSent);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("outside 0..7"));
-        QVERIFY(!encodeDpiStage(8, 800));
+        QCOMPARE(encodeDpiStage(8, 800), DpiStageWrite::NotSent);
         QCOMPARE(device.record(), defined);
         QVERIFY(hidsim::callLog().isEmpty());
     }
@@ -240,7 +240,7 @@ private slots:
         device.goOffline();
         const QByteArray before = device.record();
         QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
-        QVERIFY(!encodeDpiStage(2, 800));
+        QCOMPARE(encodeDpiStage(2, 800), DpiStageWrite::NotSent);
         QCOMPARE(device.record(), before);
         QVERIFY(device.recordsSent().isEmpty());
         QCOMPARE(offline.count(), 1);
@@ -272,7 +272,7 @@ private slots:
         const QStringList grades = ConfigSettings::instance()->valueList(group, "DPIGrade");
         QCOMPARE(grades.size(), int(kDpiStageCount));
         for (int k = 0; k < grades.size(); ++k)
-            QVERIFY2(encodeDpiStage(k, grades.at(k).toInt()), qPrintable(grades.at(k)));
+            QVERIFY2(encodeDpiStage(k, grades.at(k).toInt()) == DpiStageWrite::Written, qPrintable(grades.at(k)));
         QCOMPARE(device.recordsSent().size(), grades.size());
         const QByteArray sent = device.recordsSent().last();
         for (int k = 0; k < grades.size(); ++k) {
