@@ -31,6 +31,23 @@ constexpr quint32 kScenarioModelMax = 64;
 // A scenario is a short hand-written file.
 constexpr qint64 kScenarioFileMax = 1024 * 1024;
 
+// The whole of an open file when it holds at most `limit` bytes. Read in
+// small pieces, so neither a huge file nor the limit itself is allocated.
+bool readAtMost(QFile& file, qint64 limit, QByteArray* out)
+{
+    QByteArray bytes;
+    while (bytes.size() <= limit) {
+        const QByteArray piece = file.read(qMin<qint64>(64 * 1024, limit + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    if (bytes.size() > limit)
+        return false;
+    *out = bytes;
+    return true;
+}
+
 } // namespace
 
 QString stateFilePathFromEnvironment()
@@ -130,9 +147,8 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
         *error = file.errorString();
         return false;
     }
-    // Read with a limit: the size a special file claims means nothing.
-    const QByteArray bytes = file.read(kStateFileMax + 1);
-    if (bytes.size() > kStateFileMax) {
+    QByteArray bytes;
+    if (!readAtMost(file, kStateFileMax, &bytes)) {
         *error = QStringLiteral("larger than %1 bytes").arg(kStateFileMax);
         return false;
     }
@@ -387,8 +403,8 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
         *error = f.errorString();
         return false;
     }
-    const QByteArray text = f.read(kScenarioFileMax + 1);
-    if (text.size() > kScenarioFileMax) {
+    QByteArray text;
+    if (!readAtMost(f, kScenarioFileMax, &text)) {
         *error = QStringLiteral("larger than %1 bytes").arg(kScenarioFileMax);
         return false;
     }
