@@ -3,7 +3,6 @@
 #include "platform/hidusb/simbus.h"
 
 #include <QDataStream>
-#include <QtEndian>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +14,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstring>
