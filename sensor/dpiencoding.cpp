@@ -124,8 +124,8 @@ int decodeDpiStage(int code, int flags, const QString& model, const SensorDefine
         for (int i = 0; i < defines.names.size(); ++i) {
             const QString& name = defines.names.at(i);
             if (name.contains(prefix) && defines.values.at(i) == code) {
-                // The DPI follows the "I" of "DPI" and one more character.
-                dpi = name.mid(name.indexOf(QLatin1Char('I')) + 2).toInt();
+                // A name out of range (never read from the file) names no DPI.
+                dpi = qMax(dpiOfDefineName(name), 0);
                 break;
             }
         }
@@ -147,20 +147,21 @@ int decodeDpiStage(int code, int flags)
     return decodeDpiStage(code, flags, currentSensorModel, sensorDefineTable);
 }
 
-bool encodeDpiStage(int stage, int dpi)
+DpiStageWrite encodeDpiStage(int stage, int dpi)
 {
     if (stage == -1)
-        return false;
+        return DpiStageWrite::NotSent;
     if (stage < 0 || stage >= kDpiStageCount) {
         qWarning() << "DPI stage" << stage << "is outside 0..7; nothing is written";
-        return false;
+        return DpiStageWrite::NotSent;
     }
     DpiStageCode bytes;
     if (!dpiStageCode(dpi, CurrentFlashData.dpiStages[stage].range, currentSensorModel, dpiRangeTable,
                       sensorDefineTable, &bytes)) {
         qWarning() << "sensor" << currentSensorModel << "has no register value for" << dpi
                    << "DPI; stage" << stage << "is left as it is";
-        return false;
+        return DpiStageWrite::Inexpressible;
     }
-    return SetDpiStageValue(stage, bytes.code, bytes.code, bytes.flags);
+    return SetDpiStageValue(stage, bytes.code, bytes.code, bytes.flags) ? DpiStageWrite::Written
+                                                                         : DpiStageWrite::NotSent;
 }

@@ -61,8 +61,15 @@ int decodeDpiStage(int code, int flags, const QString& model, const SensorDefine
 // The same for the open device (currentSensorModel, sensorDefineTable).
 int decodeDpiStage(int code, int flags);
 
+// What became of a stage's DPI write.
+enum class DpiStageWrite {
+    Written,        // the device took the bytes
+    NotSent,        // no stage or an invalid one, or the setter did not send
+                    // (device offline) or the device refused the record
+    Inexpressible   // the sensor has no bytes for this DPI (see dpiStageCode):
+                    // nothing was asked of the device
+};
+
 // Writes stage `stage` (0..7) of the open device for `dpi` through
-// SetDpiStageValue. Stage -1 (none selected) does nothing. True when the
-// device took the bytes; false for an invalid stage, a refused DPI (see
-// dpiStageCode) or a failed write.
-bool encodeDpiStage(int stage, int dpi);
+// SetDpiStageValue. Stage -1 (none selected) does nothing.
+DpiStageWrite encodeDpiStage(int stage, int dpi);

@@ -134,16 +134,24 @@ void parseStageColour(const QString& text, int* red, int* green, int* blue)
     *blue = text.mid(5, 2).toInt(nullptr, 16);
 }
 
-void writeStageDpi(bool* writeArmed, int stage, int dpi)
+DpiStageWrite writeStageDpi(bool* writeArmed, int stage, int dpi)
 {
     if (!*writeArmed) {
         *writeArmed = true;
-        return;
+        return DpiStageWrite::NotSent;
     }
     // A fill or reset that moves the slider must not write the device.
     if (waitDialogShown || sensorPageFilling)
-        return;
-    encodeDpiStage(stage, dpi);
+        return DpiStageWrite::NotSent;
+    return encodeDpiStage(stage, dpi);
+}
+
+int storedStageDpi(int stage)
+{
+    if (stage < 0 || stage >= kDpiStageCount)
+        return 0;
+    const DpiStage& entry = CurrentFlashData.dpiStages[stage];
+    return decodeDpiStage(entry.codeX, entry.range);
 }
 
 QString stageSpinSkin()

@@ -310,6 +310,8 @@ void Sensor::SlotFormReset()
     dpi->setStageComboIndex(5);
     dpi->moveMarkerToStage(2);
     dpi->selectStage(1);
+    // The editor's own stage follows what it shows, not the last device's.
+    dpi->storeCurrentStage(1);
 
     ui->frameLOD->setCurrentLod(0);
     ui->Performance->setEnabled(true);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QRegularExpression>
 
 SensorDefineTable sensorDefineTable;
 
@@ -21,6 +22,17 @@ int defineValue(QString text)
 {
     text.remove(kLineBreak);
     return text.contains(QLatin1String("0x")) ? text.toInt(nullptr, 16) : text.toInt();
+}
+
+// Appends a define unless it names a DPI the editors can never show.
+void appendDefine(SensorDefineTable* defines, const QString& name, int value)
+{
+    if (name.contains(QLatin1String("_DPI")) && dpiOfDefineName(name) < 0) {
+        qWarning("driver_sensor.h: %s names a DPI outside 0..%d; the define is ignored", qPrintable(name),
+                 kDpiDefineMax);
+        return;
+    }
+    defines->append(name, value);
 }
 
 // One line as read, its line break still attached to its last part.
@@ -42,17 +54,29 @@ void readLine(const QString& line, SensorFeatureSwitches* switches, SensorDefine
         // not a complete define.
         if (defines && parts.at(0) == QLatin1String("#define") && pieces.size() >= 2
             && pieces.at(1).contains(kLineBreak))
-            defines->append(pieces.at(0), defineValue(pieces.at(1)));
+            appendDefine(defines, pieces.at(0), defineValue(pieces.at(1)));
     } else if (parts.size() == 3) {
         if (!defines || !parts.at(2).contains(QLatin1String("//")))
             return;
         const QStringList pieces = parts.at(1).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
         if (pieces.size() == 2)
-            defines->append(pieces.at(0), pieces.at(1).toInt());
+            appendDefine(defines, pieces.at(0), pieces.at(1).toInt());
     }
 }
 
 } // namespace
+
+int dpiOfDefineName(const QString& name)
+{
+    const QString text = name.mid(name.indexOf(QLatin1Char('I')) + 2);
+    bool isInt = false;
+    const int dpi = text.toInt(&isInt);
+    if (isInt)
+        return dpi >= 0 && dpi <= kDpiDefineMax ? dpi : -1;
+    // Digits too many for an int are a number out of range too.
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    return number.match(text).hasMatch() ? -1 : 0;
+}
 
 QString sensorFeatureName(SensorFeature feature)
 {

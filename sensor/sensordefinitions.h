@@ -48,6 +48,17 @@ struct SensorDefineTable
     bool hasDpiDefines(const QString& model) const;
 };
 
+// The highest DPI a register define may name: the DPI number box's maximum.
+// A define naming a DPI outside 0..kDpiDefineMax is skipped when the file is
+// read, with one warning line, so no DPI arithmetic meets a huge number.
+constexpr int kDpiDefineMax = 100000;
+
+// The DPI that a register define's name gives: the text after its first
+// capital I and one more character, as a decimal number ("SENSOR_3950_DPI_400"
+// gives 400); 0 when that text is no number, -1 when it is a number outside
+// 0..kDpiDefineMax.
+int dpiOfDefineName(const QString& name);
+
 // The defines the sensor page read from the installation's file; appended to,
 // never cleared.
 extern SensorDefineTable sensorDefineTable;

@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -425,7 +426,13 @@ void SensorDPI::on_ChooseEvent_currentIndexChanged(int index)
             currentStage = index;
             swapStagesOnDevice(index, p);
         }
-        setStageCount(index);
+        // The list may offer more stages than the record holds: the count
+        // sent is then eight, and so is the count shown.
+        if (index >= kStages) {
+            const QSignalBlocker quiet(ui->ChooseEvent);
+            ui->ChooseEvent->setCurrentIndex(kStages - 1);
+        }
+        setStageCount(qMin(index, kStages - 1));
     }
     sendStageCount(index);
 }
@@ -445,7 +452,12 @@ void SensorDPI::on_horizontalSliderC_valueChanged(int value)
     if (k >= 0)
         stageButtons[k]->setText(QString::number(dpi));
     ui->spinBoxA->setValue(dpi);
-    writeStageDpi(&writeArmed, k, dpi);
+    if (writeStageDpi(&writeArmed, k, dpi) == DpiStageWrite::Inexpressible) {
+        // The sensor cannot run at that DPI and the device keeps its own.
+        const int stored = storedStageDpi(k);
+        stageButtons[k]->setText(QString::number(stored));
+        ui->spinBoxA->setValue(stored);
+    }
 }
 
 void SensorDPI::on_horizontalSliderC_sliderMoved(int value)

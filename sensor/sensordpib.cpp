@@ -9,6 +9,7 @@
 
 #include <QButtonGroup>
 #include <QColorDialog>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -239,7 +240,9 @@ void SensorDPIB::sliderChanged(int level, int value)
     const int dpi = snapDpiToRanges(value, dpiRangeTable, &pageStep);
     sliders[level]->setPageStep(pageStep);
     spins[level]->setValue(dpi);
-    writeStageDpi(&writeArmed, level, dpi);
+    // The sensor cannot run at that DPI and the device keeps its own.
+    if (writeStageDpi(&writeArmed, level, dpi) == DpiStageWrite::Inexpressible)
+        spins[level]->setValue(storedStageDpi(level));
 }
 
 void SensorDPIB::on_ChooseEvent_currentIndexChanged(int index)
@@ -271,7 +274,12 @@ void SensorDPIB::on_ChooseEvent_currentIndexChanged(int index)
         swapStagesOnDevice(index, p);
         blockSliderSignals(false);
     }
-    showLevelRows(index);
+    // More levels than the record holds are sent, and shown, as eight.
+    if (index >= kLevels) {
+        const QSignalBlocker quiet(ui->ChooseEvent);
+        ui->ChooseEvent->setCurrentIndex(kLevels - 1);
+    }
+    showLevelRows(qMin(index, kLevels - 1));
     sendStageCount(index);
 }
 

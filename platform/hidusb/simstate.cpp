@@ -14,7 +14,9 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 
 namespace hidsim {
@@ -24,6 +26,27 @@ namespace {
 
 const QByteArray kStateMagic("QSIM-STATE");
 constexpr quint32 kStateFormat = 1;
+// A device's model text, in a scenario and so in the state file.
+constexpr quint32 kScenarioModelMax = 64;
+// A scenario is a short hand-written file.
+constexpr qint64 kScenarioFileMax = 1024 * 1024;
+
+// The whole of an open file when it holds at most `limit` bytes. Read in
+// small pieces, so neither a huge file nor the limit itself is allocated.
+bool readAtMost(QFile& file, qint64 limit, QByteArray* out)
+{
+    QByteArray bytes;
+    while (bytes.size() <= limit) {
+        const QByteArray piece = file.read(qMin<qint64>(64 * 1024, limit + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    if (bytes.size() > limit)
+        return false;
+    *out = bytes;
+    return true;
+}
 
 } // namespace
 
@@ -68,6 +91,52 @@ struct Saved
     bool longRange = false;
 };
 
+// What a state file can hold at most. Every length and count in it is held to
+// these before anything is allocated for it: a damaged file must not make the
+// program ask for gigabytes.
+constexpr qint64 kStateFileMax = 64 * 1024 * 1024;
+constexpr quint32 kSavedIdMax = 32;  // characters, as a scenario allows
+// The smallest saved device: two empty texts, a flag, two numbers, a profile
+// count, an empty LED block and a flag.
+constexpr quint32 kSavedDeviceMin = 4 + 4 + 1 + 4 + 4 + 4 + 4 + 1;
+
+// Whether the next length-prefixed block of `s` (a QByteArray or a QString)
+// is null or at most `maxBytes` long and still in the stream. Looks only.
+bool nextBlockFits(QDataStream& s, quint32 maxBytes)
+{
+    uchar prefix[4];
+    if (s.status() != QDataStream::Ok || s.device()->peek(reinterpret_cast<char*>(prefix), 4) != 4)
+        return false;
+    const quint32 length = qFromBigEndian<quint32>(prefix);
+    return length == 0xffffffffu || (length <= maxBytes && length <= s.device()->bytesAvailable() - 4);
+}
+
+// One saved device; false at the first length or count out of bounds, or at
+// the payload's end.
+bool readSaved(QDataStream& p, QString* id, Saved* s)
+{
+    if (!nextBlockFits(p, 2 * kSavedIdMax))
+        return false;
+    p >> *id;
+    if (!nextBlockFits(p, 2 * kScenarioModelMax))
+        return false;
+    quint32 profiles = 0;
+    p >> s->model >> s->receiver >> s->version >> s->profile >> profiles;
+    if (p.status() != QDataStream::Ok || profiles > quint32(image::kProfiles))
+        return false;
+    for (quint32 i = 0; i < profiles; ++i) {
+        if (!nextBlockFits(p, HIDUSB_RECORD_SIZE))
+            return false;
+        QByteArray record;
+        p >> record;
+        s->profiles.append(record);
+    }
+    if (!nextBlockFits(p, HIDUSB_DONGLE_RGB_SIZE))
+        return false;
+    p >> s->led >> s->longRange;
+    return p.status() == QDataStream::Ok;
+}
+
 // Reads the state file. A missing file is no error (nothing saved yet).
 bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
 {
@@ -78,7 +147,12 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
         *error = file.errorString();
         return false;
     }
-    QDataStream in(&file);
+    QByteArray bytes;
+    if (!readAtMost(file, kStateFileMax, &bytes)) {
+        *error = QStringLiteral("larger than %1 bytes").arg(kStateFileMax);
+        return false;
+    }
+    QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_5_15);
     QByteArray magic;
     quint32 format = 0;
@@ -94,12 +168,17 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
     p.setVersion(QDataStream::Qt_5_15);
     quint32 count = 0;
     p >> count;
-    for (quint32 i = 0; i < count && p.status() == QDataStream::Ok; ++i) {
+    if (p.status() != QDataStream::Ok || count > quint32(payload.size()) / kSavedDeviceMin) {
+        *error = QStringLiteral("truncated device list");
+        return false;
+    }
+    for (quint32 i = 0; i < count; ++i) {
         QString id;
         Saved s;
-        p >> id >> s.model >> s.receiver >> s.version >> s.profile >> s.profiles >> s.led >> s.longRange;
-        if (p.status() != QDataStream::Ok)
-            break;
+        if (!readSaved(p, &id, &s)) {
+            *error = QStringLiteral("saved device %1 is damaged or out of bounds").arg(i + 1);
+            return false;
+        }
         const bool mouseOk = s.profile >= 0 && s.profile < image::kProfiles && s.profiles.size() == image::kProfiles;
         const bool receiverOk = s.led.size() == HIDUSB_DONGLE_RGB_SIZE && s.led.at(0) >= 1 && s.led.at(0) <= 3;
         if (s.receiver ? !receiverOk : !mouseOk) {
@@ -115,8 +194,8 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
         }
         out->insert(id, s);
     }
-    if (p.status() != QDataStream::Ok || !p.atEnd()) {
-        *error = QStringLiteral("truncated device list");
+    if (!p.atEnd()) {
+        *error = QStringLiteral("trailing bytes after the device list");
         return false;
     }
     return true;
@@ -159,6 +238,19 @@ struct Model
 };
 const Model kModels[] = {{"Q7 Pro", 17, 0x5110}, {"Q3", 18, 0x5120}};
 
+// A JSON number that is a whole number from low to high. The range is checked
+// on the double itself: converting one outside int's range is undefined.
+bool boundedInt(const QJsonValue& v, int low, int high, int* out)
+{
+    if (!v.isDouble())
+        return false;
+    const double d = v.toDouble();
+    if (!(d >= low && d <= high) || d != std::floor(d))
+        return false;
+    *out = int(d);
+    return true;
+}
+
 // Reads the keys of one scenario device object, each checked for its type and
 // range; the first problem ends the reading.
 class DeviceReader
@@ -197,13 +289,11 @@ public:
             return fallback;
         int n = -1;
         bool ok = false;
-        if (v.isDouble()) {
-            const double d = v.toDouble();
-            ok = d == double(qint64(d)) && d >= low && d <= high;
-            n = int(d);
-        } else if (hex && v.isString()) {
+        if (hex && v.isString()) {
             n = parseHexWord(v.toString().toLatin1());
             ok = n >= low && n <= high;
+        } else {
+            ok = boundedInt(v, low, high, &n);
         }
         if (!ok)
             fail(key, QStringLiteral("is not a whole number from %1 to %2").arg(low).arg(high).toLatin1());
@@ -254,6 +344,8 @@ bool readDevice(const QJsonObject& o, int index, Device* out, bool* pluggedGiven
     d.allowOnly(keys);
 
     const QString model = d.text("model", QStringLiteral("Q7 Pro"));
+    if (model.size() > int(kScenarioModelMax))
+        d.setError(QStringLiteral("device %1: \"model\" is longer than %2 characters").arg(id).arg(kScenarioModelMax));
     const Model* known = nullptr;
     for (const Model& m : kModels) {
         if (model == QLatin1String(m.name))
@@ -311,8 +403,13 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
         *error = f.errorString();
         return false;
     }
+    QByteArray text;
+    if (!readAtMost(f, kScenarioFileMax, &text)) {
+        *error = QStringLiteral("larger than %1 bytes").arg(kScenarioFileMax);
+        return false;
+    }
     QJsonParseError parse;
-    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &parse);
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parse);
     if (parse.error != QJsonParseError::NoError) {
         *error = QStringLiteral("%1 at byte %2").arg(parse.errorString()).arg(parse.offset);
         return false;
@@ -330,9 +427,10 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
     }
     const QJsonValue latency = root.value(QLatin1String("latencyMs"));
     const QJsonValue unanswered = root.value(QLatin1String("readsUnanswered"));
-    if ((!latency.isUndefined() && (!latency.isDouble() || latency.toDouble() < 0 || latency.toDouble() > 60000))
+    int latencyMs = 0;
+    if ((!latency.isUndefined() && !boundedInt(latency, 0, 60000, &latencyMs))
         || (!unanswered.isUndefined() && !unanswered.isBool())) {
-        *error = QStringLiteral("\"latencyMs\" must be 0 to 60000 and \"readsUnanswered\" true or false");
+        *error = QStringLiteral("\"latencyMs\" must be a whole number from 0 to 60000 and \"readsUnanswered\" true or false");
         return false;
     }
 
@@ -388,7 +486,7 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
     }
 
     b.devices = devices;
-    b.latencyMs = latency.toInt(0);
+    b.latencyMs = latencyMs;
     b.readsUnanswered = unanswered.toBool(false);
     return true;
 }

@@ -134,6 +134,31 @@ private slots:
         QCOMPARE(decodeDpiStage(code, flags), dpi);
     }
 
+    // A define naming a huge DPI never reaches the doubling: the file's is
+    // skipped when read, and one put in the table by hand names no DPI.
+    void hugeDefineDpi_data()
+    {
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("from the file") << true;
+        QTest::newRow("in the table") << false;
+    }
+    void hugeDefineDpi()
+    {
+        QFETCH(bool, fromFile);
+        currentSensorModel = QStringLiteral("3950");
+        const QString huge = QStringLiteral("SENSOR_3950_DPI_2147483647");
+        if (fromFile) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("SENSOR_3950_DPI_2147483647 names a DPI outside"));
+            sensorDefineTable = definesOf(kDefines3950 + "#define " + huge.toLatin1() + "\t0x50\n");
+            QCOMPARE(sensorDefineTable.indexOf(huge), -1);
+        } else {
+            sensorDefineTable = definesOf(kDefines3950);
+            sensorDefineTable.append(huge, 0x50);
+        }
+        QCOMPARE(decodeDpiStage(0x50, 0x33), 0);
+        QCOMPARE(decodeDpiStage(0x63, 0x33), 20000);
+    }
+
     void rangeTable_data()
     {
         QTest::addColumn<QStringList>("items");
@@ -191,7 +216,7 @@ private slots:
         currentSensorModel = QStringLiteral("1234");
         const QByteArray before = device.record();
 
-        QVERIFY(encodeDpiStage(3, 4000));
+        QCOMPARE(encodeDpiStage(3, 4000), DpiStageWrite::Written);
         QCOMPARE(device.recordsSent(),
                  QVector<QByteArray>{device.withBytes(before, {{kStages + 18, 39}, {kStages + 19, 39},
                                                                {kStages + 20, 0x22}})});
@@ -201,10 +226,10 @@ private slots:
         currentSensorModel = QStringLiteral("3950");
         const QByteArray defined = device.record();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no register value for 1000 DPI"));
-        QVERIFY(!encodeDpiStage(0, 1000));
-        QVERIFY(!encodeDpiStage(-1, 800));
+        QCOMPARE(encodeDpiStage(0, 1000), DpiStageWrite::Inexpressible);
+        QCOMPARE(encodeDpiStage(-1, 800), DpiStageWrite::NotSent);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("outside 0..7"));
-        QVERIFY(!encodeDpiStage(8, 800));
+        QCOMPARE(encodeDpiStage(8, 800), DpiStageWrite::NotSent);
         QCOMPARE(device.record(), defined);
         QVERIFY(hidsim::callLog().isEmpty());
     }
@@ -215,7 +240,7 @@ private slots:
         device.goOffline();
         const QByteArray before = device.record();
         QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
-        QVERIFY(!encodeDpiStage(2, 800));
+        QCOMPARE(encodeDpiStage(2, 800), DpiStageWrite::NotSent);
         QCOMPARE(device.record(), before);
         QVERIFY(device.recordsSent().isEmpty());
         QCOMPARE(offline.count(), 1);
@@ -247,7 +272,7 @@ private slots:
         const QStringList grades = ConfigSettings::instance()->valueList(group, "DPIGrade");
         QCOMPARE(grades.size(), int(kDpiStageCount));
         for (int k = 0; k < grades.size(); ++k)
-            QVERIFY2(encodeDpiStage(k, grades.at(k).toInt()), qPrintable(grades.at(k)));
+            QVERIFY2(encodeDpiStage(k, grades.at(k).toInt()) == DpiStageWrite::Written, qPrintable(grades.at(k)));
         QCOMPARE(device.recordsSent().size(), grades.size());
         const QByteArray sent = device.recordsSent().last();
         for (int k = 0; k < grades.size(); ++k) {

@@ -28,7 +28,9 @@
 
 using testsupport::OpenedDevice;
 using testsupport::child;
+using testsupport::dragMouse;
 using testsupport::dragSlider;
+using testsupport::sendMouse;
 using Records = QVector<QByteArray>;
 
 namespace {
@@ -85,6 +87,21 @@ QByteArray codeBytes(int dpi)
     return QByteArray() + char(code.code) + char(code.code) + char(code.flags);
 }
 
+// Macros that overflow the device's macro memory make it refuse every record.
+void makeDeviceRefuseRecords()
+{
+    MacroBlock longest = {};
+    longest.eventCount = kMacroBlockEvents;
+    for (int i = 0; i < kMacroBlockEvents; ++i) {
+        longest.events[i].action = uint8_t(i % 2);
+        longest.events[i].kind = 1;
+        longest.events[i].setCode(uint16_t(0x04 + i / 2));
+    }
+    for (int button = 0; button < kButtonCount; ++button)
+        CurrentFlashData.macroBlocks[button] = longest;
+    CurrentFlashData.reserved7a[1] = 0x3c;
+}
+
 // The stage colour as its swatch or colour button shows it.
 QString colourOf(int k)
 {
@@ -105,21 +122,6 @@ QList<int> currentStagesSent(const Records& records)
     for (const QByteArray& record : records)
         stages << int(uint8_t(record.at(kCurrentByte)));
     return stages;
-}
-
-void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
-               Qt::MouseButtons held)
-{
-    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
-
-// A drag of the level marker: press at `press`, move to `release`, let go.
-void dragMarker(QWidget* editor, const QPoint& press, const QPoint& release)
-{
-    sendMouse(editor, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(editor, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
-    sendMouse(editor, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
 }
 
 // The sensor page's fill of the first layout: `count` stages of DPI 100 k + 100
@@ -489,23 +491,95 @@ private slots:
         }
     }
 
+    // A list offering more stages than the record holds: a choice past the
+    // eighth sends eight and shows eight, in both layouts.
+    void countBeyondEight_data()
+    {
+        QTest::addColumn<bool>("rows");
+        QTest::newRow("stage editor") << false;
+        QTest::newRow("second layout") << true;
+    }
+    void countBeyondEight()
+    {
+        QFETCH(bool, rows);
+        OpenedDevice device;
+        SensorDPI editor;
+        SensorDPIB editorB;
+        fillEditor(&editor, 3, 1, 10);
+        fillEditorB(&editorB, 3, 1);
+        editorB.insertCountItem(8, QStringLiteral("9"));
+        editorB.insertCountItem(9, QStringLiteral("10"));
+        QWidget* host = rows ? static_cast<QWidget*>(&editorB) : &editor;
+        const QByteArray before = device.record();
+        auto* list = child<QComboBox>(host, "ChooseEvent");
+
+        list->setCurrentIndex(9);
+
+        QCOMPARE(list->currentIndex(), 7);
+        for (int k = 0; k < 8; ++k)
+            QVERIFY2(!child<QWidget>(host, qPrintable(swatchName(k)))->isHidden(), qPrintable(swatchName(k)));
+        if (!rows)
+            QCOMPARE(visibleStages(&editor), firstStages(8));
+        QCOMPARE(device.recordsSent(), Records{device.withBytes(before, {{kCountByte, 8}})});
+    }
+
+    // A DPI the sensor's definitions cannot express is not written, and the
+    // editor shows the device's DPI of that stage again; a DPI the device
+    // itself refuses (like an offline one) stays on screen.
+    void refusedDpi_data()
+    {
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<bool>("expressible");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("stage editor, no define") << false << false << 450;
+        QTest::newRow("stage editor, device refuses") << false << true << 700;
+        QTest::newRow("second layout, no define") << true << false << 450;
+        QTest::newRow("second layout, device refuses") << true << true << 700;
+    }
+    void refusedDpi()
+    {
+        QFETCH(bool, rows);
+        QFETCH(bool, expressible);
+        QFETCH(int, shown);
+        OpenedDevice device;
+        // Defines for 100..800 in steps of 50, code = DPI / 50; no 1200.
+        for (int dpi = 100; dpi <= 800; dpi += 50)
+            sensorDefineTable.append(QStringLiteral("SENSOR_TEST_DPI_%1").arg(dpi), dpi / 50);
+        CurrentFlashData.dpiStages[2] = {9, 9, 0, 0, 0, 0};  // 450 DPI on the device
+        SensorDPI editor;
+        SensorDPIB editorB;
+        fillEditor(&editor, 8, 2);
+        fillEditorB(&editorB, 8, 2);
+        editorB.selectLevel(2);
+        dragSlider(child<QSlider>(&editorB, "horizontalSliderC"), 250);  // arms
+        if (expressible)
+            makeDeviceRefuseRecords();
+        const QByteArray before = device.record();
+        device.clearSent();
+        if (expressible) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hidsim: .* refused a record"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("the device refused the record"));
+        } else {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no register value for 1200 DPI"));
+        }
+
+        QWidget* host = rows ? static_cast<QWidget*>(&editorB) : &editor;
+        dragSlider(child<QSlider>(host, "horizontalSliderC"), expressible ? 700 : 1234);
+
+        QCOMPARE(child<QSpinBox>(host, rows ? "spinBoxC" : "spinBoxA")->value(), shown);
+        if (!rows)
+            QCOMPARE(child<QToolButton>(&editor, kStageButtons[2])->text(), QString::number(shown));
+        QCOMPARE(device.recordsSent().size(), expressible ? 1 : 0);
+        QCOMPARE(device.record(), before);
+    }
+
     // A count the device refuses is not kept in the record.
     void refusedCountIsTakenBack()
     {
         OpenedDevice device;
         SensorDPI editor;
         fillEditor(&editor, 8, 0);
-        // Macros that overflow the device's macro memory make it refuse.
-        MacroBlock longest = {};
-        longest.eventCount = kMacroBlockEvents;
-        for (int i = 0; i < kMacroBlockEvents; ++i) {
-            longest.events[i].action = uint8_t(i % 2);
-            longest.events[i].kind = 1;
-            longest.events[i].setCode(uint16_t(0x04 + i / 2));
-        }
-        for (int button = 0; button < kButtonCount; ++button)
-            CurrentFlashData.macroBlocks[button] = longest;
-        CurrentFlashData.reserved7a[1] = 0x3c;
+        makeDeviceRefuseRecords();
         CurrentFlashData.dpiStageCount = 8;
         const QByteArray before = device.record();
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hidsim: .* refused a record"));
@@ -571,7 +645,7 @@ private slots:
         device.clearSent();
         auto* marker = child<QLabel>(&editor, "label_8");
         const QPoint home = marker->pos();
-        dragMarker(&editor, home + QPoint(5, 6), QPoint(100, home.y() + 6));
+        dragMouse(&editor, home + QPoint(5, 6), QPoint(100, home.y() + 6));
         QVERIFY(device.recordsSent().isEmpty());
     }
 
@@ -756,7 +830,7 @@ private slots:
         const QPoint home = marker->pos();
         QVERIFY(device.recordsSent().isEmpty());
 
-        dragMarker(&editor, home + QPoint(5, 6), QPoint(release, home.y() + 6));
+        dragMouse(&editor, home + QPoint(5, 6), QPoint(release, home.y() + 6));
 
         QCOMPARE(marker->x(), markerX);
         QVERIFY(child<QToolButton>(&editor, kStageButtons[stage])->isChecked());
@@ -795,7 +869,7 @@ private slots:
         device.goOffline();
         QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
 
-        dragMarker(&editor, marker->pos() + QPoint(5, 6), QPoint(130, 160));
+        dragMouse(&editor, marker->pos() + QPoint(5, 6), QPoint(130, 160));
 
         QCOMPARE(offline.count(), 1);
         QCOMPARE(marker->x(), 27);

@@ -108,6 +108,59 @@ private slots:
         QCOMPARE(switchTexts(readSwitches), switches);
     }
 
+    // A register define naming a DPI above the number box's maximum (or
+    // below 0) is skipped with one warning line; values too large for an int
+    // read as 0, as any text that is not a number.
+    void dpiAndValueBounds_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("highest DPI kept") << QByteArray("#define SENSOR_3950_DPI_100000\t9\n")
+                                          << QStringList{"SENSOR_3950_DPI_100000"} << QList<int>{9} << 0;
+        QTest::newRow("DPI above the maximum") << QByteArray("#define SENSOR_3950_DPI_100001\t9\n") << QStringList()
+                                               << QList<int>() << 1;
+        QTest::newRow("DPI near int's end") << QByteArray("#define SENSOR_3950_DPI_2147483647\t9\n#define A\t1\n")
+                                            << QStringList{"A"} << QList<int>{1} << 1;
+        QTest::newRow("DPI past int") << QByteArray("#define SENSOR_3950_DPI_99999999999999999999\t9 //c\n")
+                                      << QStringList() << QList<int>() << 1;
+        QTest::newRow("negative DPI") << QByteArray("#define SENSOR_3950_DPI_-2147483648\t9\n") << QStringList()
+                                      << QList<int>() << 1;
+        QTest::newRow("commented huge DPI") << QByteArray("#define SENSOR_3395_DPI_800000\t9 //c\n")
+                                            << QStringList() << QList<int>() << 1;
+        QTest::newRow("DPI text no number") << QByteArray("#define SENSOR_3950_DPI_MAX\t9\n")
+                                            << QStringList{"SENSOR_3950_DPI_MAX"} << QList<int>{9} << 0;
+        QTest::newRow("hex value past int") << QByteArray("#define X\t0xFFFFFFFFFF\n") << QStringList{"X"}
+                                            << QList<int>{0} << 0;
+        QTest::newRow("decimal value past int") << QByteArray("#define X\t99999999999\n") << QStringList{"X"}
+                                                << QList<int>{0} << 0;
+        QTest::newRow("commented value past int") << QByteArray("#define X\t-99999999999 //c\n") << QStringList{"X"}
+                                                  << QList<int>{0} << 0;
+    }
+    void dpiAndValueBounds()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, values);
+        QFETCH(int, warnings);
+        static QStringList seen;
+        seen.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                seen << text;
+        });
+        SensorDefineTable defines;
+        readSensorDefinitions(writeFile(file), nullptr, &defines);
+        qInstallMessageHandler(previous);
+
+        QCOMPARE(defines.names, names);
+        QCOMPARE(defines.values.toList(), values);
+        QCOMPARE(seen.size(), warnings);
+        if (warnings)
+            QVERIFY2(seen.first().contains("outside 0..100000"), qPrintable(seen.first()));
+    }
+
     // The button page reads defines only; a switch line never becomes a define.
     void definesWithoutSwitches()
     {

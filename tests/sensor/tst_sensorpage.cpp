@@ -27,6 +27,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QThread>
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -310,6 +311,51 @@ private slots:
         deviceWriteEnabled = 1;
 
         QVERIFY(device.recordsSent().isEmpty());
+    }
+
+    // The reset after a device whose stage 6 was current shows stage 2, and
+    // the editor works from stage 2: a click on the marker stays there, a
+    // count of one exchanges stages 1 and 2.
+    void resetStartsFromStageTwo_data()
+    {
+        QTest::addColumn<bool>("countOfOne");
+        QTest::newRow("marker click") << false;
+        QTest::newRow("count of one") << true;
+    }
+    void resetStartsFromStageTwo()
+    {
+        QFETCH(bool, countOfOne);
+        useFixtureCatalogue();
+        OpenedDevice device;
+        setDevice(3, 1);
+        CurrentFlashData.dpiStageCount = 8;
+        CurrentFlashData.currentDpiStage = 5;
+        Sensor page;
+        page.SlotUpDataSenSorUISensor(CurrentFlashData);
+        page.SlotFormReset();
+        device.clearSent();
+        const QByteArray before = device.record();
+        QWidget* editor = child<QWidget>(&page, "frameDpi");
+        auto* marker = child<QLabel>(editor, "label_8");
+        QCOMPARE(marker->x(), 118);
+
+        if (countOfOne) {
+            child<QComboBox>(editor, "ChooseEvent")->setCurrentIndex(0);
+            QCOMPARE(stageButton(&page, 0)->text(), QStringLiteral("800"));
+            QCOMPARE(stageButton(&page, 1)->text(), QStringLiteral("400"));
+            QVERIFY(stageButton(&page, 0)->isChecked());
+            const Records sent = device.recordsSent();
+            QVERIFY(!sent.isEmpty());
+            const int stages = int(offsetof(FlashDataMap, dpiStages));
+            QCOMPARE(sent.last().mid(stages, 6), before.mid(stages + 6, 6));
+            QCOMPARE(sent.last().mid(stages + 6, 6), before.mid(stages, 6));
+            QCOMPARE(int(sent.last().at(0x01)), 1);
+        } else {
+            testsupport::dragMouse(editor, marker->pos() + QPoint(5, 6), marker->pos() + QPoint(5, 6));
+            QCOMPARE(marker->x(), 118);
+            QVERIFY(stageButton(&page, 1)->isChecked());
+            QVERIFY(device.recordsSent().isEmpty());
+        }
     }
 
     void dpiLightReport_data()

@@ -1,5 +1,7 @@
 #pragma once
 // Small helpers for tests that drive a widget as its user would.
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QWidget>
 
@@ -23,6 +25,23 @@ inline void dragSlider(QSlider* slider, int position)
     slider->setSliderDown(true);
     slider->setSliderPosition(position);
     slider->setSliderDown(false);
+}
+
+// One mouse event at `at` in widget coordinates, delivered at once.
+inline void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
+                      Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// A user's drag inside a widget: press at `press`, move to `release` with the
+// button held, let go there.
+inline void dragMouse(QWidget* widget, const QPoint& press, const QPoint& release)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(widget, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
+    sendMouse(widget, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
 }
 
 } // namespace testsupport

@@ -33,6 +33,44 @@ QByteArray changedRecord()
     return rec;
 }
 
+// One value as the state file writes it.
+template <typename T>
+QByteArray streamed(const T& value)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out << value;
+    return bytes;
+}
+
+// The saved wired mouse q3 field by field: id, model, receiver flag, version,
+// profile, profile count, the four records, LED block and long-range flag.
+enum SavedField { Id, Model, Receiver, Version, Profile, ProfileCount, Record0, Record3 = Record0 + 3, Led, LongRange };
+
+QList<QByteArray> savedQ3()
+{
+    QList<QByteArray> fields = {streamed(QStringLiteral("q3")), streamed(QStringLiteral("Q3")), streamed(false),
+                                streamed(qint32(0x0101)),        streamed(qint32(0)),           streamed(quint32(4))};
+    for (int p = 0; p < image::kProfiles; ++p)
+        fields << streamed(image::factoryRecord(p));
+    fields << streamed(QByteArray()) << streamed(false);
+    return fields;
+}
+
+// A state file around `payload`, as the library writes one.
+void writeStateFile(const QByteArray& payload)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out << QByteArray("QSIM-STATE") << quint32(1) << payload << qChecksum(payload.constData(), payload.size());
+    QDir().mkpath(QFileInfo(hidsim::stateFilePath()).absolutePath());
+    QFile file(hidsim::stateFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
 } // namespace
 
 class PersistenceTest : public QObject
@@ -139,6 +177,56 @@ private slots:
         QCOMPARE(g_warnings.size(), 1);
         QVERIFY(g_warnings[0].contains("factory settings"));
         QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0));
+        QCOMPARE(hidsim::devices().size(), 3);
+    }
+
+    // Files whose envelope and checksum are sound but whose counts and
+    // lengths lie: each gives one warning line and factory settings, and
+    // never an allocation of the size it claims.
+    void boundsOfASavedDevice_data()
+    {
+        QTest::addColumn<quint32>("count");          // devices the file claims
+        QTest::addColumn<int>("field");              // SavedField replaced; -1 none
+        QTest::addColumn<QByteArray>("replacement");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("as saved") << 1u << int(Record0) << streamed(changedRecord()) << true;
+        QTest::newRow("device count past the list") << 0xffffffffu << -1 << QByteArray() << false;
+        QTest::newRow("one device more than saved") << 2u << -1 << QByteArray() << false;
+        QTest::newRow("profile count huge") << 1u << int(ProfileCount) << streamed(quint32(0x7fffffff)) << false;
+        QTest::newRow("five profiles") << 1u << int(ProfileCount)
+                                       << streamed(quint32(5)) + streamed(image::factoryRecord(0)) << false;
+        QTest::newRow("record length huge") << 1u << int(Record0) << streamed(quint32(0xfffffff0)) << false;
+        QTest::newRow("record longer than a record")
+            << 1u << int(Record3) << streamed(QByteArray(HIDUSB_RECORD_SIZE + 1, '\0')) << false;
+        QTest::newRow("id length huge") << 1u << int(Id) << streamed(quint32(0x7ffffffe)) << false;
+        QTest::newRow("id too long") << 1u << int(Id) << streamed(QString(33, QLatin1Char('q'))) << false;
+        QTest::newRow("model too long") << 1u << int(Model) << streamed(QString(65, QLatin1Char('Q'))) << false;
+        QTest::newRow("LED length huge") << 1u << int(Led) << streamed(quint32(0xfffffff0)) << false;
+        QTest::newRow("profile out of range") << 1u << int(Profile) << streamed(qint32(-1)) << false;
+    }
+
+    void boundsOfASavedDevice()
+    {
+        QFETCH(quint32, count);
+        QFETCH(int, field);
+        QFETCH(QByteArray, replacement);
+        QFETCH(bool, usable);
+        QList<QByteArray> fields = savedQ3();
+        if (field >= 0)
+            fields[field] = replacement;
+        writeStateFile(streamed(count) + fields.join());
+
+        qInstallMessageHandler(collect);
+        hidsim::restart();
+        qInstallMessageHandler(nullptr);
+        if (usable) {
+            QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join('\n')));
+            QCOMPARE(hidsim::storedRecord("q3"), changedRecord());
+        } else {
+            QCOMPARE(g_warnings.size(), 1);
+            QVERIFY2(g_warnings[0].contains("factory settings"), qPrintable(g_warnings[0]));
+            QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0));
+        }
         QCOMPARE(hidsim::devices().size(), 3);
     }
 };

@@ -74,6 +74,29 @@ private slots:
                                              << "cannot be paired";
         QTest::newRow("receiver id") << QByteArray("{\"devices\": [{\"id\": \"r\", \"kind\": \"receiver\", \"receiverId\": \"5A31\"}]}")
                                      << "\"receiverId\"";
+        // Numbers are range-checked before any conversion to an integer.
+        const auto mouseWith = [](const char* key, const char* number) {
+            return QByteArray("{\"devices\": [{\"id\": \"m\", \"kind\": \"mouse\", \"") + key + "\": " + number + "}]}";
+        };
+        QTest::newRow("battery 1e20") << mouseWith("battery", "1e20") << "\"battery\"";
+        QTest::newRow("battery -1e20") << mouseWith("battery", "-1e20") << "\"battery\"";
+        QTest::newRow("battery not whole") << mouseWith("battery", "50.5") << "\"battery\"";
+        QTest::newRow("profile 1e10") << mouseWith("profile", "1e10") << "\"profile\"";
+        QTest::newRow("mid 1e300") << mouseWith("mid", "1e300") << "\"mid\"";
+        QTest::newRow("cid -9.3e18") << mouseWith("cid", "-9.3e18") << "\"cid\"";
+        QTest::newRow("version 1e20") << mouseWith("version", "1e20") << "\"version\"";
+        QTest::newRow("product id 4294967296") << mouseWith("productId", "4294967296") << "\"productId\"";
+        QTest::newRow("LED mode 1e20") << QByteArray("{\"devices\": [{\"id\": \"r\", \"kind\": \"receiver\", \"ledMode\": 1e20}]}")
+                                       << "\"ledMode\"";
+        QTest::newRow("rate 1e20") << QByteArray("{\"devices\": [{\"id\": \"r\", \"kind\": \"receiver\", \"rate\": 1e20}]}")
+                                   << "\"rate\"";
+        QTest::newRow("latency 1e20") << QByteArray("{\"devices\": [], \"latencyMs\": 1e20}") << "\"latencyMs\"";
+        QTest::newRow("latency not whole") << QByteArray("{\"devices\": [], \"latencyMs\": 2.5}") << "\"latencyMs\"";
+        QTest::newRow("model too long") << QByteArray("{\"devices\": [{\"id\": \"m\", \"kind\": \"mouse\", \"mid\": 1, "
+                                                      "\"productId\": 1, \"model\": \"") + QByteArray(65, 'Z') + "\"}]}"
+                                        << "\"model\" is longer than 64";
+        QTest::newRow("file over 1 MiB") << QByteArray("{\"devices\": []}") + QByteArray(1024 * 1024, ' ')
+                                         << "larger than";
         QTest::newRow("unknown model without MID") << QByteArray("{\"devices\": [{\"id\": \"m\", \"kind\": \"mouse\", \"model\": \"Z9\"}]}")
                                                    << "not in the catalogue";
     }
