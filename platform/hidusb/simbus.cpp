@@ -370,6 +370,8 @@ void markStateChanged(Bus& b)
 
 void logCall(Bus& b, const char* name, const QStringList& args)
 {
+    if (!b.logKept)
+        return;
     if (b.calls.size() >= kMaxCalls)
         b.calls.remove(0, kMaxCalls / 2);
     b.calls.append(Call{QString::fromLatin1(name), args});
@@ -387,6 +389,8 @@ int parseHexWord(const QByteArray& text)
 
 void logRecord(Bus& b, const QByteArray& record)
 {
+    if (!b.logKept)
+        return;
     if (b.records.size() >= kMaxRecords)
         b.records.remove(0, kMaxRecords / 2);
     b.records.append(record);

@@ -113,7 +113,10 @@ struct Bus
     int pairingResult = 2;
     bool pairingTried = false;
 
-    // Call log.
+    // Call log, kept only once the control API has asked for it (a test's
+    // reset, scenario or clear): the program never does, so a real run keeps
+    // no log at all.
+    bool logKept = false;
     QVector<Call> calls;
     QVector<QByteArray> records;
     int recordsTaken = 0;

@@ -61,6 +61,7 @@ void resetToDefaultBus()
     loadDefaultBus(b);
     b.statePath = stateFilePathFromEnvironment();
     removeStateFile(b);
+    b.logKept = true;
     b.calls.clear();
     b.records.clear();
     b.recordsTaken = 0;
@@ -71,6 +72,7 @@ bool loadScenario(const QString& file)
     Bus& b = bus();
     Lock lock(b.mutex);
     dropSession(b);
+    b.logKept = true;
     return loadScenarioOrDefault(b, file);
 }
 
@@ -285,6 +287,7 @@ void clearCallLog()
 {
     Bus& b = bus();
     Lock lock(b.mutex);
+    b.logKept = true;
     b.calls.clear();
     b.records.clear();
     b.recordsTaken = 0;

@@ -82,6 +82,9 @@ bool setStoredRecord(const QString& id, const QByteArray& record);
 // Every library call since the last clear, in order, and every record that
 // ProtocolDataUpdate sent (taken or refused; recordsTaken counts the taken
 // ones). A long run keeps only the latest 50,000 calls and 500 records at least.
+// The log is kept from the first resetToDefaultBus, loadScenario or
+// clearCallLog on; the program calls none of them, so in a real run the
+// library keeps no log.
 QVector<Call> callLog();
 QVector<QByteArray> recordsSent();
 int recordsTaken();
