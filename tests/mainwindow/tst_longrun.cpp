@@ -15,7 +15,7 @@
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
-#include "mainwindow/updataparam.h"
+#include "widgets/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/mytoolbuttonenter.h"
