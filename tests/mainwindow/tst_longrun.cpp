@@ -15,10 +15,10 @@
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
-#include "widgets/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/mytoolbuttonenter.h"
+#include "widgets/updataparam.h"
 
 #include <QFile>
 #include <QMetaMethod>
