@@ -45,8 +45,8 @@ class ConfigTransferTest : public QObject
 private slots:
     void initTestCase()
     {
-        // Long enough for a ModalAnswer to see the wait dialog.
-        UpDataParam::waitTimerMs = 100;
+        // The wait dialog decides as soon as its loop runs.
+        UpDataParam::waitTimerMs = 1;
         UpDataParam::stepMs = 10;
         UpDataParam::settleSleepMs = 1;
         UpDataParam::importSettleSteps = 1;
@@ -124,7 +124,7 @@ private slots:
         QFETCH(QString, slot);
         QVERIFY(hidsim::setOffline("q3", true));
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), slot.toLatin1().constData());
         QCOMPARE(offline.size(), 1);
         QCOMPARE(offline.first().first().toInt(), 0);
@@ -138,7 +138,7 @@ private slots:
         // Online, but the record in memory is not yet this device's own.
         deviceRecordReceived = 0;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), "on_Reset_clicked");
         QCOMPARE(offline.size(), 1);
         QCOMPARE(modal.answeredCount(), 0);
@@ -150,7 +150,7 @@ private slots:
     {
         deviceRecordReceived = 0;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), "on_OutputData_clicked");
         QCOMPARE(offline.size(), 1);
         QCOMPARE(offline.first().first().toInt(), 0);
