@@ -8,6 +8,7 @@
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
+#include "core/setters.h"
 #include "core/worker.h"
 #include "mainwindow/updataparam.h"
 #include "platform/hidusb/simcontrol.h"
@@ -110,6 +111,34 @@ private slots:
         QCOMPARE(importFailReason, 2);
         QVERIFY(hidsim::recordsSent().isEmpty());
         QCOMPARE(testsupport::currentRecordBytes(), before);
+    }
+
+    // Macros that each fit their block but together not the mouse's memory:
+    // the device refuses the record, and the page keeps what it had.
+    void importTheDeviceRefusesChangesNothing()
+    {
+        const QString path = dir.filePath("big.bin");
+        FlashDataMap big = CurrentFlashData;
+        testsupport::fillEveryMacro(&big);
+        pages->buttons->SaveConfigFile(path, big);
+        const QByteArray before = testsupport::currentRecordBytes();
+        const QByteArray stored = hidsim::storedRecord("q3");
+        QSignalSpy refill(PostMsg::GetInstance(), &PostMsg::SigUpDataButtonUIC);
+
+        ModalAnswer modal({chooseFile(path), letItRun, testsupport::clickButton("NewHong")});
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_ImportData_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "UpDataParam", "InportFail"}));
+        QCOMPARE(importFailReason, 2);
+        QCOMPARE(testsupport::currentRecordBytes(), before);
+        QCOMPARE(hidsim::storedRecord("q3"), stored);
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(refill.size(), 0);
+        QCOMPARE(waitDialogShown, uint8_t(0));
+
+        // The next edit reaches the device as before.
+        QVERIFY(SetLightSpeed(CurrentFlashData.lightSpeed ^ 1));
+        QCOMPARE(hidsim::storedRecord("q3"), testsupport::currentRecordBytes());
     }
 
     void offlineImportAndResetAskNothing_data()
