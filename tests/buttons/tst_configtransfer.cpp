@@ -48,13 +48,13 @@ private slots:
     {
         // The wait dialog decides as soon as its loop runs.
         UpDataParam::waitTimerMs = 1;
-        UpDataParam::stepMs = 10;
         UpDataParam::settleSleepMs = 1;
         UpDataParam::importSettleSteps = 1;
     }
 
     void init()
     {
+        UpDataParam::stepMs = 10;
         hidsim::resetToDefaultBus();
         resetHubConnectFailures();
         testsupport::resetDeviceState();
@@ -198,6 +198,9 @@ private slots:
 
     void resetSendsTheRecordThenClearsAndWaitsForThePages()
     {
+        // The pages acknowledge once the worker has read the device again: the
+        // wait's twelve attempts must span that on a loaded machine too.
+        UpDataParam::stepMs = 1500;
         const QByteArray sent = testsupport::currentRecordBytes();
         bool timerStoppedDuringWait = false;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
