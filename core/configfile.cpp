@@ -59,7 +59,7 @@ ConfigFileResult readConfigFile(const QString& path, const QString& sensorName, 
     if (configBlockText(sensor) != sensorName)
         return ConfigFileMismatch;
     FlashDataMap record;
-    if (!flashDataFromBytes(data, &record))
+    if (!flashDataFromBytes(data, &record) || !recordCountsInBounds(record))
         return ConfigFileUnreadable;
     if (int(record.dpiStageCount) > maxDpiStages)
         return ConfigFileMismatch;

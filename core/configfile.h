@@ -14,7 +14,7 @@ constexpr int kConfigTextBlockSize = 12;
 // Why an import is refused; the values are those of importFailReason.
 enum ConfigFileResult {
     ConfigFileAccepted = 0,
-    ConfigFileUnreadable = 1,   // cannot be opened, wrong tag, damaged or short
+    ConfigFileUnreadable = 1,   // cannot be opened, wrong tag, damaged or short, counts out of bounds
     ConfigFileMismatch = 2      // another sensor, or more DPI stages than the model has
 };
 
@@ -28,7 +28,8 @@ QByteArray configTextBlock(const QByteArray& text);
 bool writeConfigFile(const QString& path, const QByteArray& sensorName, const FlashDataMap& record);
 
 // Reads and checks a file against a model (its sensor name and the most DPI
-// stages it allows). Only a record block of exactly one record is taken; on
-// any refusal `out` is left untouched.
+// stages it allows). Only a record block of exactly one record whose key and
+// macro counts fit their blocks is taken; on any refusal `out` is left
+// untouched.
 ConfigFileResult readConfigFile(const QString& path, const QString& sensorName, int maxDpiStages,
                                 FlashDataMap* out);

@@ -39,3 +39,16 @@ bool flashDataFromBytes(const QByteArray& bytes, FlashDataMap* record)
     std::memcpy(record, bytes.constData(), sizeof(FlashDataMap));
     return true;
 }
+
+bool recordCountsInBounds(const FlashDataMap& record)
+{
+    for (const KeyBlock& keys : record.keyBlocks) {
+        if (keys.count > kKeyBlockEvents)
+            return false;
+    }
+    for (const MacroBlock& macro : record.macroBlocks) {
+        if (macro.nameLength > kMacroNameSize || macro.eventCount > kMacroBlockEvents)
+            return false;
+    }
+    return true;
+}

@@ -139,3 +139,7 @@ QByteArray flashDataBytes(const FlashDataMap& record);
 // Copies a block into the record only when it is exactly one record long;
 // anything else leaves the record untouched and returns false.
 bool flashDataFromBytes(const QByteArray& bytes, FlashDataMap* record);
+
+// True when every key block, macro name and macro event count stays within
+// its block (at most 6 key events, 30 name bytes and 70 macro events).
+bool recordCountsInBounds(const FlashDataMap& record);

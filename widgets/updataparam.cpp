@@ -59,7 +59,8 @@ int UpDataParam::readImportFile(const QString& path, FlashDataMap* out)
     const QString group = QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
     ConfigSettings* config = ConfigSettings::instance();
     const QString sensor = config->value(group, QStringLiteral("Sensor"));
-    const int maxStages = config->value(group, QStringLiteral("DPIMaxGrade")).toInt();
+    // The record holds eight stages, whatever the catalogue lists.
+    const int maxStages = qMin(config->value(group, QStringLiteral("DPIMaxGrade")).toInt(), int(kDpiStageCount));
     return readConfigFile(path, sensor, maxStages, out);
 }
 
@@ -82,21 +83,33 @@ void UpDataParam::refillPages(const FlashDataMap& record)
     hub->PostFormB();
 }
 
+void UpDataParam::refuseImport(int reason)
+{
+    importFailReason = reason;
+    qDebug() << "import refused" << reason;
+    InportFail notice(nullptr);
+    placeDialog(&notice, this, 0, 0);
+    notice.exec();
+}
+
 void UpDataParam::importFile()
 {
     FlashDataMap record;
     const int result = readImportFile(filePath, &record);
     importFailReason = result;
     if (result != 0) {
-        qDebug() << "import refused" << result;
-        InportFail notice(nullptr);
-        placeDialog(&notice, this, 0, 0);
-        notice.exec();
+        refuseImport(result);
+        return;
+    }
+    // The record replaces ours only once the device has taken it (its macros
+    // may not fit the device's memory): a refused one leaves everything as it
+    // was and tells that the file does not fit this device.
+    if (!ProtocolDataUpdate(&record)) {
+        refuseImport(ConfigFileMismatch);
         return;
     }
     qDebug() << "import";
     CurrentFlashData = record;
-    ProtocolDataUpdate(&record);
     refillPages(record);
     for (int step = 0; step < importSettleSteps; ++step)
         waitWithEvents(stepMs);

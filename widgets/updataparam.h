@@ -48,6 +48,8 @@ private:
     // each miss; true when both came.
     bool waitForAcknowledgements();
     void importFile();
+    // Sets importFailReason and shows the import-failure notice.
+    void refuseImport(int reason);
     static void refillPages(const FlashDataMap& record);
 
     Ui::UpDataParam* ui;

@@ -91,8 +91,9 @@ int recordsTaken();
 void clearCallLog();
 
 // Waits (processing Qt events) until the library's callback thread has
-// delivered everything queued so far, or the time runs out.
-bool waitForIdle(int timeoutMs = 2000);
+// delivered everything queued so far, or the time runs out. The default bound
+// only guards against a hang: on a loaded machine the thread may take seconds.
+bool waitForIdle(int timeoutMs = 30000);
 
 // ---- Scenarios, saved device state, control socket ----------------------------
 //

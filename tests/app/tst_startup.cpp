@@ -155,7 +155,7 @@ private slots:
         const QString key = uniqueKey("child");
         QProcess child;
         startChild(child, "hold:" + key.toLatin1());
-        QVERIFY(child.waitForReadyRead(20000));
+        QVERIFY(child.waitForReadyRead(60000));
         QCOMPARE(child.readAllStandardOutput(), QByteArray("held\n"));
 
         // A running copy holds the segment: another copy runs.

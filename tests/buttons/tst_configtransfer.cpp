@@ -8,6 +8,7 @@
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
+#include "core/setters.h"
 #include "core/worker.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
@@ -45,15 +46,15 @@ class ConfigTransferTest : public QObject
 private slots:
     void initTestCase()
     {
-        // Long enough for a ModalAnswer to see the wait dialog.
-        UpDataParam::waitTimerMs = 100;
-        UpDataParam::stepMs = 10;
+        // The wait dialog decides as soon as its loop runs.
+        UpDataParam::waitTimerMs = 1;
         UpDataParam::settleSleepMs = 1;
         UpDataParam::importSettleSteps = 1;
     }
 
     void init()
     {
+        UpDataParam::stepMs = 10;
         hidsim::resetToDefaultBus();
         resetHubConnectFailures();
         testsupport::resetDeviceState();
@@ -112,6 +113,34 @@ private slots:
         QCOMPARE(testsupport::currentRecordBytes(), before);
     }
 
+    // Macros that each fit their block but together not the mouse's memory:
+    // the device refuses the record, and the page keeps what it had.
+    void importTheDeviceRefusesChangesNothing()
+    {
+        const QString path = dir.filePath("big.bin");
+        FlashDataMap big = CurrentFlashData;
+        testsupport::fillEveryMacro(&big);
+        pages->buttons->SaveConfigFile(path, big);
+        const QByteArray before = testsupport::currentRecordBytes();
+        const QByteArray stored = hidsim::storedRecord("q3");
+        QSignalSpy refill(PostMsg::GetInstance(), &PostMsg::SigUpDataButtonUIC);
+
+        ModalAnswer modal({chooseFile(path), letItRun, testsupport::clickButton("NewHong")});
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_ImportData_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "UpDataParam", "InportFail"}));
+        QCOMPARE(importFailReason, 2);
+        QCOMPARE(testsupport::currentRecordBytes(), before);
+        QCOMPARE(hidsim::storedRecord("q3"), stored);
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(refill.size(), 0);
+        QCOMPARE(waitDialogShown, uint8_t(0));
+
+        // The next edit reaches the device as before.
+        QVERIFY(SetLightSpeed(CurrentFlashData.lightSpeed ^ 1));
+        QCOMPARE(hidsim::storedRecord("q3"), testsupport::currentRecordBytes());
+    }
+
     void offlineImportAndResetAskNothing_data()
     {
         QTest::addColumn<QString>("slot");
@@ -124,7 +153,7 @@ private slots:
         QFETCH(QString, slot);
         QVERIFY(hidsim::setOffline("q3", true));
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), slot.toLatin1().constData());
         QCOMPARE(offline.size(), 1);
         QCOMPARE(offline.first().first().toInt(), 0);
@@ -138,7 +167,7 @@ private slots:
         // Online, but the record in memory is not yet this device's own.
         deviceRecordReceived = 0;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), "on_Reset_clicked");
         QCOMPARE(offline.size(), 1);
         QCOMPARE(modal.answeredCount(), 0);
@@ -150,7 +179,7 @@ private slots:
     {
         deviceRecordReceived = 0;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
-        ModalAnswer modal(QList<ModalAnswer::Answer>{}, 200);
+        ModalAnswer modal(QList<ModalAnswer::Answer>{});
         QMetaObject::invokeMethod(pages->buttons.get(), "on_OutputData_clicked");
         QCOMPARE(offline.size(), 1);
         QCOMPARE(offline.first().first().toInt(), 0);
@@ -169,6 +198,9 @@ private slots:
 
     void resetSendsTheRecordThenClearsAndWaitsForThePages()
     {
+        // The pages acknowledge once the worker has read the device again: the
+        // wait's twelve attempts must span that on a loaded machine too.
+        UpDataParam::stepMs = 1500;
         const QByteArray sent = testsupport::currentRecordBytes();
         bool timerStoppedDuringWait = false;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);

@@ -17,7 +17,27 @@ FlashDataMap sampleRecord()
     for (size_t i = 0; i < sizeof(record); ++i)
         bytes[i] = static_cast<unsigned char>((i * 7 + 3) & 0xff);
     record.dpiStageCount = 4;
+    // Counts within their blocks, up to each limit.
+    for (int k = 0; k < kButtonCount; ++k) {
+        record.keyBlocks[k].count = uint8_t(k % (kKeyBlockEvents + 1));
+        record.macroBlocks[k].nameLength = uint8_t(k == 0 ? kMacroNameSize : k);
+        record.macroBlocks[k].eventCount = uint8_t(k == 0 ? kMacroBlockEvents : k * 4);
+    }
     return record;
+}
+
+// Where a count byte of block k sits in the record.
+int keyCountAt(int k)
+{
+    return int(offsetof(FlashDataMap, keyBlocks) + k * sizeof(KeyBlock) + offsetof(KeyBlock, count));
+}
+int macroNameLengthAt(int k)
+{
+    return int(offsetof(FlashDataMap, macroBlocks) + k * sizeof(MacroBlock) + offsetof(MacroBlock, nameLength));
+}
+int macroCountAt(int k)
+{
+    return int(offsetof(FlashDataMap, macroBlocks) + k * sizeof(MacroBlock) + offsetof(MacroBlock, eventCount));
 }
 
 QByteArray block(const QByteArray& data)
@@ -130,6 +150,40 @@ private slots:
             QCOMPARE(flashDataBytes(out), flashDataBytes(sampleRecord()));
         else
             QCOMPARE(flashDataBytes(out), before);
+    }
+
+    // A record whose counts or lengths overrun their blocks is no record of
+    // ours: refused as unreadable, and nothing of it is taken.
+    void recordCounts_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("6 key events") << keyCountAt(3) << 6 << 0;
+        QTest::newRow("7 key events") << keyCountAt(3) << 7 << 1;
+        QTest::newRow("7 key events, last button") << keyCountAt(15) << 7 << 1;
+        QTest::newRow("255 key events") << keyCountAt(0) << 255 << 1;
+        QTest::newRow("30-byte macro name") << macroNameLengthAt(7) << 30 << 0;
+        QTest::newRow("31-byte macro name") << macroNameLengthAt(7) << 31 << 1;
+        QTest::newRow("255-byte macro name, last button") << macroNameLengthAt(15) << 255 << 1;
+        QTest::newRow("70 macro events") << macroCountAt(2) << 70 << 0;
+        QTest::newRow("71 macro events") << macroCountAt(2) << 71 << 1;
+        QTest::newRow("255 macro events, last button") << macroCountAt(15) << 255 << 1;
+    }
+
+    void recordCounts()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, value);
+        QFETCH(int, expected);
+        QByteArray record = flashDataBytes(sampleRecord());
+        record[offset] = char(value);
+        const QString path = writeFile(fileBytes(configTextBlock("Qelvo"), configTextBlock("3395"), record));
+        FlashDataMap out;
+        std::memset(&out, 0xA5, sizeof(out));
+        const QByteArray before = flashDataBytes(out);
+        QCOMPARE(int(readConfigFile(path, "3395", 8, &out)), expected);
+        QCOMPARE(flashDataBytes(out), expected == 0 ? record : before);
     }
 
     void missingFileIsUnreadable()

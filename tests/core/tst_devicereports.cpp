@@ -360,27 +360,35 @@ private slots:
 
     void fullReloadsArePaced()
     {
-        Worker::fullReloadGapMs = 100;
+        // The gap is read at each report: a long one stands for a report
+        // that comes too soon however slow the machine, a short one after a
+        // longer wait for one that comes after the gap.
+        const int tooSoon = 3600 * 1000;
+        const int gap = 100;
         // The pace starts with the worker.
         pages->close();
         pages->create();
         const QByteArray config = image::statusPayload(image::kStatusConfig);
 
+        Worker::fullReloadGapMs = tooSoon;
         deliver(header(10), config);
         QCOMPARE(reloadRequested, uint8_t(0));
 
-        QTest::qWait(150);
+        Worker::fullReloadGapMs = gap;
+        QTest::qWait(gap + 50);
         deliver(header(10), config);
         QCOMPARE(reloadRequested, uint8_t(1));
         QCOMPARE(statusReload, uint8_t(1));
 
         reloadRequested = 0;
         statusReload = 0;
+        Worker::fullReloadGapMs = tooSoon;
         deliver(header(10), config);
         QCOMPARE(reloadRequested, uint8_t(0));
         QCOMPARE(statusReload, uint8_t(0));
 
-        QTest::qWait(150);
+        Worker::fullReloadGapMs = gap;
+        QTest::qWait(gap + 50);
         deliver(header(10), config);
         QCOMPARE(reloadRequested, uint8_t(1));
         QVERIFY(!testsupport::callNames().contains(QStringLiteral("UsbServer_ReadAllFlashData")));

@@ -451,6 +451,9 @@ private slots:
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
         QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
         QTRY_VERIFY(deviceWorker->isFinished());
+        // The full image's handler ends by clearing the worker's run flag: it
+        // must be done before the reload below is asked for, or it cancels it.
+        QVERIFY(hidsim::waitForIdle());
         recorder->clear();
         hidsim::clearCallLog();
 
@@ -481,7 +484,7 @@ private slots:
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
         QElapsedTimer clock;
         clock.start();
-        while (!emitted && clock.elapsed() < 5000)
+        while (!emitted && clock.elapsed() < kTryTimeoutMs)
             QThread::yieldCurrentThread();
         QVERIFY(emitted);
         // Hold the GUI thread so the pass is stuck in its emit to the pages.

@@ -230,7 +230,7 @@ private slots:
     {
         FormSetting page;
         page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QVERIFY(QTest::qWaitForWindowExposed(&page, kTryTimeoutMs));
         QCOMPARE(page.findChild<QWidget*>("scrollAreaWidgetContents")->size(), QSize(880, 710));
         QCOMPARE(page.findChild<QPushButton*>("pushButton_3")->pos(), QPoint(610, 620));
         QCOMPARE(page.findChild<QPushButton*>("pushButton_4")->pos(), QPoint(490, 640));

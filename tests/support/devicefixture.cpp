@@ -126,6 +126,15 @@ QByteArray currentRecordBytes()
     return flashDataBytes(CurrentFlashData);
 }
 
+void fillEveryMacro(FlashDataMap* record)
+{
+    for (MacroBlock& macro : record->macroBlocks) {
+        macro.nameLength = kMacroNameSize;
+        std::memset(macro.name, 'M', kMacroNameSize);
+        macro.eventCount = kMacroBlockEvents;
+    }
+}
+
 void DevicePages::create()
 {
     sensor.reset(new Sensor(nullptr));

@@ -2,6 +2,7 @@
 // Fixtures for the device connection: the shared device state put back to its
 // start values, the home page's record of a simulated device, and the opener.
 #include "core/deviceinfo.h"
+#include "core/flashdatamap.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -43,6 +44,10 @@ QStringList callNames();
 
 // CurrentFlashData's bytes.
 QByteArray currentRecordBytes();
+
+// Fills every macro block (a 30-byte name, 70 events): each macro fits its
+// block, but together they do not fit the mouse's memory.
+void fillEveryMacro(FlashDataMap* record);
 
 // The pages that take a full configuration and acknowledge it, created as
 // the device page frame creates them; the button page brings the one Worker.

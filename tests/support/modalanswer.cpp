@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDateTime>
 #include <QKeyEvent>
 #include <QtTest>
 
@@ -16,40 +15,74 @@ ModalAnswer::ModalAnswer(Answer answer, int timeoutMs)
 ModalAnswer::ModalAnswer(QList<Answer> answers, int timeoutMs)
     : m_answers(std::move(answers))
     , m_timeoutMs(timeoutMs)
-    , m_since(QDateTime::currentMSecsSinceEpoch())
 {
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-    m_timer.start();
+    qApp->installEventFilter(this);
 }
 
 ModalAnswer::~ModalAnswer()
 {
+    qApp->removeEventFilter(this);
     if (!m_answers.isEmpty())
         m_forced = true;
 }
 
-void ModalAnswer::poll()
+bool ModalAnswer::eventFilter(QObject* watched, QEvent* event)
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (modal && modal->isVisible() && modal != m_current) {
-        m_current = modal;
-        m_since = now;
-        if (!m_answers.isEmpty()) {
-            m_answered.append(QString::fromLatin1(modal->metaObject()->className()));
-            const Answer answer = m_answers.takeFirst();
-            answer(modal);
-            return;
-        }
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Show && type != QEvent::Hide) || event->spontaneous())
+        return false;
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (!dialog)
+        return false;
+    if (type == QEvent::Show) {
+        // exec() makes the dialog modal before it shows it.
+        if (dialog->isModal())
+            shown(dialog);
+    } else if (QTimer* guard = m_guards.take(dialog)) {
+        // The hide may come from the guard's own time-out.
+        guard->stop();
+        guard->deleteLater();
     }
+    return false;
+}
+
+void ModalAnswer::shown(QDialog* dialog)
+{
+    const QPointer<QDialog> guarded(dialog);
+    if (QTimer* old = m_guards.take(dialog))
+        old->deleteLater();
+    auto* guard = new QTimer(this);
+    guard->setSingleShot(true);
+    connect(guard, &QTimer::timeout, this, [this, guarded] { closeByForce(guarded); });
+    guard->start(m_timeoutMs);
+    m_guards.insert(dialog, guard);
+
+    if (m_answers.isEmpty())
+        return;
+    // The answer belongs to this dialog from now on, even when a nested
+    // dialog shows before the answer gets to run.
+    m_answered.append(QString::fromLatin1(dialog->metaObject()->className()));
+    const Answer answer = m_answers.takeFirst();
+    // Queued: it runs once the dialog's event loop does. A dialog that closed
+    // on its own before then needs no answer.
+    QMetaObject::invokeMethod(
+        this,
+        [guarded, answer] {
+            if (guarded && guarded->isVisible())
+                answer(guarded);
+        },
+        Qt::QueuedConnection);
+}
+
+void ModalAnswer::closeByForce(const QPointer<QDialog>& dialog)
+{
     // A dialog its answer left open, or one no answer was given for: close
     // it, so the test goes on and fails.
-    if (m_current && m_current->isVisible() && now - m_since > m_timeoutMs) {
-        m_forced = true;
-        qWarning("ModalAnswer: %s still open, closing it", m_current->metaObject()->className());
-        m_current->reject();
-    }
+    if (!dialog || !dialog->isVisible())
+        return;
+    m_forced = true;
+    qWarning("ModalAnswer: %s still open, closing it", dialog->metaObject()->className());
+    dialog->reject();
 }
 
 ModalAnswer::Answer clickButton(const QString& objectName)

@@ -1,10 +1,15 @@
 #pragma once
 // Answers modal dialogs without a person. Create a ModalAnswer before the code
-// that runs exec(): a timer watches for the application's active modal widget
-// and, each time a new one is shown, runs the next answer on it. A dialog that
-// is still open after the time-out, answered or not, is closed by force (and
-// reported), so a test never hangs on a dialog while a ModalAnswer lives.
+// that runs exec(): an application-wide event filter sees each modal dialog
+// as it is shown, takes the next answer for it at once, and runs that answer
+// from a queued call, that is once the dialog's event loop runs. The order of
+// answers is the order in which the dialogs were shown, however briefly each
+// stays open and however slow the machine is. A dialog still open after the
+// time-out, answered or not, is closed by force (and reported), so a test
+// never hangs on a dialog while a ModalAnswer lives; no ordinary run comes
+// near the default time-out.
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -17,27 +22,32 @@ class ModalAnswer : public QObject
 public:
     using Answer = std::function<void(QDialog*)>;
 
-    explicit ModalAnswer(Answer answer, int timeoutMs = 5000);
+    static constexpr int kDefaultTimeoutMs = 30000;
+
+    explicit ModalAnswer(Answer answer, int timeoutMs = kDefaultTimeoutMs);
     // Several dialogs in a row, answered in order.
-    explicit ModalAnswer(QList<Answer> answers, int timeoutMs = 5000);
+    explicit ModalAnswer(QList<Answer> answers, int timeoutMs = kDefaultTimeoutMs);
     ~ModalAnswer() override;
 
-    // Class names of the dialogs answered so far, in order.
+    // Class names of the dialogs answered so far, in the order they showed.
     QStringList answered() const { return m_answered; }
     int answeredCount() const { return m_answered.size(); }
     // True when a dialog had to be closed by force, or an answer never ran.
     bool forced() const { return m_forced; }
     bool allAnswered() const { return m_answers.isEmpty() && !m_forced; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void poll();
+    void shown(QDialog* dialog);
+    void closeByForce(const QPointer<QDialog>& dialog);
 
     QList<Answer> m_answers;
     QStringList m_answered;
-    QPointer<QDialog> m_current;
-    QTimer m_timer;
+    // One guard per dialog on screen, dropped when the dialog hides.
+    QHash<QDialog*, QTimer*> m_guards;
     int m_timeoutMs;
-    qint64 m_since = 0;
     bool m_forced = false;
 };
 

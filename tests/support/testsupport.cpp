@@ -1,6 +1,8 @@
 #include "support/testsupport.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdlib>
 
 namespace testsupport {
@@ -29,6 +31,15 @@ void isolateHome()
 QString homeDir()
 {
     return g_home ? g_home->path() : QDir::homePath();
+}
+
+void waitForShortcutClicks()
+{
+    // QAbstractButton::animateClick's default delay, with room to spare.
+    const int afterClickDelayMs = 2 * 100;
+    QEventLoop loop;
+    QTimer::singleShot(afterClickDelayMs, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace testsupport

@@ -45,6 +45,37 @@ private slots:
         QVERIFY(question.okClicked);
     }
 
+    // A dialog that closes itself before its answer could run still takes
+    // its place in the order: the next dialog gets the next answer.
+    void aDialogClosingAtOnceKeepsItsPlace()
+    {
+        ModalAnswer answer({[](QDialog*) {}, clickButton("OK")});
+        MakeMacro brief;
+        // Posted before the dialog shows, so it runs before the answer.
+        QTimer::singleShot(0, &brief, &QDialog::reject);
+        brief.exec();
+        RePair question;
+        question.exec();
+        QCOMPARE(answer.answered(), (QStringList{"MakeMacro", "RePair"}));
+        QVERIFY(answer.allAnswered());
+        QVERIFY(question.okClicked);
+    }
+
+    // A dialog opened from inside another before the outer one's answer ran:
+    // each still gets the answer of its turn.
+    void nestedDialogsAnswerInTheOrderShown()
+    {
+        RePair outer;
+        MakeMacro inner;
+        QTimer::singleShot(0, &outer, [&] { inner.exec(); });
+        ModalAnswer answer({clickButton("OK"), clickButton("NewHong")});
+        outer.exec();
+        QCOMPARE(answer.answered(), (QStringList{"RePair", "MakeMacro"}));
+        QVERIFY(answer.allAnswered());
+        QVERIFY(outer.okClicked);
+        QVERIFY(!inner.isVisible());
+    }
+
     void answersADialogShownInsideAConstructor()
     {
         ModalAnswer answer(clickButton("CloseButton"));

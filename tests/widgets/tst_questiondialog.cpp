@@ -169,7 +169,7 @@ private slots:
             // Neither Escape nor Return nor Enter ends the dialog.
             for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
                 QTest::keyClick(d, Qt::Key(key));
-            QTest::qWait(50);
+            testsupport::waitForShortcutClicks();
             openAfterKeys = d->isVisible();
             clickButton(way)(d);
         });

@@ -1,12 +1,16 @@
+#include "support/devicefixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
+#include "buttons/buttoninterface.h"
 #include "core/configfile.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
+#include "core/settings.h"
 #include "core/worker.h"
 #include "platform/hidusb/simcontrol.h"
+#include "sensor/sensor.h"
 #include "widgets/updataparam.h"
 
 #include <QFile>
@@ -32,6 +36,21 @@ FlashDataMap deviceRecord(unsigned char seed)
     record.dpiStages[1].red = seed;
     record.lightColor[2] = seed;
     return record;
+}
+
+// A record change as an import test names it: counts just over their
+// blocks, or macros that each fit their block but together not the device.
+void change(FlashDataMap* record, const QString& how)
+{
+    if (how == "7 key events") {
+        record->keyBlocks[4].count = kKeyBlockEvents + 1;
+    } else if (how == "31-byte macro name") {
+        record->macroBlocks[4].nameLength = kMacroNameSize + 1;
+    } else if (how == "71 macro events") {
+        record->macroBlocks[4].eventCount = kMacroBlockEvents + 1;
+    } else if (how == "full macros") {
+        testsupport::fillEveryMacro(record);
+    }
 }
 
 // The wait dialog is the first modal dialog a ModalAnswer sees; its timer
@@ -79,20 +98,30 @@ private slots:
     {
         QTest::addColumn<QString>("sensor");
         QTest::addColumn<int>("cutTo");
+        QTest::addColumn<QString>("change");
         QTest::addColumn<int>("reason");
-        QTest::newRow("same model") << "3950" << 0 << 0;
-        QTest::newRow("other sensor") << "3395" << 0 << 2;
-        QTest::newRow("truncated") << "3950" << 6000 << 1;
-        QTest::newRow("empty") << "3950" << -1 << 1;
+        QTest::addColumn<bool>("sent");  // the device was asked and refused
+        QTest::newRow("same model") << "3950" << 0 << "" << 0 << true;
+        QTest::newRow("other sensor") << "3395" << 0 << "" << 2 << false;
+        QTest::newRow("truncated") << "3950" << 6000 << "" << 1 << false;
+        QTest::newRow("empty") << "3950" << -1 << "" << 1 << false;
+        QTest::newRow("7 key events") << "3950" << 0 << "7 key events" << 1 << false;
+        QTest::newRow("31-byte macro name") << "3950" << 0 << "31-byte macro name" << 1 << false;
+        QTest::newRow("71 macro events") << "3950" << 0 << "71 macro events" << 1 << false;
+        QTest::newRow("macros too large for the device") << "3950" << 0 << "full macros" << 2 << true;
     }
 
     void import()
     {
         QFETCH(QString, sensor);
         QFETCH(int, cutTo);
+        QFETCH(QString, change);
         QFETCH(int, reason);
+        QFETCH(bool, sent);
         const QString path = dir.filePath("import.bin");
-        const FlashDataMap imported = deviceRecord(9);
+        FlashDataMap imported = deviceRecord(9);
+        ::change(&imported, change);
+        const QByteArray stored = hidsim::storedRecord("q3");
         QVERIFY(writeConfigFile(path, sensor.toLatin1(), imported));
         if (cutTo != 0) {
             QFile file(path);
@@ -135,42 +164,83 @@ private slots:
         } else {
             QCOMPARE(modal.answered(), (QStringList{"UpDataParam", "InportFail"}));
             QCOMPARE(flashDataBytes(CurrentFlashData), before);
-            QVERIFY(hidsim::recordsSent().isEmpty());
+            QCOMPARE(hidsim::recordsSent().size(), sent ? 1 : 0);
+            QCOMPARE(hidsim::recordsTaken(), 0);
+            QCOMPARE(hidsim::storedRecord("q3"), stored);
             QCOMPARE(refills, 0);
+            QCOMPARE(formB.size(), 0);
         }
+    }
+
+    // The record holds eight stages: a catalogue that lists more allows no
+    // more than eight.
+    void stageLimit_data()
+    {
+        QTest::addColumn<int>("listed");  // "DPIMaxGrade" of the model
+        QTest::addColumn<int>("stages");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("10 listed, 8 stages") << 10 << 8 << 0;
+        QTest::newRow("10 listed, 9 stages") << 10 << 9 << 2;
+        QTest::newRow("10 listed, 255 stages") << 10 << 255 << 2;
+        QTest::newRow("6 listed, 6 stages") << 6 << 6 << 0;
+        QTest::newRow("6 listed, 7 stages") << 6 << 7 << 2;
+    }
+
+    void stageLimit()
+    {
+        QFETCH(int, listed);
+        QFETCH(int, stages);
+        QFETCH(int, reason);
+        // The first model's limit (sensor 3395).
+        testsupport::useConfigWith({"DPIMaxGrade=" + QString::number(listed)});
+        currentDevice.modelIndex = 0;
+        FlashDataMap record = deviceRecord(5);
+        record.dpiStageCount = uint8_t(stages);
+        const QString path = dir.filePath("stages.bin");
+        QVERIFY(writeConfigFile(path, "3395", record));
+        FlashDataMap out = deviceRecord(1);
+        UpDataParam dialog;
+        const int result = dialog.readImportFile(path, &out);
+        ConfigSettings::resetForTests();
+        QCOMPARE(result, reason);
+        QCOMPARE(flashDataBytes(out), flashDataBytes(reason == 0 ? record : deviceRecord(1)));
     }
 
     void acknowledgementWait_data()
     {
         QTest::addColumn<bool>("pagesMode");
-        QTest::addColumn<int>("ackAfterMs");  // -1: never
-        QTest::addColumn<int>("notice");      // -1: none
+        QTest::addColumn<QString>("ack");   // "waiting": while the dialog waits; "after": once it closed; "": never
+        QTest::addColumn<int>("notice");    // -1: none
         QTest::addColumn<bool>("flagsKept");
-        QTest::newRow("pages mode, both come") << true << 50 << -1 << true;
-        QTest::newRow("device data, none come") << false << -1 << 1 << false;
-        QTest::newRow("pages mode, none come") << true << -1 << 0 << false;
-        QTest::newRow("device data, both come") << false << 50 << -1 << false;
-        QTest::newRow("device data, after the attempts") << false << 600 << 1 << false;
+        QTest::newRow("pages mode, both come") << true << "waiting" << -1 << true;
+        QTest::newRow("device data, none come") << false << "" << 1 << false;
+        QTest::newRow("pages mode, none come") << true << "" << 0 << false;
+        QTest::newRow("device data, both come") << false << "waiting" << -1 << false;
+        QTest::newRow("device data, after the attempts") << false << "after" << 1 << true;
     }
 
     void acknowledgementWait()
     {
         QFETCH(bool, pagesMode);
-        QFETCH(int, ackAfterMs);
+        QFETCH(QString, ack);
         QFETCH(int, notice);
         QFETCH(bool, flagsKept);
         PostMsg* hub = PostMsg::GetInstance();
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
         QObject receiver;
-        // The pages' acknowledgements arrive while the dialog waits.
-        connect(hub, &PostMsg::SigSetver, &receiver, [ackAfterMs](int) {
-            if (ackAfterMs >= 0)
-                QTimer::singleShot(ackAfterMs, [] { sensorPageUpdated = buttonPageUpdated = 1; });
-        });
-
-        ModalAnswer modal(letItRun);
         UpDataParam dialog;
         dialog.waitForPages = pagesMode ? 1 : 0;
+        // The pages' acknowledgements arrive through the event loop: during
+        // the dialog's first wait, or only once the dialog has closed.
+        const auto acknowledge = [] { sensorPageUpdated = buttonPageUpdated = 1; };
+        if (ack == "waiting") {
+            connect(hub, &PostMsg::SigSetver, &receiver,
+                    [&] { QMetaObject::invokeMethod(&receiver, acknowledge, Qt::QueuedConnection); });
+        } else if (ack == "after") {
+            connect(&dialog, &QDialog::finished, &receiver, acknowledge);
+        }
+
+        ModalAnswer modal(letItRun);
         QElapsedTimer clock;
         clock.start();
         dialog.exec();
@@ -179,16 +249,14 @@ private slots:
         QVERIFY(!dialog.isVisible());
         if (notice < 0) {
             QCOMPARE(offline.size(), 0);
-            QVERIFY(took < 12 * UpDataParam::stepMs);
         } else {
             QCOMPARE(offline.size(), 1);
             QCOMPARE(offline.first().first().toInt(), notice);
+            // Every attempt was made and waited for.
             QVERIFY(took >= 12 * UpDataParam::stepMs);
         }
-        if (ackAfterMs >= 0 && ackAfterMs < 12 * UpDataParam::stepMs) {
+        if (!ack.isEmpty())
             QCOMPARE(sensorPageUpdated && buttonPageUpdated, flagsKept);
-        }
-        QTest::qWait(ackAfterMs > 0 ? ackAfterMs : 0);
         sensorPageUpdated = buttonPageUpdated = 0;
     }
 

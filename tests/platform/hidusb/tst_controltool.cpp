@@ -24,11 +24,11 @@ Run tool(const QStringList& args, const QProcessEnvironment& env = QProcessEnvir
     p.setProcessEnvironment(env);
     p.start(QCoreApplication::applicationDirPath() + "/quembrel-sim", args);
     Run r;
-    if (!p.waitForStarted(5000))
+    if (!p.waitForStarted(30000))
         return r;
     QElapsedTimer t;
     t.start();
-    while (p.state() != QProcess::NotRunning && t.elapsed() < 10000)
+    while (p.state() != QProcess::NotRunning && t.elapsed() < 60000)
         QTest::qWait(5);
     r.exitCode = p.exitStatus() == QProcess::NormalExit && p.state() == QProcess::NotRunning ? p.exitCode() : -1;
     r.out = QString::fromUtf8(p.readAllStandardOutput());
