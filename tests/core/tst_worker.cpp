@@ -435,6 +435,9 @@ private slots:
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
         QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
         QTRY_VERIFY(deviceWorker->isFinished());
+        // The image's callback ends by clearing the run flag: done before the
+        // reload is asked, it cannot cancel the reload's pass.
+        QVERIFY(hidsim::waitForIdle());
         recorder->clear();
         hidsim::clearCallLog();
 
