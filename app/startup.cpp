@@ -14,6 +14,7 @@
 #include <QSharedMemory>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,11 +121,25 @@ void substituteWindowsFonts()
         QFont::insertSubstitution(QString::fromUtf8(family), QLatin1String(kCjkSans));
 }
 
+QString singleInstanceKey()
+{
+    QString key = QLatin1String(kProductName);
+#ifdef Q_OS_UNIX
+    // Segments and their key files are shared by all users of the machine.
+    key += QLatin1Char('-') + QString::number(getuid());
+#endif
+    return key;
+}
+
 std::unique_ptr<QSharedMemory> claimSingleInstance(const QString& key)
 {
     // Two copies starting at once take turns here, so only one can create.
-    QLockFile guard(QDir::tempPath() + QLatin1Char('/') + key + QStringLiteral(".instance.lock"));
-    guard.lock();
+    // The per-user folder is this user's alone: no other user's file can
+    // stand in the way.
+    const QString lockPath = userDir() + QLatin1Char('/') + key + QStringLiteral(".instance.lock");
+    QLockFile guard(lockPath);
+    if (!guard.lock())
+        qWarning("single instance: no lock at %s (error %d)", qPrintable(lockPath), int(guard.error()));
     {
         // On Unix a copy that crashed leaves its segment behind, no longer
         // attached. Attaching and detaching again removes a segment that
@@ -136,9 +151,20 @@ std::unique_ptr<QSharedMemory> claimSingleInstance(const QString& key)
     auto segment = std::make_unique<QSharedMemory>(key);
     if (segment->attach())
         return nullptr;
-    if (!segment->create(1) && segment->error() == QSharedMemory::AlreadyExists)
+    if (segment->error() != QSharedMemory::PermissionDenied && segment->create(1))
+        return segment;
+    switch (segment->error()) {
+    case QSharedMemory::AlreadyExists:
         return nullptr;
-    return segment;
+    case QSharedMemory::PermissionDenied:
+        // Held by a user this one cannot see into: a copy may run there.
+        qWarning("single instance: %s: %s", qPrintable(key), qPrintable(segment->errorString()));
+        return nullptr;
+    default:
+        qWarning("single instance: no segment %s, running without: %s", qPrintable(key),
+                 qPrintable(segment->errorString()));
+        return segment;
+    }
 }
 
 int runMain(int argc, char** argv)
@@ -152,7 +178,7 @@ int runMain(int argc, char** argv)
     substituteWindowsFonts();
     const double fontFactor = screenFontFactor();
 
-    const std::unique_ptr<QSharedMemory> segment = claimSingleInstance(QLatin1String(kProductName));
+    const std::unique_ptr<QSharedMemory> segment = claimSingleInstance(singleInstanceKey());
     if (!segment) {
         showAlreadyRunningNotice();
         return 0;

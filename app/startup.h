@@ -31,10 +31,16 @@ void purgeOldFiles(const QString& folder);
 // Maps the Windows font families the forms name to an installed CJK sans.
 void substituteWindowsFonts();
 
+// The single-instance key: the product name and, on Unix, the user's id, so
+// that each user runs one copy, as with a per-session segment on Windows.
+QString singleInstanceKey();
+
 // Claims the 1-byte single-instance segment `key`. Returns the held segment
 // when this is the only copy, or nullptr when another copy runs. A segment
 // left behind by a copy that crashed does not count, and of two copies that
-// start at once only one wins.
+// start at once only one wins. A segment of this key that this user may not
+// open could belong to a running copy, so it counts as one. Should the system
+// give no segment at all, the copy runs without one (with a warning).
 std::unique_ptr<QSharedMemory> claimSingleInstance(const QString& key);
 
 // Shows the notice that another copy runs, modally. A pointer, so that tests

@@ -1,6 +1,10 @@
 #include "core/deviceinfo.h"
 
+#include <cstring>
+
 namespace {
+
+const int kIdentityTries = 10;
 
 QString upperHex2(int value)
 {
@@ -51,4 +55,18 @@ DeviceAllInfo searchedDeviceRecord(const QByteArray& path, const QString& vid, c
     info.usbVersionText = versionText(attributes[8] | (attributes[9] << 8));
     info.online = 0;
     return info;
+}
+
+bool readDeviceIdentity(const char* path, uint8_t (&answer)[3])
+{
+    for (int tries = 1; tries <= kIdentityTries; ++tries) {
+        const unsigned char* reply = UsbFinderC_GetDeviceInfo(path);
+        if (reply)
+            std::memcpy(answer, reply, sizeof answer);
+        else
+            std::memset(answer, 0, sizeof answer);
+        if (tries < kIdentityTries && (answer[0] != 0 || answer[1] != 0))
+            return true;
+    }
+    return false;
 }

@@ -57,6 +57,11 @@ QList<QByteArray> keptSearchPaths(const char* const* found, int count);
 // and without identity until the identity is read.
 DeviceAllInfo searchedDeviceRecord(const QByteArray& path, const QString& vid, const QString& pid);
 
+// Asks a device its identity (CID, MID, type) until CID or MID is not 0, at
+// most ten times. True when one of the first nine answers names it; the tenth
+// answer is taken for its type byte only. `answer` holds the last answer.
+bool readDeviceIdentity(const char* path, uint8_t (&answer)[3]);
+
 // The receiver LED state as the device library reads and writes it.
 struct DongleRGB
 {

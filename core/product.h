@@ -2,7 +2,7 @@
 #include <QString>
 
 // The product name: the per-user folder's name, the window title, the
-// single-instance key and the key word of the registry paths.
+// start of the single-instance key and the key word of the registry paths.
 extern const char* const kProductName;
 
 // The installation folder: the executable's folder, holding usersetting/,

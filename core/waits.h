@@ -1,4 +1,4 @@
 #pragma once
-// Short waits that keep the windows alive: pending events are processed,
-// each pass for at most 100 ms, until the time has passed.
+// Short waits that keep the windows alive: the GUI thread sleeps in the event
+// loop and handles each event as it comes, until the time has passed.
 void waitWithEvents(int ms);

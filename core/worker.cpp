@@ -27,7 +27,6 @@ int Worker::fullReloadGapMs = 3000;
 
 namespace {
 
-const int kIdentityTries = 10;
 const int kShutdownPollMs = 20;
 const int kProfileCount = 4;
 const uint8_t kNoLongRangeAnswer = 0x73;
@@ -399,21 +398,12 @@ void Worker::startForPath(DeviceAllInfo info)
 
 int Worker::readDeviceInfo(DeviceAllInfo& info, const char* path)
 {
-    uint8_t answer[3] = {0, 0, 0};
-    int calls = 0;
-    do {
-        const unsigned char* reply = UsbFinderC_GetDeviceInfo(path);
-        if (reply)
-            std::memcpy(answer, reply, sizeof answer);
-        else
-            std::memset(answer, 0, sizeof answer);
-        ++calls;
-        if (calls >= kIdentityTries && answer[0] == 0 && answer[1] == 0) {
-            info.isMouse = isMouseType(answer[2]) ? 1 : 0;
-            info.modelIndex = modelCount();
-            return 0;
-        }
-    } while (answer[0] == 0 && answer[1] == 0);
+    uint8_t answer[3];
+    if (!readDeviceIdentity(path, answer)) {
+        info.isMouse = isMouseType(answer[2]) ? 1 : 0;
+        info.modelIndex = modelCount();
+        return 0;
+    }
 
     const int total = modelCount();
     if (total <= 0)

@@ -91,6 +91,7 @@ Dialog::Dialog(QWidget* parent)
 
     ui->label->hide();
     ui->SetButton->hide();
+    batteryUnknownStyle = ui->progressBar->styleSheet();
 
     unusedGroup = new QButtonGroup(this);
     unusedGroup->setExclusive(true);
@@ -208,6 +209,14 @@ void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText)
     ui->progressBar->setValue(Number);
     ui->label_2->setText(IsText ? QString::number(Number) + QLatin1Char('%') : QString::number(Number));
     ui->progressBar->setStyleSheet(QLatin1String(Number <= kBatteryLowPercent ? kBatteryLowStyle : kBatteryStyle));
+}
+
+void Dialog::resetBatteryIndicator()
+{
+    ui->label->hide();
+    ui->progressBar->setValue(ui->progressBar->maximum());
+    ui->label_2->setText(QStringLiteral("100%"));
+    ui->progressBar->setStyleSheet(batteryUnknownStyle);
 }
 
 void Dialog::saveDeviceCache()

@@ -27,6 +27,11 @@ public:
     // The event-processing pause of the back button before the connection ends.
     static int backWaitMs;
 
+    // The battery indicator as before a device's first battery report: full,
+    // grey, not charging. A device that never reports (a receiver without its
+    // mouse) must not show the level of the device opened before it.
+    void resetBatteryIndicator();
+
 public slots:
     void WindowClosed();
     void WindowMin();
@@ -60,4 +65,5 @@ private:
     FormSetting* settingsPage;
     UpDataParam* waitDialog;
     QString pictureFolder;
+    QString batteryUnknownStyle;  // the form's grey fill
 };

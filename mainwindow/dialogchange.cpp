@@ -24,8 +24,6 @@
 #include <QThread>
 #include <QtEndian>
 
-#include <cstring>
-
 QStringList wirelessPidList;
 QStringList wireless2PidList;
 QStringList wireless4PidList;
@@ -37,7 +35,6 @@ QString homeKeyMessageText;
 
 namespace {
 
-const int kIdentityTries = 10;
 const int kTilesPerPage = 3;
 const int kIconY = 20;
 const int kBadgeY = 10;
@@ -374,20 +371,8 @@ void DialogChange::findDevices(const QString& vid, const QStringList& productIds
 bool DialogChange::readDeviceInfo(DeviceAllInfo& info)
 {
     const QByteArray path = info.path.toLocal8Bit();
-    unsigned char answer[3] = {};
-    bool usable = false;
-    for (int tries = 1; tries <= kIdentityTries; ++tries) {
-        const unsigned char* reply = UsbFinderC_GetDeviceInfo(path.constData());
-        if (reply)
-            std::memcpy(answer, reply, sizeof answer);
-        else
-            std::memset(answer, 0, sizeof answer);
-        // The last try only gives the type byte; its identity is not looked at.
-        if (tries < kIdentityTries && (answer[0] != 0 || answer[1] != 0)) {
-            usable = true;
-            break;
-        }
-    }
+    uint8_t answer[3];
+    const bool usable = readDeviceIdentity(path.constData(), answer);
 
     const int total = option(QStringLiteral("DeviceTotal")).toInt();
     if (usable) {

@@ -98,6 +98,7 @@ void DialogMain::SlotChangeMainDialog(int page)
         ui->stackedWidgetMain->setCurrentWidget(homePage);
         StartUsbChanged(DialogChange::onUsbChanged, kUsbChangedInterval);
     } else if (page == 1) {
+        devicePage->resetBatteryIndicator();
         ui->stackedWidgetMain->setCurrentWidget(devicePage);
         StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
     }
@@ -263,7 +264,10 @@ void DialogMain::pairingKey()
     if (ui->stackedWidgetMain->currentWidget() == devicePage) {
         pairTargetSet = 1;
         runPairingDialog(this);
-        // The pairing dialog took the connection's callback while it ran.
+        // Closed by its button, the pairing dialog registers the home page's
+        // plug/unplug callback; the open device's page must keep following
+        // its device. While it ran it also took the connection's callback.
+        StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
         UsbServerC_Start(devicePath, devicePath, Worker::onDeviceData);
         return;
     }

@@ -129,8 +129,10 @@ const unsigned char* UsbFinderC_GetDeviceInfo(const char* path)
     Lock lock(b.mutex);
     logCall(b, "UsbFinderC_GetDeviceInfo", {pathArg(path)});
     std::memset(info, 0, sizeof info);
-    const Device* d = deviceByPath(b, path);
-    if (d && !d->offline) {
+    Device* d = deviceByPath(b, path);
+    if (d && d->identityUnknownAsks > 0) {
+        --d->identityUnknownAsks;
+    } else if (d && !d->offline) {
         info[0] = static_cast<unsigned char>(d->cid);
         info[1] = static_cast<unsigned char>(d->mid);
         info[2] = static_cast<unsigned char>(d->deviceType);

@@ -37,6 +37,7 @@ struct Device
     int version = 0;
     bool plugged = false;        // on the USB bus
     bool offline = false;        // fault: never answers
+    int identityUnknownAsks = 0; // fault: identity asks still answered with zeros
     QString pairedWith;          // mouse id of a receiver, receiver id of a mouse
     unsigned char receiverId[3] = {0, 0, 0};
 

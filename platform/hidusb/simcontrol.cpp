@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <chrono>
 
 namespace hidsim {
@@ -201,6 +202,17 @@ bool setOffline(const QString& id, bool offline)
         return false;
     d->offline = offline;
     releaseHeld(b);
+    return true;
+}
+
+bool setIdentityUnknownFor(const QString& id, int asks)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    Device* d = deviceById(b, id);
+    if (!d)
+        return false;
+    d->identityUnknownAsks = std::max(asks, 0);
     return true;
 }
 

@@ -66,6 +66,9 @@ bool factoryReset(const QString& id);
 // Faults on demand.
 bool setOffline(const QString& id, bool offline);   // the device never answers (a receiver: nor its mouse)
 void setReadsUnanswered(bool on);                    // read requests get no report
+// The device answers its next `asks` identity requests with zeros, as one still
+// starting up does. False for an unknown id.
+bool setIdentityUnknownFor(const QString& id, int asks);
 void setReadLatencyMs(int ms);                       // reports arrive late
 // Firmware upgrade and pairing are not simulated yet: every upgrade fails to
 // start and every pairing fails. The two upgrade faults are only kept, and a

@@ -6,7 +6,11 @@
 #include <QProcess>
 #include <QSharedMemory>
 
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Child processes: the test binary runs itself with QUEMBREL_STARTUP_CHILD set.
@@ -18,11 +22,18 @@ static int runChildIfAsked()
     const QByteArray mode = qgetenv(kChildVar);
     if (mode.isEmpty())
         return 0;
-    if (mode.startsWith("hold:")) {
-        // A running copy: holds the segment until it is killed.
-        const std::unique_ptr<QSharedMemory> segment = claimSingleInstance(QString::fromLatin1(mode.mid(5)));
+    if (mode.startsWith("hold:") || mode.startsWith("once:")) {
+        // A running copy: holds the segment (its own user's without a key)
+        // until it is killed; "once:" lets it go again and ends.
+        prepareUserFolders();
+        const QString key = mode.size() > 5 ? QString::fromLatin1(mode.mid(5)) : singleInstanceKey();
+        std::unique_ptr<QSharedMemory> segment = claimSingleInstance(key);
         std::printf(segment ? "held\n" : "refused\n");
         std::fflush(stdout);
+        if (mode.startsWith("once:")) {
+            segment.reset();
+            _exit(0);
+        }
         for (;;)
             pause();
     }
@@ -49,14 +60,32 @@ class StartupTest : public QObject
         return QStringLiteral("QuembrelTest-%1-%2").arg(QCoreApplication::applicationPid()).arg(what);
     }
 
-    static void startChild(QProcess& child, const QByteArray& mode)
+    // `user` 0 runs the child as this process's user, any other id through
+    // setpriv; `extra` adds to the environment.
+    static void startChild(QProcess& child, const QByteArray& mode, const QProcessEnvironment& extra = {},
+                           uid_t user = 0)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(kChildVar, mode);
+        env.insert(extra);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(), QStringList());
+        if (user == 0) {
+            child.start(QCoreApplication::applicationFilePath(), QStringList());
+        } else {
+            const QString id = QString::number(user);
+            child.start(QStringLiteral("setpriv"), {"--reuid=" + id, "--regid=" + id, "--clear-groups",
+                                                    QCoreApplication::applicationFilePath()});
+        }
         QVERIFY(child.waitForStarted());
+    }
+
+    // What a "hold:" child answered: "held" or "refused".
+    static QByteArray heldOrRefused(QProcess& child)
+    {
+        if (!child.waitForReadyRead(20000))
+            return "no answer";
+        return child.readAllStandardOutput().trimmed();
     }
 
     static void setAge(const QString& path, const QDateTime& now, qint64 ageSecs)
@@ -168,6 +197,57 @@ private slots:
         QVERIFY(next);
     }
 
+    void singleInstanceKeyCarriesTheUser()
+    {
+        QCOMPARE(singleInstanceKey(), QStringLiteral("Quembrel-") + QString::number(getuid()));
+    }
+
+    // Two users with one temporary folder: each runs one copy of their own, and
+    // a segment of this user's key that another user holds counts as a copy.
+    void oneCopyPerUser()
+    {
+        const uid_t other = 65534;  // nobody
+        if (geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+            QSKIP("needs root and setpriv to start a copy as another user");
+        QTemporaryDir shared(QStringLiteral("/tmp/quembrel-shared-XXXXXX"));
+        QVERIFY(shared.isValid());
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        const auto environment = [&](const QString& user) {
+            const QString home = shared.path() + "/home-" + user;
+            QDir().mkpath(home);
+            ::chmod(QFile::encodeName(home).constData(), 0777);
+            QProcessEnvironment env;
+            env.insert("TMPDIR", shared.path());
+            env.insert("HOME", home);
+            return env;
+        };
+        const QProcessEnvironment mine = environment("me");
+        const QProcessEnvironment theirs = environment("other");
+        const QByteArray myKey = "Quembrel-" + QByteArray::number(uint(getuid()));
+
+        QProcess mineRunning, theirsRunning, mineAgain, theirsOnMyKey;
+        startChild(mineRunning, "hold:", mine);
+        QCOMPARE(heldOrRefused(mineRunning), QByteArray("held"));
+        startChild(theirsRunning, "hold:", theirs, other);
+        QCOMPARE(heldOrRefused(theirsRunning), QByteArray("held"));
+        startChild(mineAgain, "hold:", mine);
+        QCOMPARE(heldOrRefused(mineAgain), QByteArray("refused"));
+        startChild(theirsOnMyKey, "hold:" + myKey, theirs, other);
+        QCOMPARE(heldOrRefused(theirsOnMyKey), QByteArray("refused"));
+
+        for (QProcess* child : {&mineRunning, &theirsRunning, &mineAgain, &theirsOnMyKey}) {
+            child->kill();
+            child->waitForFinished();
+        }
+        // The killed copies left their segments behind; a start clears them.
+        for (const auto& user : {qMakePair(mine, uid_t(0)), qMakePair(theirs, other)}) {
+            QProcess clear;
+            startChild(clear, "once:", user.first, user.second);
+            QCOMPARE(heldOrRefused(clear), QByteArray("held"));
+            QVERIFY(clear.waitForFinished());
+        }
+    }
+
     void secondCopyShowsNoticeAndExitsZero()
     {
         // The segment's key file lives in the temporary folder: a folder of
@@ -178,7 +258,7 @@ private slots:
         QCOMPARE(QDir::tempPath(), temp);
 
         // This process stands in for the copy that runs.
-        QSharedMemory running{QLatin1String(kProductName)};
+        QSharedMemory running{singleInstanceKey()};
         QVERIFY(running.create(1) || running.attach());
 
         QProcess child;

@@ -322,12 +322,17 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("modelIndex");
         QTest::addColumn<int>("identityCalls");
+        QTest::addColumn<int>("unknownAsks");  // asks the device answers with zeros first
+        QTest::addColumn<int>("isMouse");
 
-        QTest::newRow("catalogue model") << "q3" << "DeviceTotal=2" << 1 << 1 << 1;
-        QTest::newRow("family CID, unknown MID") << "fam" << "DeviceTotal=2" << 2 << 2 << 1;
-        QTest::newRow("foreign CID") << "foreign" << "DeviceTotal=2" << 3 << 2 << 1;
-        QTest::newRow("no identity in ten tries") << "dead" << "DeviceTotal=2" << 0 << 2 << 10;
-        QTest::newRow("no configured model") << "q3" << "DeviceTotal=0" << 0 << 0 << 1;
+        QTest::newRow("catalogue model") << "q3" << "DeviceTotal=2" << 1 << 1 << 1 << 0 << 1;
+        QTest::newRow("family CID, unknown MID") << "fam" << "DeviceTotal=2" << 2 << 2 << 1 << 0 << 1;
+        QTest::newRow("foreign CID") << "foreign" << "DeviceTotal=2" << 3 << 2 << 1 << 0 << 1;
+        QTest::newRow("no identity in ten tries") << "dead" << "DeviceTotal=2" << 0 << 2 << 10 << 0 << 0;
+        QTest::newRow("no configured model") << "q3" << "DeviceTotal=0" << 0 << 0 << 1 << 0 << 0;
+        QTest::newRow("identity on the ninth ask") << "q3" << "DeviceTotal=2" << 1 << 1 << 9 << 8 << 1;
+        // The tenth answer gives the type only, whatever identity it names.
+        QTest::newRow("identity only on the tenth ask") << "q3" << "DeviceTotal=2" << 0 << 2 << 10 << 9 << 1;
     }
 
     void identity()
@@ -337,6 +342,8 @@ private slots:
         QFETCH(int, result);
         QFETCH(int, modelIndex);
         QFETCH(int, identityCalls);
+        QFETCH(int, unknownAsks);
+        QFETCH(int, isMouse);
         const QString scenario = testsupport::homeDir() + QStringLiteral("/identity.json");
         QFile file(scenario);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -347,6 +354,7 @@ private slots:
             {"id": "dead", "kind": "mouse", "model": "Z7", "mid": 98, "productId": "0x5997", "offline": true}]})");
         file.close();
         QVERIFY(hidsim::loadScenario(scenario));
+        QVERIFY(hidsim::setIdentityUnknownFor(id, unknownAsks));
         testsupport::useConfigWith({deviceTotal});
         hidsim::clearCallLog();
 
@@ -357,6 +365,7 @@ private slots:
 
         QCOMPARE(info.modelIndex, modelIndex);
         QCOMPARE(testsupport::callNames().count(QStringLiteral("UsbFinderC_GetDeviceInfo")), identityCalls);
+        QCOMPARE(info.isMouse, uint8_t(isMouse));
         if (result == 1) {
             QCOMPARE(info.idPair, uint16_t(0x122a));
             QCOMPARE(info.deviceType, uint8_t(2));

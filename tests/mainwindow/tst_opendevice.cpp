@@ -29,6 +29,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -335,13 +337,21 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
+    void spaceOnTheDevicePagePairsTheOpenDevice_data()
+    {
+        QTest::addColumn<bool>("closeButton");
+        QTest::newRow("closed by its button") << true;
+        QTest::newRow("closed by the window manager") << false;
+    }
+
     void spaceOnTheDevicePagePairsTheOpenDevice()
     {
+        QFETCH(bool, closeButton);
         buildWindow();
         openByTile("q3");
         hidsim::clearCallLog();
         pairTargetSet = 0;
-        ModalAnswer modal(testsupport::closeWindow());
+        ModalAnswer modal(closeButton ? testsupport::clickButton("CloseButton") : testsupport::closeWindow());
         QTest::keyClick(window.get(), Qt::Key_Space);
         QCOMPARE(modal.answered(), QStringList{"Match"});
         QCOMPARE(pairTargetSet, uint8_t(1));
@@ -349,6 +359,38 @@ private slots:
         QVERIFY(!calls.isEmpty());
         QCOMPARE(calls.last().name, QString("UsbServerC_Start"));
         QCOMPARE(calls.last().args.value(0), QString("/dev/hidsim/q3"));
+
+        // The device page still follows its device: unplugged, it goes home.
+        QVERIFY(hidsim::unplug("q3"));
+        QTRY_COMPARE(page(), 0);
+        QVERIFY(currentDevice.path.isEmpty());
+    }
+
+    // A receiver without its mouse never reports a battery level: its page
+    // shows the indicator's start look, not the device opened before it.
+    void batteryIndicatorStartsAfreshOnEveryOpening()
+    {
+        loadBus({receiver("rx1", 1, kOldReceiver, "m1"), mouse("m1"), receiver("rx4", 4, kOldReceiver),
+                 mouse("q3", "Q3")});
+        buildWindow();
+        auto* bar = window->findChild<QProgressBar*>("progressBar");
+        auto* charging = window->findChild<Dialog*>()->findChild<QLabel*>("label");
+        const QString startStyle = bar->styleSheet();
+        QVERIFY(startStyle.contains("191, 191, 191"));
+
+        openByTile("rx1");
+        QVERIFY(hidsim::setBattery("m1", 55, true));
+        QTRY_COMPARE(bar->value(), 55);
+        QVERIFY(!charging->isHidden());
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+
+        tile(tileOf("rx4"))->click();
+        QCOMPARE(page(), 1);
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(bar->value(), 100);
+        QCOMPARE(bar->styleSheet(), startStyle);
+        QVERIFY(charging->isHidden());
     }
 
     void leavingSavesTheCacheFirst_data()
