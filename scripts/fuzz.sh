@@ -8,6 +8,7 @@
 #   bash scripts/fuzz.sh [SECONDS]
 #   FUZZ_ONLY="scenario simstate"   run only these harnesses
 #   FUZZ_PARALLEL=n                 harnesses run at once (default: the cores)
+#   FUZZ_BUILD_DIR=folder           another build folder than build-fuzz
 #   FUZZ_KEEP_GOING=1               a harness goes on after a finding (libFuzzer's
 #                                   fork mode) and keeps every finding
 #
@@ -21,7 +22,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-build=build-fuzz
+build=${FUZZ_BUILD_DIR:-build-fuzz}
 
 cxx=$(command -v clang++ || command -v clang++-14 || true)
 if [ -z "$cxx" ]; then
@@ -31,7 +32,7 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DQUEMBREL_FUZZ=ON -DQUEMBREL_TESTS=OFF \
+      "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only" -DQUEMBREL_FUZZ=ON -DQUEMBREL_TESTS=OFF \
       -DQUEMBREL_BENCHMARKS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" --target fuzz_harnesses -j "$(nproc 2>/dev/null || echo 2)"
 
@@ -54,18 +55,26 @@ run_one() {
   local name=$1 out=$build/runs/$1
   local mode=()
   [ -n "${FUZZ_KEEP_GOING:-}" ] && mode=(-fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1)
-  rm -rf "$out/tmp" "$out/findings"
-  mkdir -p "$out/corpus" "$out/findings" "$out/tmp"
+  # A harness's dictionary (tests/fuzz/<name>.dict) gives the mutator its words.
+  [ -f "tests/fuzz/$name.dict" ] && mode+=(-dict="tests/fuzz/$name.dict")
+  # The files a harness writes for its parser go to memory where the system
+  # offers it (/dev/shm), else under the run's folder.
+  local scratch=$out/tmp
+  [ -d /dev/shm ] && [ -w /dev/shm ] && scratch=/dev/shm/quembrel-fuzz-$$-$name
+  rm -rf "$out/findings" "$scratch"
+  mkdir -p "$out/corpus" "$out/findings" "$scratch"
   # New inputs go to the first corpus folder, never to the seeds in the tree.
   # A harness that hangs outside any one input is stopped as well.
-  TMPDIR="$PWD/$out/tmp" timeout -k 10 $((seconds + 120)) \
+  local rc=0
+  TMPDIR=$(cd "$scratch" && pwd) timeout -k 10 $((seconds + 120)) \
     "$build/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -print_final_stats=1 "${mode[@]}" -artifact_prefix="$out/findings/" "$out/corpus" "tests/fuzz/corpus/$name" \
-    >"$out/log" 2>&1
+    >"$out/log" 2>&1 || rc=$?
+  rm -rf "$scratch"
+  return "$rc"
 }
 
 parallel=${FUZZ_PARALLEL:-$(nproc 2>/dev/null || echo 2)}
-declare -A status
 running=0
 for name in "${harnesses[@]}"; do
   if [ "$running" -ge "$parallel" ]; then

@@ -56,9 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)switches.lists(SensorFeature(f), model);
         QSet<int> dpis;
         const int count = qMin(defines.values.size(), kMostDefines);
+        // A stage keeps its code in a byte: the codes the defines name, as bytes.
         for (int i = 0; i < count; ++i) {
             for (int flags : {0, 0x22, 0x11, 0x33, 0xcc})
-                dpis.insert(decodeDpiStage(defines.values.at(i), flags, model, defines));
+                dpis.insert(decodeDpiStage(quint8(defines.values.at(i)), flags, model, defines));
         }
         for (const DpiRangeTable& table : tables) {
             for (int dpi : qAsConst(dpis)) {
