@@ -101,7 +101,7 @@ for name in "${harnesses[@]}"; do
     result=ok
   else
     failed=1
-    first=$(grep -m1 -E '^SUMMARY|ERROR: |fuzz property failed' "$log" || echo "exit code $rc")
+    first=$(grep -m1 -E '^SUMMARY|ERROR: |runtime error|fuzz property failed' "$log" || echo "exit code $rc")
     result="FINDING ($findings file(s) in $build/runs/$name/findings): $first"
   fi
   printf '%-16s %12s %8s %8s  %s\n' "$name" "${execs:--}" "${cov:--}" "${ft:--}" "$result"
