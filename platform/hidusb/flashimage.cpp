@@ -74,12 +74,17 @@ bool pack(const unsigned char* record, unsigned char* image)
         std::memcpy(out, block + kMacroEvents, events);
         out += events;
     }
+    std::memset(out, 0, image + HIDUSB_IMAGE_SIZE - kTrailerSize - out);
+    seal(image);
+    return true;
+}
+
+void seal(unsigned char* image)
+{
     unsigned char* trailer = image + HIDUSB_IMAGE_SIZE - kTrailerSize;
-    std::memset(out, 0, trailer - out);
     trailer[0] = kMagic[0];
     trailer[1] = kMagic[1];
     qToLittleEndian<quint16>(checksum(image), trailer + 2);
-    return true;
 }
 
 bool unpack(const unsigned char* image, unsigned char* record)
