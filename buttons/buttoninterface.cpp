@@ -240,8 +240,6 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     hubConnect(SIGNAL(SigMacroRename(QString,QString)), this, SLOT(SlotMacroRename(QString,QString)));
     hubConnect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()), Qt::BlockingQueuedConnection);
 
-    deviceWorker = new Worker(this);
-
     ui->stackedWidget->setCurrentWidget(ui->page);
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
 
@@ -255,6 +253,10 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     for (QWidget* area : {ui->scrollArea_4, ui->scrollArea_3, ui->scrollArea_7, ui->scrollArea_8, ui->scrollArea_10,
                           ui->scrollArea_6, ui->scrollArea_9, ui->scrollArea_12})
         area->setStyleSheet(QLatin1Char('#') + area->objectName() + QStringLiteral("{border: 0;}"));
+
+    // Last, once the page is complete: the worker's watch and pacing start
+    // with it.
+    deviceWorker = new Worker(this);
 }
 
 Buttoninterface::~Buttoninterface()
@@ -548,7 +550,6 @@ void Buttoninterface::buildMacroEntries(double pointSize)
             filler->hide();
         }
     }
-    macroListWidget->setLayout(macroListLayout);
 }
 
 void Buttoninterface::SlotDeleteMacroButton(QString /*MacroName*/)
