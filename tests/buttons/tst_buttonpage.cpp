@@ -680,6 +680,10 @@ private slots:
     void textsOfEachLanguage()
     {
         Buttoninterface page;
+        // The menu font: 9 points on the first pass, which the program-wide
+        // font scaling then scales; later passes scale it themselves.
+        PostMsg::GetInstance()->PostAllLanguage(0);
+        QCOMPARE(child<QToolButton>(&page, "DPI_10")->font().pointSizeF(), 9.0);
         for (int language : {0, 1, 2, 0}) {
             PostMsg::GetInstance()->PostAllLanguage(language);
             QCOMPARE(child<QToolButton>(&page, "Reset")->text(), pageText(language, 1));
@@ -695,9 +699,24 @@ private slots:
         }
         QCOMPARE(child<QToolButton>(&page, "VolumeUp_9")->text(), QStringLiteral("DPI+"));
         QCOMPARE(child<QToolButton>(&page, "VolumeUp_21")->text(), QStringLiteral("1200"));
-        // The menu font: 9 points on the first pass, later ones scaled back
-        // by the program-wide font scaling.
         QCOMPARE(child<QToolButton>(&page, "DPI_10")->font().pointSizeF(), 9.0 * screenFontFactor());
+    }
+
+    // Qt's own language change puts the form's texts back and keeps the
+    // chosen profile; no translator is ever installed, so it is never seen.
+    void languageChangeEventKeepsTheProfile()
+    {
+        Buttoninterface page;
+        PostMsg::GetInstance()->PostAllLanguage(0);
+        page.SlotUpDataConfigUI(4, 3, true);
+        auto* profiles = child<QComboBox>(&page, "ProjectChoose");
+        QSignalSpy changed(profiles, SIGNAL(currentIndexChanged(int)));
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(&page, &change);
+        QCOMPARE(profiles->currentIndex(), 3);
+        QCOMPARE(changed.size(), 0);
+        QCOMPARE(child<QToolButton>(&page, "VolumeUp_21")->text(), QStringLiteral("1200"));
+        QVERIFY(child<QToolButton>(&page, "Reset")->text() != pageText(0, 1));
     }
 
     // A language change captions the buttons from this device's own record
