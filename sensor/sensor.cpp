@@ -83,7 +83,8 @@ Sensor::Sensor(QWidget* parent)
     setOptionComboPopup(ui->PerformanceOpen, 5);
 
     SensorFeatureSwitches features;
-    readSensorDefinitions(sensorDefinitionPath(), &features, &sensorDefineTable);
+    readSensorDefinitions(sensorDefinitionPath(), &features, nullptr);
+    loadSensorDefineTable();
     supportSensorModeSel = features.values[FeatureSensorModeSel];
     supportLodCal = features.values[FeatureLodCal];
     supportRipple = features.values[FeatureRipple];

@@ -117,6 +117,12 @@ QString sensorDefinitionPath()
     return installDir() + QStringLiteral("/driver_sensor.h");
 }
 
+void loadSensorDefineTable()
+{
+    if (sensorDefineTable.names.isEmpty())
+        readSensorDefinitions(sensorDefinitionPath(), nullptr, &sensorDefineTable);
+}
+
 void readSensorDefinitions(QIODevice* device, SensorFeatureSwitches* switches, SensorDefineTable* defines)
 {
     if (!device || !device->isReadable())

@@ -59,12 +59,15 @@ constexpr int kDpiDefineMax = 100000;
 // 0..kDpiDefineMax.
 int dpiOfDefineName(const QString& name);
 
-// The defines the sensor page read from the installation's file; appended to,
-// never cleared.
+// The defines of the installation's file (loadSensorDefineTable).
 extern SensorDefineTable sensorDefineTable;
 
 // installDir() + "/driver_sensor.h".
 QString sensorDefinitionPath();
+
+// Reads the installation's defines into sensorDefineTable while it is empty.
+// Both device pages call it; whichever is built first reads the file.
+void loadSensorDefineTable();
 
 // Reads the lines of an open text device and appends what they give:
 // switches (when given) take the switch lines, defines (when given) the

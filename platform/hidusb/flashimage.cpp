@@ -148,7 +148,7 @@ QByteArray canonical(const QByteArray& record)
     return QByteArray(reinterpret_cast<const char*>(out), HIDUSB_RECORD_SIZE);
 }
 
-QByteArray factoryRecord(int profile)
+QByteArray factoryRecord(int profile, const QString& model)
 {
     unsigned char r[HIDUSB_RECORD_SIZE] = {};
     r[kReportRate] = 1;       // 1000 Hz
@@ -183,6 +183,19 @@ QByteArray factoryRecord(int profile)
         {1, 1, 0}, {1, 2, 0}, {1, 4, 0}, {1, 8, 0}, {1, 16, 0}, {2, 1, 0},
         {2, 2, 0}, {2, 3, 0}, {7, 0, 0}, {7, 0, 0}, {4, 10, 3}, {0, 0, 0}};
     std::memcpy(r + kButtons, buttons, sizeof buttons);
+
+    // The Q3's side buttons send keys: volume up, and Ctrl+C.
+    if (model == QLatin1String("Q3")) {
+        static const unsigned char keys[2][3] = {{5, 0, 0}, {5, 0, 0}};
+        std::memcpy(r + kButtons + 3 * 3, keys, sizeof keys);
+        // Count, 3 reserved bytes, then events: action, kind, code (LE), delay (LE).
+        static const unsigned char volumeUp[4 + 2 * 8] = {2, 0, 0, 0, 0, 2, 0xE9, 0, 10, 0, 0, 0,
+                                                          1, 2, 0xE9, 0, 10, 0, 0, 0};
+        static const unsigned char ctrlC[4 + 4 * 8] = {4, 0, 0, 0, 0, 0, 0x01, 0, 10, 0, 0, 0, 0, 1, 0x06, 0, 10, 0,
+                                                       0, 0, 1, 1, 0x06, 0, 10, 0, 0, 0, 1, 0, 0x01, 0, 10, 0, 0, 0};
+        std::memcpy(r + kKeyBlocks + 3 * kKeyBlockSize, volumeUp, sizeof volumeUp);
+        std::memcpy(r + kKeyBlocks + 4 * kKeyBlockSize, ctrlC, sizeof ctrlC);
+    }
     return QByteArray(reinterpret_cast<const char*>(r), HIDUSB_RECORD_SIZE);
 }
 

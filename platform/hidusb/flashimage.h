@@ -70,8 +70,9 @@ void seal(unsigned char* image);
 // zero. Empty when the record cannot be stored.
 QByteArray canonical(const QByteArray& record);
 
-// A mouse's factory record for onboard profile 0..3.
-QByteArray factoryRecord(int profile);
+// A mouse's factory record for onboard profile 0..3. The model's buttons
+// are those of the installation's catalogue (its "KeyParam" defaults).
+QByteArray factoryRecord(int profile, const QString& model = QString());
 
 // Report payloads and their decoders (the decoders are the library's
 // BufferToDPILed, BufferToLedBar, GetDeviceBatteryStatus and

@@ -268,7 +268,7 @@ void resetMouse(Device& mouse)
 {
     mouse.profiles.clear();
     for (int p = 0; p < image::kProfiles; ++p)
-        mouse.profiles.append(image::factoryRecord(p));
+        mouse.profiles.append(image::factoryRecord(p, mouse.model));
     mouse.profile = 0;
 }
 

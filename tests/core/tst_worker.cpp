@@ -470,8 +470,9 @@ private slots:
         // that reopens and announces it.
         reloadRequested = 1;
         statusReload = 1;
-        QTRY_VERIFY(recorder->contains(QStringLiteral("SigUpDataParam(1)")));
-        QTRY_VERIFY(recorder->signalTexts().contains(QStringLiteral("SigForm")));
+        // A whole pass of the watch: on a loaded machine it may take a while.
+        QTRY_VERIFY_WITH_TIMEOUT(recorder->contains(QStringLiteral("SigUpDataParam(1)")), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder->signalTexts().contains(QStringLiteral("SigForm")), 30000);
         QCOMPARE(statusReload, uint8_t(0));
         QCOMPARE(reloadRequested, uint8_t(0));
         QVERIFY(testsupport::callNames().contains(QStringLiteral("UsbServer_ReadAllFlashData")));

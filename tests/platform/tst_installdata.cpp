@@ -1,6 +1,8 @@
 #include "support/sensorfixture.h"
 #include "support/testsupport.h"
 
+#include "buttons/buttoninterface.h"
+#include "core/flashdatamap.h"
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/dpiencoding.h"
@@ -154,6 +156,14 @@ QString groupOf(const Catalogue& c, int mid)
         if (c.number(group, "MID") == mid)
             return group;
     return QString();
+}
+
+// The catalogue group of a mouse of the default bus; empty when none.
+QString groupOfMouse(const Catalogue& c, const QString& id)
+{
+    hidsim::resetToDefaultBus();
+    hidsim::DeviceStatus d;
+    return hidsim::device(id, &d) ? groupOf(c, d.mid) : QString();
 }
 
 // A receiver's product-id list and firmware key by its device type.
@@ -497,11 +507,8 @@ private slots:
     void factoryStagesAreTheGrades()
     {
         QFETCH(QString, id);
-        hidsim::resetToDefaultBus();
-        hidsim::DeviceStatus d;
-        QVERIFY(hidsim::device(id, &d));
         const Catalogue c;
-        const QString group = groupOf(c, d.mid);
+        const QString group = groupOfMouse(c, id);
         QVERIFY(!group.isEmpty());
         SensorFile file;
         QVERIFY(file.read());
@@ -514,6 +521,56 @@ private slots:
             const int flags = quint8(record.at(0x0f + 6 * k + 2));
             QCOMPARE(decodeDpiStage(code, flags, model, file.defines), grades.at(k).toInt());
         }
+    }
+
+    // A mouse's factory buttons are the catalogue's defaults: an assignment,
+    // or ("0x05") a multimedia key or a key combination in the key block.
+    void factoryButtonsAreTheDefaults_data() { factoryStagesAreTheGrades_data(); }
+    void factoryButtonsAreTheDefaults()
+    {
+        QFETCH(QString, id);
+        const Catalogue c;
+        const QString group = groupOfMouse(c, id);
+        QVERIFY(!group.isEmpty());
+        FlashDataMap record;
+        QVERIFY(flashDataFromBytes(hidsim::storedRecord(id), &record));
+        for (int i = 1; i <= 6; ++i) {
+            const QStringList param = c.list(group, QStringLiteral("KeyParam%1").arg(i));
+            const ButtonParam& button = record.buttons[i - 1];
+            const KeyBlock& keys = record.keyBlocks[i - 1];
+            if (param.first() != QLatin1String("0x05")) {
+                QCOMPARE(int(button.type), param.at(0).toInt(nullptr, 16));
+                QCOMPARE(int(button.value1), param.at(1).toInt(nullptr, 16));
+                QCOMPARE(int(button.value2), param.at(2).toInt(nullptr, 16));
+                continue;
+            }
+            QCOMPARE(int(button.type), 5);
+            if (param.size() == 3) {
+                QCOMPARE(int(keys.count), 2);
+                QCOMPARE(int(keys.events[0].kind), 2);
+                QCOMPARE(int(keys.events[0].code()), param.at(2).toInt(nullptr, 16));
+            } else {
+                QStringList names;
+                for (int k = 0; k < keys.count / 2; ++k)
+                    names << Buttoninterface::KeyCodeToName(keys.events[k].code(), keys.events[k].kind);
+                QCOMPARE(names.join(QLatin1Char('+')), param.at(3));
+            }
+        }
+    }
+
+    // Some model has a default of each key form, so every restore path of
+    // the button page has data to run on.
+    void catalogueHasEachKeyDefault()
+    {
+        const Catalogue c;
+        QSet<int> forms;
+        for (const QString& group : c.driveGroups())
+            for (int i = 1; i <= 6; ++i) {
+                const QStringList param = c.list(group, QStringLiteral("KeyParam%1").arg(i));
+                if (param.value(0) == QLatin1String("0x05"))
+                    forms << param.size();
+            }
+        QCOMPARE(forms, (QSet<int>{3, 4}));
     }
 
     // Nothing in bin/ that no catalogue entry names.

@@ -382,7 +382,7 @@ private slots:
         QVERIFY(hidsim::waitForIdle());
         QCOMPARE(seen().size(), 1);
         QCOMPARE(seen()[0].kind, int(HIDUSB_REPORT_AFTER_RESET));
-        QCOMPARE(readRecord(), image::factoryRecord(0));
+        QCOMPARE(readRecord(), image::factoryRecord(0, "Q3"));
     }
 
     void deviceEventsReachTheOpenConnection()

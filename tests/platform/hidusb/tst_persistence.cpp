@@ -135,7 +135,7 @@ private slots:
         hidsim::resetToDefaultBus();
         QVERIFY(!QFile::exists(hidsim::stateFilePath()));
         hidsim::restart();
-        QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0));
+        QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0, "Q3"));
     }
 
     void unusableStateGivesFactorySettings_data()
@@ -176,7 +176,7 @@ private slots:
         qInstallMessageHandler(nullptr);
         QCOMPARE(g_warnings.size(), 1);
         QVERIFY(g_warnings[0].contains("factory settings"));
-        QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0));
+        QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0, "Q3"));
         QCOMPARE(hidsim::devices().size(), 3);
     }
 
