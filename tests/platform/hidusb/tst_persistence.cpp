@@ -225,7 +225,7 @@ private slots:
         } else {
             QCOMPARE(g_warnings.size(), 1);
             QVERIFY2(g_warnings[0].contains("factory settings"), qPrintable(g_warnings[0]));
-            QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0));
+            QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0, "Q3"));
         }
         QCOMPARE(hidsim::devices().size(), 3);
     }
