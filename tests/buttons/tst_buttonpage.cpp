@@ -188,9 +188,9 @@ private slots:
         }
         std::sort(sizes.begin(), sizes.end());
         QCOMPARE(sizes, (QList<int>{12, 12, 17, 41}));
-        child<QToolButton>(&page, "FireKey")->click();
+        child<QToolButton>(&page, "RightKey")->click();
         child<QToolButton>(&page, "TopMusic")->click();
-        QVERIFY(!child<QToolButton>(&page, "FireKey")->isChecked());
+        QVERIFY(!child<QToolButton>(&page, "RightKey")->isChecked());
         QVERIFY(child<QToolButton>(&page, "TopMusic")->isChecked());
     }
 
