@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -357,6 +358,13 @@ void Buttoninterface::applySkin()
         + p + QStringLiteral("LabelNumber.png);}"));
     ui->scrollAreaWidgetContents_10->setStyleSheet(clear);
     ui->page_8->setStyleSheet(menuPage);
+    // The options of the hidden sub-pages were styled before their pages'
+    // sheets came, and Qt keeps that for hidden widgets: the pages would
+    // show them unskinned, their check unseen.
+    for (QAbstractButton* option : subOptionButtonGroup->buttons()) {
+        option->style()->unpolish(option);
+        option->style()->polish(option);
+    }
 
     ui->scrollArea_11->setFrameShape(QFrame::NoFrame);
     ui->groupBox_4->setStyleSheet(QStringLiteral("QGroupBox{border:none;}"));

@@ -12,6 +12,11 @@ FireKey::FireKey(QWidget* parent)
     ui->setupUi(this);
     PicturePath = warningPictureDir();
     setUpNoticeFrame(this, {ui->FireKeyA, ui->label, ui->CloseButton, {ui->NewHong, ui->NewHong_2}}, PicturePath);
+    // The notices' background is smaller than this dialog: stretched, not
+    // centred.
+    ui->FireKeyA->setStyleSheet(QStringLiteral("#FireKeyA{border:0px;background-position:center;"
+                                               "background-repeat:no-repeat;border-image: url(")
+                                + PicturePath + QStringLiteral("BackGround.png);}"));
     ui->label_2->setStyleSheet(labelStyleSheet());
     ui->label_3->setStyleSheet(labelStyleSheet());
     const QString spinBox = QStringLiteral("QSpinBox{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
