@@ -2,6 +2,8 @@
 
 #include "ui_buttoninterface.h"
 
+#include "buttons/firekey.h"
+
 #include "core/configfile.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
@@ -9,20 +11,24 @@
 #include "core/product.h"
 #include "core/setters.h"
 #include "core/settings.h"
+#include "core/waits.h"
 #include "core/worker.h"
 #include "platform/hidusb/hidusb.h"
 #include "sensor/sensordefinitions.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
+#include "widgets/notices.h"
 #include "widgets/updataparam.h"
 
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
+#include <QHash>
 #include <QListView>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -147,18 +153,28 @@ const WidgetText kWidgetTexts[] = {
     {"VolumeDown_2", 45},          {"VolumeUp_14", 46},            {"VolumeDown_14", 47},
     {"VolumeDown_8", 51}};
 
-// The multimedia option of each consumer usage (low byte).
+// The multimedia options in list order with the consumer usage each sends.
+// The low bytes differ, and a button's key block is matched by them.
 struct ConsumerOption
 {
     int usage;
     const char* option;
 };
 const ConsumerOption kConsumerOptions[] = {
-    {0x83, "Player"},       {0xCD, "StartPause_2"},  {0xB5, "BackMusic_2"},   {0xB6, "TopMusic_2"},
-    {0xB7, "Mute"},         {0xE2, "VolumeUp"},      {0xE9, "VolumeDown"},    {0xEA, "VolumeDown_4"},
-    {0x8A, "VolumeDown_5"}, {0x92, "VolumeDown_6"},  {0x94, "VolumeDown_3"},  {0x21, "VolumeDown_9"},
-    {0x25, "VolumeDown_7"}, {0x24, "VolumeDown_10"}, {0x26, "VolumeDown_12"}, {0x27, "VolumeDown_13"},
-    {0x2A, "VolumeDown_11"}, {0x23, "VolumeDown_8"}};
+    {0x0183, "Player"},       {0x00CD, "StartPause_2"},  {0x00B5, "BackMusic_2"},  {0x00B6, "TopMusic_2"},
+    {0x00B7, "Mute"},         {0x00E2, "VolumeUp"},      {0x00E9, "VolumeDown"},   {0x00EA, "VolumeDown_4"},
+    {0x018A, "VolumeDown_5"}, {0x0192, "VolumeDown_6"},  {0x0194, "VolumeDown_3"}, {0x0223, "VolumeDown_8"},
+    {0x0221, "VolumeDown_9"}, {0x0225, "VolumeDown_7"},  {0x0224, "VolumeDown_10"}, {0x0226, "VolumeDown_12"},
+    {0x0227, "VolumeDown_13"}, {0x022A, "VolumeDown_11"}};
+
+// The row of a usage's low byte, -1 for none.
+int consumerRow(int lowByte)
+{
+    for (int i = 0; i < int(sizeof kConsumerOptions / sizeof *kConsumerOptions); ++i)
+        if ((kConsumerOptions[i].usage & 0xFF) == lowByte)
+            return i;
+    return -1;
+}
 
 QString driveGroup()
 {
@@ -342,6 +358,13 @@ void Buttoninterface::applySkin()
         + p + QStringLiteral("LabelNumber.png);}"));
     ui->scrollAreaWidgetContents_10->setStyleSheet(clear);
     ui->page_8->setStyleSheet(menuPage);
+    // The options of the hidden sub-pages were styled before their pages'
+    // sheets came, and Qt keeps that for hidden widgets: the pages would
+    // show them unskinned, their check unseen.
+    for (QAbstractButton* option : subOptionButtonGroup->buttons()) {
+        option->style()->unpolish(option);
+        option->style()->polish(option);
+    }
 
     ui->scrollArea_11->setFrameShape(QFrame::NoFrame);
     ui->groupBox_4->setStyleSheet(QStringLiteral("QGroupBox{border:none;}"));
@@ -725,6 +748,81 @@ void Buttoninterface::changeEvent(QEvent* event)
 
 // ---- Key names and DPI lock --------------------------------------------------------
 
+namespace {
+
+struct NamedCode
+{
+    const char* name;
+    int code;
+};
+
+// Keyboard names beside the letters, digits, F-keys and keypad digits.
+const NamedCode kNamedKeys[] = {
+    {"Enter", 0x28},    {"Esc", 0x29},      {"BackSpace", 0x2A}, {"Tab", 0x2B},       {"Space", 0x2C},
+    {"-", 0x2D},        {"=", 0x2E},        {"[", 0x2F},         {"]", 0x30},         {"\\", 0x31},
+    {";", 0x33},        {"'", 0x34},        {"`", 0x35},         {",", 0x36},         {".", 0x37},
+    {"/", 0x38},        {"CapsLock", 0x39}, {"Screen", 0x46},    {"Scroll", 0x47},    {"Pause", 0x48},
+    {"Insert", 0x49},   {"Home", 0x4A},     {"PgUp", 0x4B},      {"Del", 0x4C},       {"End", 0x4D},
+    {"PgDn", 0x4E},     {"\u2192", 0x4F},   {"\u2190", 0x50},    {"\u2193", 0x51},    {"\u2191", 0x52},
+    {"NumLock", 0x53},  {"Num/", 0x54},     {"Num*", 0x55},      {"Num-", 0x56},      {"Num+", 0x57},
+    {"Num0", 0x62},     {"Num.", 0x63},     {"APPs", 0x65},      {"", 0x00}};
+
+// Modifier bits of key texts, and of macro events, which tell the sides.
+const NamedCode kTextModifiers[] = {{"Ctrl", 0x01}, {"Shift", 0x02}, {"Alt", 0x04}, {"Win", 0x08}};
+const NamedCode kSideModifiers[] = {{"LCtrl", 0x01}, {"LShift", 0x02}, {"LAlt", 0x04}, {"LWin", 0x08},
+                                    {"RCtrl", 0x10}, {"RShift", 0x20}, {"RAlt", 0x40}, {"RWin", 0x80}};
+
+constexpr int kModifierKind = 0;
+constexpr int kKeyboardKind = 1;
+constexpr int kKeyDelayMs = 10;
+// A key block's six events hold three keys.
+constexpr int kMaxComboKeys = kKeyBlockEvents / 2;
+
+// HID keyboard usage by key name; the names match exactly.
+const QHash<QString, int>& keyUsageByName()
+{
+    static const QHash<QString, int> table = [] {
+        QHash<QString, int> t;
+        for (int i = 0; i < 26; ++i)
+            t.insert(QString(QChar('A' + i)), 0x04 + i);
+        for (int i = 1; i <= 9; ++i)
+            t.insert(QString::number(i), 0x1D + i);
+        t.insert(QStringLiteral("0"), 0x27);
+        for (int i = 1; i <= 12; ++i)
+            t.insert(QStringLiteral("F%1").arg(i), 0x39 + i);
+        for (int i = 1; i <= 9; ++i)
+            t.insert(QStringLiteral("Num%1").arg(i), 0x58 + i);
+        for (const NamedCode& key : kNamedKeys)
+            t.insert(QString::fromUtf8(key.name), key.code);
+        return t;
+    }();
+    return table;
+}
+
+const QHash<int, QString>& keyNameByUsage()
+{
+    static const QHash<int, QString> table = [] {
+        QHash<int, QString> t;
+        const QHash<QString, int>& usages = keyUsageByName();
+        for (auto it = usages.cbegin(); it != usages.cend(); ++it)
+            t.insert(it.value(), it.key());
+        return t;
+    }();
+    return table;
+}
+
+// The code of a name among modifiers; -1 when it is none of them.
+template <std::size_t N>
+int modifierCode(const NamedCode (&modifiers)[N], const QString& name)
+{
+    for (const NamedCode& modifier : modifiers)
+        if (name == QLatin1String(modifier.name))
+            return modifier.code;
+    return -1;
+}
+
+} // namespace
+
 QString Buttoninterface::KeyCodeToName(int code, int mode)
 {
     // Codes that are a modifier bit in mode 0 and a keyboard usage in mode 1.
@@ -749,62 +847,76 @@ QString Buttoninterface::KeyCodeToName(int code, int mode)
         return QStringLiteral("Shift");
     case 0x80:
         return QStringLiteral("Win");
+    case 0x58:
+        return QStringLiteral("Enter");
     default:
-        break;
+        return keyNameByUsage().value(code);
     }
-    if (code >= 0x05 && code <= 0x1D)
-        return QString(QChar('A' + code - 0x04));
-    if (code >= 0x1E && code <= 0x26)
-        return QString::number(code - 0x1D);
-    if (code >= 0x3A && code <= 0x3F)
-        return QStringLiteral("F%1").arg(code - 0x39);
-    if (code >= 0x41 && code <= 0x45)
-        return QStringLiteral("F%1").arg(code - 0x39);
-    if (code >= 0x59 && code <= 0x61)
-        return QStringLiteral("Num%1").arg(code - 0x58);
-    switch (code) {
-    case 0x27: return QStringLiteral("0");
-    case 0x28: return QStringLiteral("Enter");
-    case 0x29: return QStringLiteral("Esc");
-    case 0x2A: return QStringLiteral("BackSpace");
-    case 0x2B: return QStringLiteral("Tab");
-    case 0x2C: return QStringLiteral("Space");
-    case 0x2D: return QStringLiteral("-");
-    case 0x2E: return QStringLiteral("=");
-    case 0x2F: return QStringLiteral("[");
-    case 0x30: return QStringLiteral("]");
-    case 0x31: return QStringLiteral("\\");
-    case 0x33: return QStringLiteral(";");
-    case 0x34: return QStringLiteral("'");
-    case 0x35: return QStringLiteral("`");
-    case 0x36: return QStringLiteral(",");
-    case 0x37: return QStringLiteral(".");
-    case 0x38: return QStringLiteral("/");
-    case 0x39: return QStringLiteral("CapsLock");
-    case 0x46: return QStringLiteral("Screen");
-    case 0x47: return QStringLiteral("Scroll");
-    case 0x48: return QStringLiteral("Pause");
-    case 0x49: return QStringLiteral("Insert");
-    case 0x4A: return QStringLiteral("Home");
-    case 0x4B: return QStringLiteral("PgUp");
-    case 0x4C: return QStringLiteral("Del");
-    case 0x4D: return QStringLiteral("End");
-    case 0x4E: return QStringLiteral("PgDn");
-    case 0x4F: return QString(QChar(0x2192));
-    case 0x50: return QString(QChar(0x2190));
-    case 0x51: return QString(QChar(0x2193));
-    case 0x52: return QString(QChar(0x2191));
-    case 0x53: return QStringLiteral("NumLock");
-    case 0x54: return QStringLiteral("Num/");
-    case 0x55: return QStringLiteral("Num*");
-    case 0x56: return QStringLiteral("Num-");
-    case 0x57: return QStringLiteral("Num+");
-    case 0x58: return QStringLiteral("Enter");
-    case 0x62: return QStringLiteral("Num0");
-    case 0x63: return QStringLiteral("Num.");
-    case 0x65: return QStringLiteral("APPs");
-    default: return QString();
+}
+
+KeyBlock Buttoninterface::KeyTextToKeyBlock(const QString& text)
+{
+    const QStringList names = text.split(QLatin1Char('+')).mid(0, kMaxComboKeys);
+    const int n = names.size();
+    KeyBlock block;
+    std::memset(&block, 0, sizeof block);
+    for (int i = 0; i < n; ++i)
+        block = KeyNameToEvents(names.at(i), i, n, block);
+    block.count = uint8_t(2 * n);
+    return block;
+}
+
+KeyBlock Buttoninterface::KeyNameToEvents(const QString& name, int i, int n, KeyBlock block)
+{
+    if (n < 1 || n > kMaxComboKeys || i < 0 || i >= n)
+        return block;
+    const int modifier = modifierCode(kTextModifiers, name);
+    DeviceEvent& press = block.events[i];
+    DeviceEvent& release = block.events[2 * n - 1 - i];
+    press.action = 0;
+    release.action = 1;
+    for (DeviceEvent* event : {&press, &release}) {
+        event->kind = uint8_t(modifier >= 0 ? kModifierKind : kKeyboardKind);
+        event->setCode(uint16_t(modifier >= 0 ? modifier : keyUsageByName().value(name, 0)));
+        event->setDelay(kKeyDelayMs);
     }
+    return block;
+}
+
+void Buttoninterface::KeyNameToSlot(const QString& name, int e, MacroBlock& block)
+{
+    if (e < 0 || e >= kMacroBlockEvents)
+        return;
+    DeviceEvent& event = block.events[e];
+    const int modifier = modifierCode(kSideModifiers, name);
+    if (modifier >= 0) {
+        event.kind = kModifierKind;
+        event.setCode(uint16_t(modifier));
+        return;
+    }
+    event.kind = kKeyboardKind;
+    const auto usage = keyUsageByName().constFind(name);
+    if (usage != keyUsageByName().cend())
+        event.setCode(uint16_t(usage.value()));
+}
+
+KeyBlock Buttoninterface::MakeConsumerKeyBlock(int high, int low)
+{
+    KeyBlock block;
+    std::memset(&block, 0, sizeof block);
+    block.count = 2;
+    for (int e = 0; e < 2; ++e) {
+        block.events[e].action = uint8_t(e);
+        block.events[e].kind = kConsumerKind;
+        block.events[e].setCode(uint16_t((low & 0xFF) | (high & 0xFF) << 8));
+        block.events[e].setDelay(kKeyDelayMs);
+    }
+    return block;
+}
+
+void Buttoninterface::WaitMs(int ms)
+{
+    waitWithEvents(ms);
 }
 
 int Buttoninterface::DpiToSensorValue(int dpi) const
@@ -859,10 +971,8 @@ QString Buttoninterface::keyComboCaption(const KeyBlock& block) const
 
 QString Buttoninterface::consumerCaption(int usage) const
 {
-    for (const ConsumerOption& option : kConsumerOptions)
-        if (option.usage == usage)
-            return findChild<QToolButton*>(QLatin1String(option.option))->text();
-    return QString();
+    const int row = consumerRow(usage);
+    return row < 0 ? QString() : findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text();
 }
 
 void Buttoninterface::SetButtonText(int index, int type, int value1, int /*value2*/, FlashDataMap record)
@@ -1014,4 +1124,400 @@ void Buttoninterface::on_Reset_clicked()
     waitDialogShown = 0;
     if (onlineTimer)
         onlineTimer->start();
+}
+
+// ---- Function menu ---------------------------------------------------------------------
+
+namespace {
+
+// Device indexes in screen order, the order every handler visits them in.
+constexpr int kScreenOrderIndexes[Buttoninterface::kDisplayButtons] = {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 11};
+
+// One menu scroll step, and one display row, in pixels.
+constexpr int kMenuStepPixels = 15;
+constexpr int kDisplayRowPixels = 20;
+
+// Where the left-click notice and the rapid-fire dialog go on the page.
+constexpr int kMenuDialogDx = -50;
+constexpr int kMenuDialogDy = -70;
+
+const QString kNarrowScrollBar = QStringLiteral("QScrollBar {width:10px;}");
+const QString kHiddenScrollBar = QStringLiteral("QScrollBar {width:0px;}");
+
+// Main-list steps of the menu by type; a mouse button's step is its entry's.
+constexpr int kMainStepDisabled = 9;
+constexpr int kMainStepDpiSwitch = 13;
+constexpr int kMainStepWheel = 10;
+constexpr int kMainStepRapidFire = 7;
+constexpr int kMainStepMultimedia = 16;
+constexpr int kMainStepKeyCombo = 8;
+constexpr int kMainStepMacro = 15;
+constexpr int kMainStepReportRate = 5;
+constexpr int kMainStepLightSwitch = 12;
+constexpr int kMainStepProfile = 6;
+constexpr int kMainStepDpiLock = 15;
+
+struct ValueOption
+{
+    int value;
+    const char* option;
+};
+
+// The option of a value, or null.
+QToolButton* optionOf(const QWidget* page, int value, std::initializer_list<ValueOption> choices)
+{
+    for (const ValueOption& choice : choices)
+        if (choice.value == value)
+            return page->findChild<QToolButton*>(QLatin1String(choice.option));
+    return nullptr;
+}
+
+void checkIfAny(QAbstractButton* button)
+{
+    if (button)
+        button->setChecked(true);
+}
+
+} // namespace
+
+int Buttoninterface::checkedDeviceIndex() const
+{
+    for (int k : kScreenOrderIndexes)
+        if (displayButton(k)->isChecked())
+            return k;
+    return -1;
+}
+
+void Buttoninterface::showMenuOn(QWidget* subPage, QAbstractButton* entry, int mainStep)
+{
+    ui->stackedWidget->setCurrentWidget(ui->page_2);
+    ui->stackedWidget_2->setCurrentWidget(subPage);
+    checkIfAny(entry);
+    ui->scrollArea_4->verticalScrollBar()->setValue(kMenuStepPixels * mainStep);
+}
+
+void Buttoninterface::ShowMenuForButton(int k)
+{
+    QToolButton* button = displayButton(k);
+    if (!button)
+        return;
+
+    // The left click must stay on some button.
+    const QString leftClick = ui->LeftKey_3->text();
+    int leftClickButtons = 0;
+    for (int i = 0; i < kDisplayButtons; ++i)
+        leftClickButtons += displayButton(i)->text() == leftClick;
+    if (button->text() == leftClick && leftClickButtons == 1) {
+        ui->stackedWidget->setCurrentWidget(ui->page);
+        ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+        uncheckDisplayButtons();
+        LeftButtonOnly notice(nullptr);
+        placeDialog(&notice, this, kMenuDialogDx, kMenuDialogDy);
+        notice.exec();
+        return;
+    }
+
+    // Rows 2 to 6 fit the list without its scroll bar under the open menu.
+    const bool shortList = k >= 1 && k <= 5;
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet(shortList ? kHiddenScrollBar : kNarrowScrollBar);
+
+    // A page not filled yet holds no assignment for the button.
+    const int t = k < buttonTypes.size() ? buttonTypes.at(k) : -1;
+    const int v = k < buttonValues1.size() ? buttonValues1.at(k) : 0;
+    QScrollBar* dpiLockList = ui->scrollArea_10->verticalScrollBar();
+    int dpiLockStep = 0;
+
+    switch (t) {
+    case TypeDisabled:
+        showMenuOn(ui->page_9, ui->DPI_5, kMainStepDisabled);
+        break;
+    case TypeMouseButton: {
+        static const ValueOption buttons[] = {
+            {1, "LeftKey_3"}, {2, "RightKey_3"}, {4, "MidKey"}, {8, "BackKey_2"}, {16, "ForWardKey"}};
+        int step = 0;
+        QToolButton* entry = nullptr;
+        for (int i = 0; i < 5; ++i)
+            if (buttons[i].value == v) {
+                entry = findChild<QToolButton*>(QLatin1String(buttons[i].option));
+                step = i;
+            }
+        showMenuOn(ui->page_9, entry, step);
+        break;
+    }
+    case TypeDpiSwitch:
+        showMenuOn(ui->page_7, ui->DPI_7, kMainStepDpiSwitch);
+        checkIfAny(optionOf(this, v, {{1, "VolumeUp_8"}, {2, "VolumeUp_9"}, {3, "VolumeUp_10"}}));
+        break;
+    case TypeHorizontalWheel:
+        showMenuOn(ui->page_4, ui->DPI_11, kMainStepWheel);
+        checkIfAny(optionOf(this, v, {{1, "VolumeUp_2"}, {2, "VolumeDown_2"}}));
+        break;
+    case TypeRapidFire:
+        showMenuOn(ui->page_9, ui->DPI_6, kMainStepRapidFire);
+        break;
+    case TypeKeyFunction: {
+        // The first event's low byte alone tells a multimedia key.
+        const int row = consumerRow(CurrentFlashData.keyBlocks[k].events[0].codeLE[0]);
+        if (row >= 0) {
+            showMenuOn(ui->page_3, ui->DPI_12, kMainStepMultimedia);
+            findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->setChecked(true);
+        } else {
+            showMenuOn(ui->page_9, ui->DPI_8, kMainStepKeyCombo);
+        }
+        ui->scrollArea_3->verticalScrollBar()->setValue(kMenuStepPixels * qMax(row, 0));
+        break;
+    }
+    case TypeMacro: {
+        showMenuOn(ui->page_5, ui->DPI_10, kMainStepMacro);
+        const QString shown = QString(button->text()).remove(QChar(0));
+        for (int i = 0; i < macroEntries.size(); ++i) {
+            if (macroPrefix + macroEntries.at(i)->text() != shown)
+                continue;
+            macroEntries.at(i)->setChecked(true);
+            ui->scrollArea_7->verticalScrollBar()->setValue(kMenuStepPixels * (i + 1));
+        }
+        break;
+    }
+    case TypeReportRateSwitch:
+        showMenuOn(ui->page_9, ui->DPI_2, kMainStepReportRate);
+        break;
+    case TypeLightSwitch:
+        showMenuOn(ui->page_6, ui->DPI_9, kMainStepLightSwitch);
+        checkIfAny(optionOf(this, v, {{0, "VolumeUp_4"}, {1, "VolumeUp_5"}, {3, "VolumeUp_6"}, {4, "VolumeUp_7"}}));
+        break;
+    case TypeProfileSwitch:
+        showMenuOn(ui->page_9, ui->DPI_3, kMainStepProfile);
+        break;
+    case TypeDpiLock: {
+        showMenuOn(ui->page_8, ui->DPI_4, kMainStepDpiLock);
+        const int dpi = SensorValueToDpi(v);
+        if (dpi >= 100 && dpi <= 1200 && dpi % 100 == 0) {
+            dpiLockStep = dpi / 100 - 1;
+            findChild<QToolButton*>(QLatin1String(kDpiLocks[dpiLockStep]))->setChecked(true);
+        }
+        break;
+    }
+    case TypeVerticalWheel:
+        showMenuOn(ui->page_10, ui->DPI_13, kMainStepWheel);
+        checkIfAny(optionOf(this, v, {{1, "VolumeUp_14"}, {2, "VolumeDown_14"}}));
+        break;
+    default:
+        ui->scrollArea_4->verticalScrollBar()->setValue(0);
+        break;
+    }
+    if (t != TypeKeyFunction)
+        dpiLockList->setValue(kMenuStepPixels * dpiLockStep);
+}
+
+void Buttoninterface::on_FireKey_clicked() { ShowMenuForButton(0); }
+void Buttoninterface::on_RightKey_clicked() { ShowMenuForButton(1); }
+void Buttoninterface::on_BackKey_clicked() { ShowMenuForButton(2); }
+void Buttoninterface::on_StartPause_clicked() { ShowMenuForButton(4); }
+void Buttoninterface::on_TopMusic_clicked() { ShowMenuForButton(3); }
+void Buttoninterface::on_BackMusic_clicked() { ShowMenuForButton(5); }
+void Buttoninterface::on_Button7_clicked() { ShowMenuForButton(6); }
+void Buttoninterface::on_Button8_clicked() { ShowMenuForButton(7); }
+void Buttoninterface::on_Button9_clicked() { ShowMenuForButton(8); }
+void Buttoninterface::on_Button10_clicked() { ShowMenuForButton(9); }
+void Buttoninterface::on_Button11_clicked() { ShowMenuForButton(10); }
+void Buttoninterface::on_Button12_clicked() { ShowMenuForButton(11); }
+
+void Buttoninterface::selectRow(int row)
+{
+    // The notice is all an offline device gets here: the selection holds.
+    CheckDeviceOnline();
+    displayButton(kScreenOrderIndexes[row - 1])->setChecked(true);
+    ui->scrollArea_11->verticalScrollBar()->setValue(kDisplayRowPixels * (row - 1));
+}
+
+void Buttoninterface::on_Number1_clicked() { selectRow(1); }
+void Buttoninterface::on_Number2_clicked() { selectRow(2); }
+void Buttoninterface::on_Number3_clicked() { selectRow(3); }
+void Buttoninterface::on_Number4_clicked() { selectRow(4); }
+void Buttoninterface::on_Number5_clicked() { selectRow(5); }
+void Buttoninterface::on_Number6_clicked() { selectRow(6); }
+void Buttoninterface::on_Number7_clicked() { selectRow(7); }
+void Buttoninterface::on_Number8_clicked() { selectRow(8); }
+void Buttoninterface::on_Number9_clicked() { selectRow(9); }
+void Buttoninterface::on_Number10_clicked() { selectRow(10); }
+void Buttoninterface::on_Number11_clicked() { selectRow(11); }
+void Buttoninterface::on_Number12_clicked() { selectRow(12); }
+
+void Buttoninterface::on_DPI_11_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_4); }
+void Buttoninterface::on_DPI_12_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_3); }
+void Buttoninterface::on_DPI_13_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_10); }
+void Buttoninterface::on_DPI_4_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_8); }
+void Buttoninterface::on_DPI_7_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_7); }
+void Buttoninterface::on_DPI_9_clicked() { ui->stackedWidget_2->setCurrentWidget(ui->page_6); }
+
+void Buttoninterface::on_stackedWidget_currentChanged(int arg1)
+{
+    // The open menu covers the right of the display list.
+    if (arg1 == kClosedMainPage)
+        ui->scrollArea_11->raise();
+    else
+        ui->stackedWidget->raise();
+}
+
+// ---- Assignments ------------------------------------------------------------------------
+
+void Buttoninterface::assignChecked(int type, int value1, int value2, const QString& caption)
+{
+    const int k = checkedDeviceIndex();
+    if (k >= 0 && SetButtonAssignment(k, type, value1, value2)) {
+        displayButton(k)->setText(caption);
+        StoreButtonParam(k, type, value1, value2);
+    }
+    closeFunctionMenu();
+}
+
+void Buttoninterface::assignFixed(bool checked, QToolButton* option, int type, int value1, bool clearsChecks)
+{
+    if (!checked)
+        return;
+    if (clearsChecks)
+        ClearMenuChecks();
+    assignChecked(type, value1, 0, option->text());
+}
+
+void Buttoninterface::assignDpiLock(bool checked, QToolButton* option, int dpi)
+{
+    if (!checked)
+        return;
+    assignChecked(TypeDpiLock, DpiToSensorValue(dpi), 0, ui->DPI_4->text() + QLatin1Char('-') + option->text());
+}
+
+void Buttoninterface::on_LeftKey_3_clicked(bool checked) { assignFixed(checked, ui->LeftKey_3, TypeMouseButton, 1, true); }
+void Buttoninterface::on_RightKey_3_clicked(bool checked) { assignFixed(checked, ui->RightKey_3, TypeMouseButton, 2, true); }
+void Buttoninterface::on_MidKey_clicked(bool checked) { assignFixed(checked, ui->MidKey, TypeMouseButton, 4, true); }
+void Buttoninterface::on_BackKey_2_clicked(bool checked) { assignFixed(checked, ui->BackKey_2, TypeMouseButton, 8, true); }
+void Buttoninterface::on_ForWardKey_clicked(bool checked) { assignFixed(checked, ui->ForWardKey, TypeMouseButton, 16, true); }
+void Buttoninterface::on_DPI_5_clicked(bool checked) { assignFixed(checked, ui->DPI_5, TypeDisabled, 0, true); }
+void Buttoninterface::on_DPI_2_clicked(bool checked) { assignFixed(checked, ui->DPI_2, TypeReportRateSwitch, 0, true); }
+void Buttoninterface::on_DPI_3_clicked(bool checked) { assignFixed(checked, ui->DPI_3, TypeProfileSwitch, 0, true); }
+void Buttoninterface::on_VolumeUp_8_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_8, TypeDpiSwitch, 1, false); }
+void Buttoninterface::on_VolumeUp_9_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_9, TypeDpiSwitch, 2, false); }
+void Buttoninterface::on_VolumeUp_10_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_10, TypeDpiSwitch, 3, false); }
+void Buttoninterface::on_VolumeUp_2_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_2, TypeHorizontalWheel, 1, false); }
+void Buttoninterface::on_VolumeDown_2_clicked(bool checked) { assignFixed(checked, ui->VolumeDown_2, TypeHorizontalWheel, 2, false); }
+void Buttoninterface::on_VolumeUp_14_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_14, TypeVerticalWheel, 1, false); }
+void Buttoninterface::on_VolumeDown_14_clicked(bool checked) { assignFixed(checked, ui->VolumeDown_14, TypeVerticalWheel, 2, false); }
+void Buttoninterface::on_VolumeUp_4_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_4, TypeLightSwitch, 0, false); }
+void Buttoninterface::on_VolumeUp_5_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_5, TypeLightSwitch, 1, false); }
+void Buttoninterface::on_VolumeUp_6_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_6, TypeLightSwitch, 3, false); }
+void Buttoninterface::on_VolumeUp_7_clicked(bool checked) { assignFixed(checked, ui->VolumeUp_7, TypeLightSwitch, 4, false); }
+
+void Buttoninterface::on_VolumeUp_11_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_11, 100); }
+void Buttoninterface::on_VolumeUp_12_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_12, 200); }
+void Buttoninterface::on_VolumeUp_13_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_13, 300); }
+void Buttoninterface::on_VolumeUp_16_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_16, 400); }
+void Buttoninterface::on_VolumeUp_15_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_15, 500); }
+void Buttoninterface::on_VolumeUp_19_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_19, 600); }
+void Buttoninterface::on_VolumeUp_20_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_20, 700); }
+void Buttoninterface::on_VolumeUp_22_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_22, 800); }
+void Buttoninterface::on_VolumeUp_18_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_18, 900); }
+void Buttoninterface::on_VolumeUp_24_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_24, 1000); }
+void Buttoninterface::on_VolumeUp_23_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_23, 1100); }
+void Buttoninterface::on_VolumeUp_21_clicked(bool checked) { assignDpiLock(checked, ui->VolumeUp_21, 1200); }
+
+// ---- Rapid fire -----------------------------------------------------------------------------
+
+void Buttoninterface::on_DPI_6_clicked(bool checked)
+{
+    if (!checked)
+        return;
+    ClearMenuChecks();
+    assignChecked(TypeRapidFire, FireTime, FireCount, ui->DPI_6->text());
+}
+
+void Buttoninterface::on_DPI_6_clicked()
+{
+    if (!UsbFinderC_GetDeviceOnLine(devicePath) && !buttonPageFilling) {
+        ui->stackedWidget->setCurrentWidget(ui->page);
+        ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+        return;
+    }
+    // A button that fires already offers its own pair.
+    FireKey dialog(nullptr);
+    const int k = checkedDeviceIndex();
+    if (k >= 0 && displayButton(k)->text() == ui->DPI_6->text() && k < buttonValues1.size()) {
+        dialog.setTimeValue(buttonValues1.at(k));
+        dialog.setCountValue(buttonValues2.at(k));
+    } else {
+        dialog.setTimeValue(10);
+        dialog.setCountValue(3);
+    }
+    placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
+    dialog.exec();
+    if (dialog.IsOk) {
+        FireTime = dialog.TimeValue;
+        FireCount = dialog.CountValue;
+        on_DPI_6_clicked(true);
+    }
+}
+
+// ---- Key and multimedia assignments ----------------------------------------------------
+
+bool Buttoninterface::writeKeyBlock(int k, const KeyBlock& block, const QString& caption)
+{
+    const ButtonParam param{TypeKeyFunction, 0, 0};
+    if (!SetButtonKeyBlock(k, &param, &block))
+        return false;
+    StoreButtonParam(k, TypeKeyFunction, 0, 0);
+    displayButton(k)->setText(caption);
+    return true;
+}
+
+void Buttoninterface::assignConsumer(bool checked, int usage, QToolButton* option)
+{
+    if (!checked)
+        return;
+    const int k = checkedDeviceIndex();
+    if (k >= 0)
+        writeKeyBlock(k, MakeConsumerKeyBlock(usage >> 8, usage & 0xFF), option->text());
+    closeFunctionMenu();
+}
+
+void Buttoninterface::on_Player_clicked(bool checked) { assignConsumer(checked, 0x0183, ui->Player); }
+void Buttoninterface::on_StartPause_2_clicked(bool checked) { assignConsumer(checked, 0x00CD, ui->StartPause_2); }
+void Buttoninterface::on_BackMusic_2_clicked(bool checked) { assignConsumer(checked, 0x00B5, ui->BackMusic_2); }
+void Buttoninterface::on_TopMusic_2_clicked(bool checked) { assignConsumer(checked, 0x00B6, ui->TopMusic_2); }
+void Buttoninterface::on_Mute_clicked(bool checked) { assignConsumer(checked, 0x00B7, ui->Mute); }
+void Buttoninterface::on_VolumeUp_clicked(bool checked) { assignConsumer(checked, 0x00E2, ui->VolumeUp); }
+void Buttoninterface::on_VolumeDown_clicked(bool checked) { assignConsumer(checked, 0x00E9, ui->VolumeDown); }
+void Buttoninterface::on_VolumeDown_4_clicked(bool checked) { assignConsumer(checked, 0x00EA, ui->VolumeDown_4); }
+void Buttoninterface::on_VolumeDown_5_clicked(bool checked) { assignConsumer(checked, 0x018A, ui->VolumeDown_5); }
+void Buttoninterface::on_VolumeDown_6_clicked(bool checked) { assignConsumer(checked, 0x0192, ui->VolumeDown_6); }
+void Buttoninterface::on_VolumeDown_3_clicked(bool checked) { assignConsumer(checked, 0x0194, ui->VolumeDown_3); }
+void Buttoninterface::on_VolumeDown_8_clicked(bool checked) { assignConsumer(checked, 0x0223, ui->VolumeDown_8); }
+void Buttoninterface::on_VolumeDown_9_clicked(bool checked) { assignConsumer(checked, 0x0221, ui->VolumeDown_9); }
+void Buttoninterface::on_VolumeDown_7_clicked(bool checked) { assignConsumer(checked, 0x0225, ui->VolumeDown_7); }
+void Buttoninterface::on_VolumeDown_10_clicked(bool checked) { assignConsumer(checked, 0x0224, ui->VolumeDown_10); }
+void Buttoninterface::on_VolumeDown_12_clicked(bool checked) { assignConsumer(checked, 0x0226, ui->VolumeDown_12); }
+void Buttoninterface::on_VolumeDown_13_clicked(bool checked) { assignConsumer(checked, 0x0227, ui->VolumeDown_13); }
+void Buttoninterface::on_VolumeDown_11_clicked(bool checked) { assignConsumer(checked, 0x022A, ui->VolumeDown_11); }
+
+void Buttoninterface::SetConsumerKeyButton(int k, int lowByte)
+{
+    const int row = consumerRow(lowByte);
+    if (row < 0 || k < 0 || k >= kDisplayButtons)
+        return;
+    const int usage = kConsumerOptions[row].usage;
+    writeKeyBlock(k, MakeConsumerKeyBlock(usage >> 8, usage & 0xFF),
+                  findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text());
+}
+
+void Buttoninterface::SetKeyComboButton(int k, const QString& text)
+{
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    ClearMenuChecks();
+    if (k >= 0 && k < kDisplayButtons) {
+        // The caption names the keys the block holds.
+        const QString kept = text.split(QLatin1Char('+')).mid(0, kMaxComboKeys).join(QLatin1Char('+'));
+        writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
+    }
+    // The function list stays open for the next choice.
+    ui->stackedWidget->setCurrentWidget(ui->page_2);
+    ui->scrollArea_11->verticalScrollBar()->setStyleSheet(kNarrowScrollBar);
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
 }

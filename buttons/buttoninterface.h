@@ -10,6 +10,7 @@
 #include <QVector>
 #include <QWidget>
 
+class QAbstractButton;
 class QButtonGroup;
 class QToolButton;
 class QVBoxLayout;
@@ -49,6 +50,26 @@ public:
     // keyboard usage. Empty for a code without a name.
     static QString KeyCodeToName(int code, int mode);
 
+    // The key block of a key text: names joined by "+", pressed in order and
+    // released in reverse. Names past the third are dropped, so the block's
+    // six events always hold the text.
+    static KeyBlock KeyTextToKeyBlock(const QString& text);
+    // Press of one key at event i, its release at event 2n - 1 - i, 10 ms
+    // each. Positions outside the block leave it as it was.
+    static KeyBlock KeyNameToEvents(const QString& name, int i, int n, KeyBlock block);
+    // Kind and code of macro event e from a key name of the macro editor;
+    // an unknown name sets kind 1 and keeps the code.
+    static void KeyNameToSlot(const QString& name, int e, MacroBlock& block);
+    // A multimedia key: press and release of one consumer usage.
+    static KeyBlock MakeConsumerKeyBlock(int high, int low);
+    static void WaitMs(int ms);
+
+    // Gives button k a key combination and leaves the function list open.
+    void SetKeyComboButton(int k, const QString& text);
+    // Gives button k the multimedia key whose usage has this low byte; any
+    // other value does nothing.
+    void SetConsumerKeyButton(int k, int lowByte);
+
     // A DPI-lock assignment keeps the sensor's register value of the DPI.
     // Models without register defines use steps of 50 DPI.
     int DpiToSensorValue(int dpi) const;
@@ -60,6 +81,10 @@ public:
     // Captions display button `index` with its assignment, in the language
     // the menu's options show. Unknown types and values keep the caption.
     void SetButtonText(int index, int type, int value1, int value2, FlashDataMap record);
+
+    // Opens the function menu on the current function of device button k;
+    // the only left-click button keeps its function and closes the menu.
+    void ShowMenuForButton(int k);
 
     // Unchecks every option of the sub-menus except the vertical wheel.
     void ClearMenuChecks();
@@ -91,6 +116,100 @@ public slots:
     // sensor name; a file that cannot be written is left alone.
     void SaveConfigFile(QString fileName, FlashDataMap data);
 
+    // The rapid-fire option: the bool handler assigns the kept interval and
+    // count, the other asks for them first. Declared in this order, so a
+    // click runs the assignment handler first.
+    void on_DPI_6_clicked(bool checked);
+    void on_DPI_6_clicked();
+
+private slots:
+    // Display buttons, number badges and the entries that open a sub-page.
+    void on_FireKey_clicked();
+    void on_RightKey_clicked();
+    void on_BackKey_clicked();
+    void on_StartPause_clicked();
+    void on_TopMusic_clicked();
+    void on_BackMusic_clicked();
+    void on_Button7_clicked();
+    void on_Button8_clicked();
+    void on_Button9_clicked();
+    void on_Button10_clicked();
+    void on_Button11_clicked();
+    void on_Button12_clicked();
+    void on_Number1_clicked();
+    void on_Number2_clicked();
+    void on_Number3_clicked();
+    void on_Number4_clicked();
+    void on_Number5_clicked();
+    void on_Number6_clicked();
+    void on_Number7_clicked();
+    void on_Number8_clicked();
+    void on_Number9_clicked();
+    void on_Number10_clicked();
+    void on_Number11_clicked();
+    void on_Number12_clicked();
+    void on_DPI_11_clicked();
+    void on_DPI_12_clicked();
+    void on_DPI_13_clicked();
+    void on_DPI_4_clicked();
+    void on_DPI_7_clicked();
+    void on_DPI_9_clicked();
+    void on_stackedWidget_currentChanged(int arg1);
+
+public slots:
+    // Fixed functions.
+    void on_LeftKey_3_clicked(bool checked);
+    void on_RightKey_3_clicked(bool checked);
+    void on_MidKey_clicked(bool checked);
+    void on_BackKey_2_clicked(bool checked);
+    void on_ForWardKey_clicked(bool checked);
+    void on_DPI_5_clicked(bool checked);
+    void on_DPI_2_clicked(bool checked);
+    void on_DPI_3_clicked(bool checked);
+    void on_VolumeUp_8_clicked(bool checked);
+    void on_VolumeUp_9_clicked(bool checked);
+    void on_VolumeUp_10_clicked(bool checked);
+    void on_VolumeUp_2_clicked(bool checked);
+    void on_VolumeDown_2_clicked(bool checked);
+    void on_VolumeUp_14_clicked(bool checked);
+    void on_VolumeDown_14_clicked(bool checked);
+    void on_VolumeUp_4_clicked(bool checked);
+    void on_VolumeUp_5_clicked(bool checked);
+    void on_VolumeUp_6_clicked(bool checked);
+    void on_VolumeUp_7_clicked(bool checked);
+    // DPI locks of 100 to 1200 DPI.
+    void on_VolumeUp_11_clicked(bool checked);
+    void on_VolumeUp_12_clicked(bool checked);
+    void on_VolumeUp_13_clicked(bool checked);
+    void on_VolumeUp_16_clicked(bool checked);
+    void on_VolumeUp_15_clicked(bool checked);
+    void on_VolumeUp_19_clicked(bool checked);
+    void on_VolumeUp_20_clicked(bool checked);
+    void on_VolumeUp_22_clicked(bool checked);
+    void on_VolumeUp_18_clicked(bool checked);
+    void on_VolumeUp_24_clicked(bool checked);
+    void on_VolumeUp_23_clicked(bool checked);
+    void on_VolumeUp_21_clicked(bool checked);
+    // Multimedia keys.
+    void on_Player_clicked(bool checked);
+    void on_StartPause_2_clicked(bool checked);
+    void on_BackMusic_2_clicked(bool checked);
+    void on_TopMusic_2_clicked(bool checked);
+    void on_Mute_clicked(bool checked);
+    void on_VolumeUp_clicked(bool checked);
+    void on_VolumeDown_clicked(bool checked);
+    void on_VolumeDown_4_clicked(bool checked);
+    void on_VolumeDown_5_clicked(bool checked);
+    void on_VolumeDown_6_clicked(bool checked);
+    void on_VolumeDown_3_clicked(bool checked);
+    void on_VolumeDown_8_clicked(bool checked);
+    void on_VolumeDown_9_clicked(bool checked);
+    void on_VolumeDown_7_clicked(bool checked);
+    void on_VolumeDown_10_clicked(bool checked);
+    void on_VolumeDown_12_clicked(bool checked);
+    void on_VolumeDown_13_clicked(bool checked);
+    void on_VolumeDown_11_clicked(bool checked);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -108,6 +227,20 @@ private:
     // Model and captions of the factory assignments.
     void loadFactoryModel();
     QString keyComboCaption(const KeyBlock& block) const;
+    // The first checked display button in screen order, as a device index;
+    // -1 when none is.
+    int checkedDeviceIndex() const;
+    // Writes the assignment to the checked button and, when the device took
+    // it, captions the button and stores it; then closes the menu.
+    void assignChecked(int type, int value1, int value2, const QString& caption);
+    void assignFixed(bool checked, QToolButton* option, int type, int value1, bool clearsChecks);
+    void assignDpiLock(bool checked, QToolButton* option, int dpi);
+    void assignConsumer(bool checked, int usage, QToolButton* option);
+    // Writes a key assignment with its block to button k; true when the
+    // device took it, which then is in the model and the caption.
+    bool writeKeyBlock(int k, const KeyBlock& block, const QString& caption);
+    void showMenuOn(QWidget* subPage, QAbstractButton* entry, int mainStep);
+    void selectRow(int row);
     QString consumerCaption(int usage) const;
 
     Ui::Buttoninterface* ui;

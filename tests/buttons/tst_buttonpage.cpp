@@ -188,10 +188,45 @@ private slots:
         }
         std::sort(sizes.begin(), sizes.end());
         QCOMPARE(sizes, (QList<int>{12, 12, 17, 41}));
-        child<QToolButton>(&page, "FireKey")->click();
+        child<QToolButton>(&page, "RightKey")->click();
         child<QToolButton>(&page, "TopMusic")->click();
-        QVERIFY(!child<QToolButton>(&page, "FireKey")->isChecked());
+        QVERIFY(!child<QToolButton>(&page, "RightKey")->isChecked());
         QVERIFY(child<QToolButton>(&page, "TopMusic")->isChecked());
+    }
+
+    // The options of every sub-page draw on their menu picture, also on the
+    // pages hidden while the skin was set.
+    void subPageOptionsAreSkinned_data()
+    {
+        QTest::addColumn<QString>("subPage");
+        QTest::addColumn<QString>("option");
+        QTest::newRow("multimedia") << "page_3" << "Player";
+        QTest::newRow("horizontal wheel") << "page_4" << "VolumeUp_2";
+        QTest::newRow("light switches") << "page_6" << "VolumeUp_4";
+        QTest::newRow("DPI switch") << "page_7" << "VolumeUp_8";
+        QTest::newRow("DPI lock") << "page_8" << "VolumeUp_11";
+        QTest::newRow("vertical wheel") << "page_10" << "VolumeUp_14";
+    }
+
+    void subPageOptionsAreSkinned()
+    {
+        QFETCH(QString, subPage);
+        QFETCH(QString, option);
+        Buttoninterface page;
+        page.show();
+        child<QStackedWidget>(&page, "stackedWidget_2")->setCurrentWidget(child<QWidget>(&page, qPrintable(subPage)));
+        QCoreApplication::processEvents();
+        QToolButton* button = child<QToolButton>(&page, qPrintable(option));
+        const QImage picture(installDir() + QStringLiteral("/Picture/Buttoninterface/CMenuTitle.png"));
+        const QImage drawn = button->grab().toImage();
+        // Beside the text, left of the middle: the picture's own colour.
+        const QPoint at(drawn.width() / 8, drawn.height() / 2);
+        QCOMPARE(drawn.pixelColor(at).name(),
+                 picture.pixelColor(at.x() * picture.width() / drawn.width(), at.y() * picture.height() / drawn.height())
+                     .name());
+        button->setChecked(true);
+        const QImage checked = button->grab().toImage();
+        QVERIFY(checked.pixelColor(at) != drawn.pixelColor(at));
     }
 
     // Every skin is one Qt reads, and every picture it names is installed.
