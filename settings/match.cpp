@@ -142,14 +142,21 @@ void Match::setLook(Look look)
         + colour + QStringLiteral(";);background-image: url(") + pictureDir + picture + QStringLiteral(");}"));
 }
 
+// A button's new text takes its mnemonic as the shortcut: Space comes back
+// with every text.
+void Match::setButtonText(const QString& text)
+{
+    ui->MatchButton->setText(text);
+    ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
+}
+
 void Match::InitPair()
 {
-    ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
     ui->MatchButton->setEnabled(true);
     setLook(Look::Normal);
     dotCount = 0;
     pairResult = 0;
-    ui->MatchButton->setText(texts.value(kStartText));
+    setButtonText(texts.value(kStartText));
 
     const DeviceAllInfo* device = nullptr;
     if (deviceSessionActive == 1)
@@ -165,6 +172,8 @@ void Match::InitPair()
         onCable = device->isMouse != 0;
     }
     pairCid = ConfigSettings::instance()->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
+    // The button is right from the start, not only from the first tick.
+    onUSBTimeupDestroy();
     usbTimer->start();
 }
 
@@ -174,7 +183,7 @@ void Match::on_MatchButton_clicked()
         return;
     pairResult = 1;
     textTimer->start();
-    ui->MatchButton->setText(texts.value(kPairingText));
+    setButtonText(texts.value(kPairingText));
     setLook(Look::Normal);
     if (deviceSessionActive == 1) {
         deviceSessionActive = 0;
@@ -202,7 +211,7 @@ void Match::failPairing()
     pairStarted = false;
     pairResult = 3;
     restoreSession();
-    ui->MatchButton->setText(texts.value(kFailureText));
+    setButtonText(texts.value(kFailureText));
     setLook(Look::Failure);
 }
 
@@ -235,7 +244,7 @@ void Match::onTextTimeupDestroy()
 {
     if (dotCount == 4)
         dotCount = 0;
-    ui->MatchButton->setText(texts.value(kPairingText) + QString(dotCount, QLatin1Char('.')));
+    setButtonText(texts.value(kPairingText) + QString(dotCount, QLatin1Char('.')));
     ++dotCount;
 }
 
@@ -249,11 +258,11 @@ void Match::SlotStopTimer()
 void Match::SlotButtonenable(int index)
 {
     if (index == 1) {
-        ui->MatchButton->setText(texts.value(kSuccessText));
+        setButtonText(texts.value(kSuccessText));
         setLook(Look::Success);
         ui->MatchButton->setEnabled(false);
     } else if (index == 0) {
-        ui->MatchButton->setText(texts.value(kFailureText));
+        setButtonText(texts.value(kFailureText));
         setLook(Look::Failure);
     }
 }
@@ -287,7 +296,7 @@ void Match::SlotAllLanguage(int index)
                           : pairResult == 3 ? texts.value(kFailureText)
                           : pairResult == 1 ? texts.value(kPairingText)
                                             : texts.value(kStartText);
-    ui->MatchButton->setText(shown);
+    setButtonText(shown);
 }
 
 void Match::changeEvent(QEvent* event)

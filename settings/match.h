@@ -44,6 +44,7 @@ protected:
 private:
     enum class Look { Normal, Success, Failure, NotPairable };
     void setLook(Look look);
+    void setButtonText(const QString& text);
     void failPairing();
 
     Ui::Match* ui;

@@ -406,6 +406,10 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
 
 void UpDateRepair::SlotRepairCheckUpdate()
 {
+    // A run's result stays until the dialog is left or reset: devices coming
+    // back after the run must not replace it.
+    if (!ui->progressBar_2->isHidden() && !repairRunning)
+        return;
     if (checkRepairNeeded())
         showReadyState();
 }
@@ -624,6 +628,8 @@ void UpDateRepair::SlotAllLanguage(int index)
     ui->ToolText->setText(repairTexts.value(kInstruction));
     ui->NewHong->setText(repairTexts.value(kCancel));
     ui->NewHong_2->setText(finishing ? finishText : repairTexts.value(kStart));
+    // A new text takes its mnemonic as the button's shortcut.
+    setShortcuts();
 }
 
 void UpDateRepair::on_CloseButton_clicked()

@@ -102,7 +102,7 @@ void stepUpgrade(Bus& b, std::unique_lock<std::mutex>& lock, std::int64_t now)
 {
     UpgradeRun& u = b.upgrade;
     unsigned char packet[3] = {HIDUSB_UPGRADE_STATUS, HIDUSB_UPGRADE_PROGRESS, 0};
-    Device* leftBoot = nullptr;
+    bool bootChanged = false;
     if (!u.reportingResult) {
         const int p = u.percent;
         packet[2] = static_cast<unsigned char>(p);
@@ -119,19 +119,15 @@ void stepUpgrade(Bus& b, std::unique_lock<std::mutex>& lock, std::int64_t now)
         packet[1] = HIDUSB_UPGRADE_RESULT;
         packet[2] = ok ? 1 : 0;
         Device* d = deviceById(b, u.deviceId);
-        if (d && ok) {
-            d->version = u.imageVersion;
-            // Back from boot mode the device comes onto the bus again, once
-            // the result is out.
-            if (d->bootMode) {
-                d->bootMode = false;
-                leftBoot = d;
-            }
-        } else if (d) {
-            // What was written so far is no firmware: the device waits in
-            // boot mode until a run succeeds. It drops off the bus unheard;
-            // the program finds it gone at its next scan.
-            d->bootMode = true;
+        if (d) {
+            // What was written of a failed run is no firmware: the device
+            // waits in boot mode until a run succeeds. Into boot mode or out
+            // of it, the device comes onto the bus anew once the result is
+            // out.
+            if (ok)
+                d->version = u.imageVersion;
+            bootChanged = d->bootMode == ok;
+            d->bootMode = !ok;
         }
         markStateChanged(b);
         const auto versionText = [](int v) {
@@ -156,7 +152,7 @@ void stepUpgrade(Bus& b, std::unique_lock<std::mutex>& lock, std::int64_t now)
         lock.lock();
         b.delivering = false;
     }
-    if (leftBoot && !leftBoot->bootMode)
+    if (bootChanged)
         notifyChanged(b);
 }
 
