@@ -459,8 +459,6 @@ void StopUsbChanged(void)
 
 namespace {
 
-// The longest image a device's flash takes.
-constexpr quint32 kFirmwareLengthMax = 256 * 1024;
 
 struct ImageHeader
 {
@@ -485,7 +483,7 @@ bool readHeader(const unsigned char* imageBytes, ImageHeader* h)
     h->mid = imageBytes[HIDUSB_FIRMWARE_MID_OFFSET];
     const char* name = reinterpret_cast<const char*>(imageBytes + HIDUSB_FIRMWARE_NAME_OFFSET);
     h->name = QString::fromLocal8Bit(name, int(qstrnlen(name, HIDUSB_FIRMWARE_NAME_SIZE)));
-    return h->length >= HIDUSB_FIRMWARE_HEADER_SIZE && h->length <= kFirmwareLengthMax
+    return h->length >= HIDUSB_FIRMWARE_HEADER_SIZE && h->length <= HIDUSB_FIRMWARE_MAX_SIZE
            && (h->kind == kMouseImageKind || h->kind == kReceiverImageKind);
 }
 
