@@ -23,15 +23,16 @@ const uchar* bytes(const QByteArray& image)
 }
 
 // The whole file, or nothing when it cannot be read, holds no whole header,
-// or is not as long as its header says: such a file is never flashed, so it
-// must not be offered either.
+// is longer than any device takes, or is not as long as its header says:
+// such a file is never flashed, so it must not be offered either.
 QByteArray readImage(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > HIDUSB_FIRMWARE_MAX_SIZE)
         return QByteArray();
-    const QByteArray image = file.readAll();
-    if (file.error() != QFileDevice::NoError || image.size() < HIDUSB_FIRMWARE_HEADER_SIZE)
+    const QByteArray image = file.read(HIDUSB_FIRMWARE_MAX_SIZE + 1);
+    if (file.error() != QFileDevice::NoError || image.size() < HIDUSB_FIRMWARE_HEADER_SIZE
+        || image.size() > HIDUSB_FIRMWARE_MAX_SIZE)
         return QByteArray();
     if (qFromLittleEndian<quint32>(bytes(image) + HIDUSB_FIRMWARE_LENGTH_OFFSET) != quint32(image.size()))
         return QByteArray();

@@ -28,6 +28,10 @@ void setDevicePath(const QByteArray& path)
 QList<DeviceAllInfo> foundDevices;
 QList<DeviceAllInfo> allFoundDevices;
 QList<DeviceAllInfo> workerDevices;
+QStringList wirelessPidList;
+QStringList wireless2PidList;
+QStringList wireless4PidList;
+QStringList wireless8PidList;
 DeviceAllInfo pairTargetDevice;
 uint8_t pairTargetSet = 0;
 

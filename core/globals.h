@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -27,6 +28,12 @@ inline void setDevicePath(const QString& path) { setDevicePath(path.toLocal8Bit(
 extern QList<DeviceAllInfo> foundDevices;      // home page tiles
 extern QList<DeviceAllInfo> allFoundDevices;   // every accepted device of the home page's scan
 extern QList<DeviceAllInfo> workerDevices;     // the device page's rescan
+// Receiver product ids of the four rate classes, as the home page's last
+// rescan read them.
+extern QStringList wirelessPidList;
+extern QStringList wireless2PidList;
+extern QStringList wireless4PidList;
+extern QStringList wireless8PidList;
 extern DeviceAllInfo pairTargetDevice;         // the device the pairing dialog is to pair
 extern uint8_t pairTargetSet;                  // 1: the pairing dialog uses pairTargetDevice
 

@@ -24,10 +24,6 @@
 #include <QThread>
 #include <QtEndian>
 
-QStringList wirelessPidList;
-QStringList wireless2PidList;
-QStringList wireless4PidList;
-QStringList wireless8PidList;
 int modelTotal = 0;
 int DialogChange::openSleepMs = 150;
 DialogChange* homePage = nullptr;

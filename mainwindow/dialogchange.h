@@ -12,11 +12,6 @@ class DialogChange;
 
 class DialogChange;
 
-// Receiver product ids of the four rate classes, as the last rescan read them.
-extern QStringList wirelessPidList;
-extern QStringList wireless2PidList;
-extern QStringList wireless4PidList;
-extern QStringList wireless8PidList;
 // "DeviceTotal" of the catalogue; a model index equal to it is an unknown model.
 extern int modelTotal;
 // The one home page; the static callbacks reach it through this.

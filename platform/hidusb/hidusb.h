@@ -29,6 +29,7 @@ enum {
     HIDUSB_BATTERY_CELL_SIZE = 4,    // GetDeviceBatteryStatus cell
     HIDUSB_STATUS_CELL_SIZE = 7,     // GetDeviceStatusChanged cell
     HIDUSB_FIRMWARE_HEADER_SIZE = 728,
+    HIDUSB_FIRMWARE_MAX_SIZE = 256 * 1024, // the longest image a device's flash takes
     HIDUSB_UPGRADE_LOG_LINES = 8
 };
 

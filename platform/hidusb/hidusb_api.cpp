@@ -39,7 +39,7 @@ const char** findPaths(Bus& b, const char* vid, const char* pid, int limit, int*
     for (const Device& d : b.devices) {
         if (int(list.texts.size()) >= limit)
             break;
-        if (d.plugged && vendor == kVendorId && d.productId == product)
+        if (d.plugged && !d.bootMode && vendor == kVendorId && d.productId == product)
             list.texts.push_back(d.path().toStdString());
     }
     for (const std::string& t : list.texts)
@@ -252,24 +252,52 @@ unsigned char UsbFinderC_SetLongRangeMode(const char* path, int on)
     return 1;
 }
 
-// Pairing and the device screen's direct I/O are not simulated yet: they fail.
 unsigned char UsbFinderC_SetDongleIDToMouse(const char* path, const unsigned char* idRecord)
 {
-    logOnly("UsbFinderC_SetDongleIDToMouse", {pathArg(path), bytesArg(idRecord, 5)});
-    return 0;
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    logCall(b, "UsbFinderC_SetDongleIDToMouse", {pathArg(path), bytesArg(idRecord, kDongleIdRecordSize)});
+    Device* mouse = deviceByPath(b, path);
+    if (!mouse || mouse->receiver || mouse->offline || !idRecord)
+        return 0;
+    std::memcpy(mouse->receiverId, idRecord, 3);
+    markStateChanged(b);
+    // The mouse now answers the receiver that carries this id.
+    for (Device& rx : b.devices) {
+        if (rx.receiver && std::memcmp(rx.receiverId, idRecord, 3) == 0) {
+            pairDevices(b, rx, *mouse);
+            break;
+        }
+    }
+    return 1;
 }
 
 unsigned char UsbFinderC_OpenDevice(const char* path)
 {
-    logOnly("UsbFinderC_OpenDevice", {pathArg(path)});
-    return 0;
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    logCall(b, "UsbFinderC_OpenDevice", {pathArg(path)});
+    const Device* d = deviceByPath(b, path);
+    b.directDeviceId = d && !d->offline ? d->id : QString();
+    return b.directDeviceId.isEmpty() ? 0 : 1;
 }
 
+// A device answers a direct request with the request's bytes, the last byte
+// made its checksum again (0x55 minus the sum of the others).
 int UsbFinderC_ReadWriteDeviceData(unsigned char* request, unsigned char* reply, unsigned char length)
 {
-    Q_UNUSED(reply);
-    logOnly("UsbFinderC_ReadWriteDeviceData", {bytesArg(request, length), num(length)});
-    return 0;
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    logCall(b, "UsbFinderC_ReadWriteDeviceData", {bytesArg(request, length), num(length)});
+    const Device* d = b.directDeviceId.isEmpty() ? nullptr : deviceById(b, b.directDeviceId);
+    if (!d || !d->plugged || d->offline || d->bootMode || !request || !reply || length < 2)
+        return 0;
+    std::memmove(reply, request, length);
+    unsigned sum = 0;
+    for (int i = 0; i + 1 < length; ++i)
+        sum += reply[i];
+    reply[length - 1] = static_cast<unsigned char>(0x55 - sum);
+    return length;
 }
 
 // ---- Device connection -------------------------------------------------------
@@ -322,28 +350,26 @@ void UsbServer_SetCurrentConfig(unsigned char profile)
     ask("UsbServer_SetCurrentConfig", Request::SetCurrentConfig, {num(profile)}, profile);
 }
 
-// Pairing is not simulated yet: every attempt ends in a failure report (or in
-// silence, when the bus is told that pairing never answers).
+// The receiver looks for a mouse to pair for a while, then reports the outcome.
 void UsbServer_EnterDonglePairOnlyCid(int cid)
 {
     Bus& b = bus();
     Lock lock(b.mutex);
     logCall(b, "UsbServer_EnterDonglePairOnlyCid", {num(cid)});
-    if (!b.open || !deviceByPath(b, b.openPath.constData()))
-        return;
-    b.pairingTried = true;
-    if (b.pairingResult != 0)
-        sendFromReceiver(b, *deviceByPath(b, b.openPath.constData()), HIDUSB_REPORT_PAIR_STATUS, QByteArray(1, '\2'));
+    Device* rx = b.open ? receiverAt(b, b.openPath.constData()) : nullptr;
+    if (rx)
+        startPairing(b, *rx, cid);
 }
 
+// While the receiver is pairing it answers status 1 (still pairing).
 void UsbServer_ReadDonglePairStatus(void)
 {
     Bus& b = bus();
     Lock lock(b.mutex);
     logCall(b, "UsbServer_ReadDonglePairStatus");
-    Device* at = b.open ? deviceByPath(b, b.openPath.constData()) : nullptr;
-    if (at && b.pairingTried && b.pairingResult != 0)
-        sendFromReceiver(b, *at, HIDUSB_REPORT_PAIR_STATUS, QByteArray(1, '\2'));
+    Device* rx = b.open ? receiverAt(b, b.openPath.constData()) : nullptr;
+    if (rx && b.pairing.active && b.pairingResult != 0)
+        sendFromReceiver(b, *rx, HIDUSB_REPORT_PAIR_STATUS, QByteArray(1, '\1'));
 }
 
 // ---- Record encoding -----------------------------------------------------------
@@ -430,30 +456,129 @@ void StopUsbChanged(void)
 }
 
 // ---- Firmware upgrade ----------------------------------------------------------------
-// Not simulated yet: nothing is ever flashed, and no run is reported as begun.
+
+namespace {
+
+
+struct ImageHeader
+{
+    int kind = 0;
+    int cid = 0;
+    int mid = 0;
+    int version = 0;
+    quint32 length = 0;
+    QString name;
+};
+
+// The header of an image the library can flash: its magic, a length from a
+// whole header up to what a device holds, and a mouse or receiver kind.
+bool readHeader(const unsigned char* imageBytes, ImageHeader* h)
+{
+    if (!imageBytes || std::memcmp(imageBytes, HIDUSB_FIRMWARE_MAGIC, 4) != 0)
+        return false;
+    h->length = qFromLittleEndian<quint32>(imageBytes + HIDUSB_FIRMWARE_LENGTH_OFFSET);
+    h->version = int(qFromLittleEndian<quint32>(imageBytes + HIDUSB_FIRMWARE_VERSION_OFFSET) & 0xffff);
+    h->kind = imageBytes[HIDUSB_FIRMWARE_KIND_OFFSET];
+    h->cid = imageBytes[HIDUSB_FIRMWARE_CID_OFFSET];
+    h->mid = imageBytes[HIDUSB_FIRMWARE_MID_OFFSET];
+    const char* name = reinterpret_cast<const char*>(imageBytes + HIDUSB_FIRMWARE_NAME_OFFSET);
+    h->name = QString::fromLocal8Bit(name, int(qstrnlen(name, HIDUSB_FIRMWARE_NAME_SIZE)));
+    return h->length >= HIDUSB_FIRMWARE_HEADER_SIZE && h->length <= HIDUSB_FIRMWARE_MAX_SIZE
+           && (h->kind == kMouseImageKind || h->kind == kReceiverImageKind);
+}
+
+bool fitsImage(const Device& d, const ImageHeader& h)
+{
+    return d.receiver == (h.kind == kReceiverImageKind) && d.cid == h.cid && d.mid == h.mid && !d.offline;
+}
+
+// Whether the library reaches the device at all: a receiver or a mouse on
+// the bus, or a mouse through its receiver.
+bool reachable(Bus& b, const Device& d)
+{
+    if (d.plugged)
+        return true;
+    if (d.receiver)
+        return false;
+    const Device* rx = deviceById(b, d.pairedWith);
+    return rx && rx->receiver && rx->plugged && !rx->offline && !rx->bootMode && rx->pairedWith == d.id
+           && (d.awake || d.bootMode);
+}
+
+// The device an image goes to: one waiting in boot mode first, else the first
+// one that runs this model's firmware.
+Device* upgradeTarget(Bus& b, const ImageHeader& h)
+{
+    Device* running = nullptr;
+    for (Device& d : b.devices) {
+        if (!fitsImage(d, h) || !reachable(b, d))
+            continue;
+        if (d.bootMode)
+            return &d;
+        if (!running)
+            running = &d;
+    }
+    return running;
+}
+
+} // namespace
 
 unsigned char UsbUpgrade_Start(const unsigned char* imageBytes, HidUsbUpgradeCallback callback, int timeout)
 {
-    Q_UNUSED(imageBytes);
-    Q_UNUSED(callback);
-    logOnly("UsbUpgrade_Start", {num(timeout)});
-    return 0;
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    logCall(b, "UsbUpgrade_Start", {num(timeout)});
+    ImageHeader h;
+    Device* target = readHeader(imageBytes, &h) ? upgradeTarget(b, h) : nullptr;
+    if (!target || !callback || b.appGone) {
+        setUpgradeLog(b, {QStringLiteral("result: not started"),
+                          target ? QStringLiteral("no status callback")
+                                 : QStringLiteral("no device takes this image")});
+        return 0;
+    }
+    UpgradeRun run;
+    run.callback = callback;
+    run.deviceId = target->id;
+    run.imageName = h.name;
+    run.imageVersion = h.version;
+    run.imageLength = int(h.length);
+    run.fromVersion = target->version;
+    startUpgrade(b, run);
+    return 1;
 }
 
 unsigned char UsbUpgradeC_FindBootDevices(const unsigned char* imageBytes, int* count)
 {
-    Q_UNUSED(imageBytes);
-    logOnly("UsbUpgradeC_FindBootDevices", {num(count ? *count : 0)});
-    if (count)
-        *count = 0;
-    return 0;
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    const int limit = count ? *count : 0;
+    logCall(b, "UsbUpgradeC_FindBootDevices", {num(limit)});
+    if (!count)
+        return 0;
+    *count = 0;
+    ImageHeader h;
+    if (!readHeader(imageBytes, &h))
+        return 0;
+    for (const Device& d : b.devices) {
+        if (*count >= limit)
+            break;
+        if (d.bootMode && fitsImage(d, h) && reachable(b, d))
+            ++*count;
+    }
+    return 1;
 }
 
 const char** UsbUpgradeC_GetLogs(void)
 {
-    static const char* lines[HIDUSB_UPGRADE_LOG_LINES] = {
-        "firmware upgrade is not available on the simulated bus", "", "", "", "", "", "", ""};
-    logOnly("UsbUpgradeC_GetLogs");
+    thread_local std::string texts[HIDUSB_UPGRADE_LOG_LINES];
+    thread_local const char* lines[HIDUSB_UPGRADE_LOG_LINES];
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    logCall(b, "UsbUpgradeC_GetLogs");
+    for (int i = 0; i < HIDUSB_UPGRADE_LOG_LINES; ++i) {
+        texts[i] = b.upgradeLog.value(i).toStdString();
+        lines[i] = texts[i].c_str();
+    }
     return lines;
 }
 

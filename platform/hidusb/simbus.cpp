@@ -96,6 +96,101 @@ void deliverChanged(std::uint64_t generation)
         callback();
 }
 
+// One step of the firmware run: the next progress packet, or the result.
+// Called with the lock held; releases it while the callback runs.
+void stepUpgrade(Bus& b, std::unique_lock<std::mutex>& lock, std::int64_t now)
+{
+    UpgradeRun& u = b.upgrade;
+    unsigned char packet[3] = {HIDUSB_UPGRADE_STATUS, HIDUSB_UPGRADE_PROGRESS, 0};
+    bool bootChanged = false;
+    if (!u.reportingResult) {
+        const int p = u.percent;
+        packet[2] = static_cast<unsigned char>(p);
+        if ((u.failAt >= 0 && p >= u.failAt) || p >= 100) {
+            u.reportingResult = true;
+        } else {
+            int next = p + kUpgradeStepPercent;
+            if (u.failAt > p && u.failAt < next)
+                next = u.failAt;
+            u.percent = qMin(next, 100);
+        }
+    } else {
+        const bool ok = u.failAt < 0;
+        packet[1] = HIDUSB_UPGRADE_RESULT;
+        packet[2] = ok ? 1 : 0;
+        Device* d = deviceById(b, u.deviceId);
+        if (d) {
+            // What was written of a failed run is no firmware: the device
+            // waits in boot mode until a run succeeds. Into boot mode or out
+            // of it, the device comes onto the bus anew once the result is
+            // out.
+            if (ok)
+                d->version = u.imageVersion;
+            bootChanged = d->bootMode == ok;
+            d->bootMode = !ok;
+        }
+        markStateChanged(b);
+        const auto versionText = [](int v) {
+            return QStringLiteral("%1.%2").arg(v >> 8).arg(v & 0xff, 2, 16, QLatin1Char('0'));
+        };
+        setUpgradeLog(b, {QStringLiteral("device: ") + u.deviceId,
+                          QStringLiteral("image: %1, %2 bytes").arg(u.imageName).arg(u.imageLength),
+                          QStringLiteral("version before: ") + versionText(u.fromVersion),
+                          QStringLiteral("image version: ") + versionText(u.imageVersion),
+                          QStringLiteral("written: %1 %").arg(ok ? 100 : u.failAt),
+                          ok ? QStringLiteral("result: success") : QStringLiteral("result: failed while writing"),
+                          ok ? QStringLiteral("boot mode: left")
+                             : QStringLiteral("boot mode: the device waits for firmware")});
+        u.active = false;
+    }
+    u.dueMs = now + b.upgradeStepMs;
+    const HidUsbUpgradeCallback callback = u.callback;
+    if (callback && !b.appGone) {
+        b.delivering = true;
+        lock.unlock();
+        callback(packet, int(sizeof packet));
+        lock.lock();
+        b.delivering = false;
+    }
+    if (bootChanged)
+        notifyChanged(b);
+}
+
+// The receiver's answer to a pairing request: an awake mouse of its model and
+// CID that is paired with no one pairs with it (its own mouse pairs again
+// when there is no other).
+void finishPairing(Bus& b)
+{
+    const PairRun run = b.pairing;
+    b.pairing.active = false;
+    if (run.generation != b.generation || !b.open || b.pairingResult == 0)
+        return;
+    Device* rx = deviceById(b, run.receiverId);
+    if (!rx || !rx->plugged || rx->offline || rx->bootMode)
+        return;
+    char status = 2;
+    if (b.pairingResult == 3) {
+        Device* chosen = nullptr;
+        for (Device& m : b.devices) {
+            const bool fits = !m.receiver && m.cid == run.cid && m.mid == rx->mid && !m.offline && !m.bootMode
+                              && m.awake;
+            if (!fits)
+                continue;
+            if (m.pairedWith.isEmpty() || !deviceById(b, m.pairedWith)) {
+                chosen = &m;
+                break;
+            }
+            if (m.pairedWith == rx->id)
+                chosen = &m;
+        }
+        if (chosen) {
+            pairDevices(b, *rx, *chosen);
+            status = 3;
+        }
+    }
+    sendFromReceiver(b, *rx, HIDUSB_REPORT_PAIR_STATUS, QByteArray(1, status));
+}
+
 void runThread(Bus* b)
 {
     std::unique_lock<std::mutex> lock(b->mutex);
@@ -103,6 +198,14 @@ void runThread(Bus* b)
         const std::int64_t now = nowMs();
         if (b->stateDirty && now >= b->stateDueMs) {
             writeState(*b, lock);
+            continue;
+        }
+        if (b->upgrade.active && !b->upgrade.silent && b->upgrade.dueMs <= now) {
+            stepUpgrade(*b, lock, now);
+            continue;
+        }
+        if (b->pairing.active && b->pairing.dueMs <= now) {
+            finishPairing(*b);
             continue;
         }
         if (!b->queue.empty() && b->queue.front().dueMs <= now) {
@@ -119,17 +222,27 @@ void runThread(Bus* b)
             b->delivering = false;
             continue;
         }
-        if (b->queue.empty())
+        if (isIdle(*b))
             b->idle.notify_all();
         std::int64_t due = b->queue.empty() ? -1 : b->queue.front().dueMs;
-        if (b->stateDirty && (due < 0 || b->stateDueMs < due))
-            due = b->stateDueMs;
+        const auto sooner = [&due](std::int64_t t) {
+            if (due < 0 || t < due)
+                due = t;
+        };
+        if (b->stateDirty)
+            sooner(b->stateDueMs);
+        if (b->upgrade.active && !b->upgrade.silent)
+            sooner(b->upgrade.dueMs);
+        if (b->pairing.active)
+            sooner(b->pairing.dueMs);
         if (due < 0)
             b->wake.wait(lock);
         else
             b->wake.wait_for(lock, std::chrono::milliseconds(qMax<std::int64_t>(1, due - now)));
     }
 }
+
+} // namespace
 
 void startThread(Bus& b)
 {
@@ -139,6 +252,8 @@ void startThread(Bus& b)
     }
     b.wake.notify_one();
 }
+
+namespace {
 
 void enqueue(Bus& b, int kind, int subKind, const QByteArray& data)
 {
@@ -304,8 +419,83 @@ Device* deviceByPath(Bus& b, const char* path)
     if (std::strncmp(path, kPathPrefix, prefix) != 0)
         return nullptr;
     Device* d = deviceById(b, QString::fromLatin1(path + prefix));
-    return d && d->plugged ? d : nullptr;
+    // A device in boot mode answers under no normal path.
+    return d && d->plugged && !d->bootMode ? d : nullptr;
 }
+
+void unpair(Bus& b, Device& d)
+{
+    if (d.pairedWith.isEmpty())
+        return;
+    Device* partner = deviceById(b, d.pairedWith);
+    if (partner && partner->pairedWith == d.id)
+        partner->pairedWith.clear();
+    d.pairedWith.clear();
+    markStateChanged(b);
+}
+
+void pairDevices(Bus& b, Device& receiver, Device& mouse)
+{
+    if (receiver.pairedWith != mouse.id) {
+        unpair(b, receiver);
+        unpair(b, mouse);
+    }
+    receiver.pairedWith = mouse.id;
+    mouse.pairedWith = receiver.id;
+    std::memcpy(mouse.receiverId, receiver.receiverId, 3);
+    markStateChanged(b);
+}
+
+void setBootMode(Bus& b, Device& d, bool on)
+{
+    if (d.bootMode == on)
+        return;
+    d.bootMode = on;
+    markStateChanged(b);
+    notifyChanged(b);
+}
+
+void startUpgrade(Bus& b, const UpgradeRun& run)
+{
+    b.upgrade = run;
+    b.upgrade.active = true;
+    b.upgrade.reportingResult = false;
+    b.upgrade.percent = 0;
+    b.upgrade.failAt = b.upgradeFailAt;
+    b.upgrade.silent = b.upgradeSilent;
+    b.upgrade.dueMs = nowMs() + b.upgradeStepMs;
+    setUpgradeLog(b, {QStringLiteral("device: ") + run.deviceId,
+                      QStringLiteral("image: %1, %2 bytes").arg(run.imageName).arg(run.imageLength),
+                      QStringLiteral("result: running")});
+    if (b.upgrade.silent) {
+        // The device took the erase and then hung: it waits in boot mode, and
+        // the run never reports.
+        if (Device* d = deviceById(b, run.deviceId)) {
+            d->bootMode = true;
+            markStateChanged(b);
+        }
+        return;
+    }
+    startThread(b);
+}
+
+void startPairing(Bus& b, Device& receiver, int cid)
+{
+    b.pairing.active = true;
+    b.pairing.receiverId = receiver.id;
+    b.pairing.cid = cid;
+    b.pairing.generation = b.generation;
+    b.pairing.dueMs = nowMs() + b.pairingMs;
+    startThread(b);
+}
+
+void setUpgradeLog(Bus& b, const QStringList& lines)
+{
+    b.upgradeLog.clear();
+    for (int i = 0; i < HIDUSB_UPGRADE_LOG_LINES; ++i)
+        b.upgradeLog.append(lines.value(i).toLocal8Bit());
+}
+
 
 Device* pairedMouse(Bus& b, const Device& receiver)
 {
@@ -320,7 +510,7 @@ Device* mouseBehind(Bus& b, Device& atPath)
 
 bool answersThrough(Bus& b, Device& atPath, const Device& mouse)
 {
-    if (!atPath.plugged || atPath.offline || mouse.offline || !mouse.awake)
+    if (!atPath.plugged || atPath.offline || atPath.bootMode || mouse.offline || mouse.bootMode || !mouse.awake)
         return false;
     if (!atPath.receiver)
         return &atPath == &mouse;
@@ -346,6 +536,8 @@ DeviceStatus statusOf(Bus& b, const Device& d)
     s.version = d.version;
     s.pairedWith = d.pairedWith;
     s.profile = d.profile;
+    s.bootMode = d.bootMode;
+    s.receiverId = QByteArray(reinterpret_cast<const char*>(d.receiverId), 3);
     Device& self = const_cast<Device&>(d);
     if (d.receiver) {
         Device* m = pairedMouse(b, self);
@@ -416,7 +608,7 @@ void endConnection(Bus& b)
     ++b.generation;
     b.held.clear();
     b.queue.clear();
-    b.pairingTried = false;
+    b.pairing.active = false;
 }
 
 void request(Bus& b, Request r, int argument)
@@ -467,7 +659,8 @@ bool sendFromReceiver(Bus& b, const Device& receiver, int kind, const QByteArray
 
 bool isIdle(Bus& b)
 {
-    return b.queue.empty() && !b.delivering && b.changedPending == 0;
+    return b.queue.empty() && !b.delivering && b.changedPending == 0 && !b.pairing.active
+           && !(b.upgrade.active && !b.upgrade.silent);
 }
 
 void notifyChanged(Bus& b)

@@ -23,6 +23,9 @@ namespace detail {
 constexpr int kVendorId = 0x3A5C;
 constexpr int kCustomerId = 42;
 constexpr int kReceiverStateBytes = 10;
+constexpr int kDongleIdRecordSize = 5;   // {id0, id1, id2, 0, rate}
+constexpr int kMouseImageKind = 210;
+constexpr int kReceiverImageKind = 211;
 extern const char* const kPathPrefix;
 
 struct Device
@@ -37,6 +40,7 @@ struct Device
     int version = 0;
     bool plugged = false;        // on the USB bus
     bool offline = false;        // fault: never answers
+    bool bootMode = false;       // waits for firmware: found only as a boot device
     int identityUnknownAsks = 0; // fault: identity asks still answered with zeros
     QString pairedWith;          // mouse id of a receiver, receiver id of a mouse
     unsigned char receiverId[3] = {0, 0, 0};
@@ -86,6 +90,40 @@ struct Report
     std::int64_t dueMs;
 };
 
+// A firmware run: the library thread reports its progress step by step and
+// then its result.
+struct UpgradeRun
+{
+    bool active = false;
+    bool reportingResult = false;  // the progress is done; the result comes next
+    HidUsbUpgradeCallback callback = nullptr;
+    QString deviceId;
+    QString imageName;
+    int imageVersion = 0;
+    int imageLength = 0;
+    int fromVersion = 0;
+    int percent = 0;               // the next progress to report
+    int failAt = -1;
+    bool silent = false;
+    std::int64_t dueMs = 0;
+};
+
+// A pairing request: the receiver reports its outcome a moment later.
+struct PairRun
+{
+    bool active = false;
+    QString receiverId;
+    int cid = 0;
+    std::uint64_t generation = 0;  // of the connection that asked
+    std::int64_t dueMs = 0;
+};
+
+// Defaults of the simulated timings. A person can watch a flash; tests
+// shorten both through the control API.
+constexpr int kUpgradeStepMsDefault = 150;
+constexpr int kUpgradeStepPercent = 5;
+constexpr int kPairingMsDefault = 2000;
+
 struct Bus
 {
     std::mutex mutex;
@@ -111,8 +149,17 @@ struct Bus
     int latencyMs = 0;
     int upgradeFailAt = -1;
     bool upgradeSilent = false;
-    int pairingResult = 2;
-    bool pairingTried = false;
+    int pairingResult = 3;           // 3 success, 2 failure, 0 never answers
+
+    // Firmware runs and pairing.
+    UpgradeRun upgrade;
+    int upgradeStepMs = kUpgradeStepMsDefault;
+    QVector<QByteArray> upgradeLog;  // HIDUSB_UPGRADE_LOG_LINES lines about the last run
+    PairRun pairing;
+    int pairingMs = kPairingMsDefault;
+
+    // Direct requests: the device UsbFinderC_OpenDevice opened last.
+    QString directDeviceId;
 
     // Call log, kept only once the control API has asked for it (a test's
     // reset, scenario or clear): the program never does, so a real run keeps
@@ -182,6 +229,14 @@ Device* pairedMouse(Bus& b, const Device& receiver);
 Device* mouseBehind(Bus& b, Device& atPath);
 // Whether that mouse answers now through that device.
 bool answersThrough(Bus& b, Device& atPath, const Device& mouse);
+// Ends the pairing of a device and of its partner.
+void unpair(Bus& b, Device& d);
+// Pairs a mouse with a receiver: each leaves an earlier partner, and the
+// mouse takes the receiver's id.
+void pairDevices(Bus& b, Device& receiver, Device& mouse);
+// Puts a device into boot mode or takes it out; the program hears of it as a
+// plug or unplug.
+void setBootMode(Bus& b, Device& d, bool on);
 DeviceStatus statusOf(Bus& b, const Device& d);
 
 // A 16-bit hexadecimal text, with or without "0x", any case; -1 when it is
@@ -205,12 +260,22 @@ bool sendFromReceiver(Bus& b, const Device& receiver, int kind, const QByteArray
 // Answers the held requests when the open mouse answers again.
 void releaseHeld(Bus& b);
 void resetMouse(Device& mouse);
-// True when no report is queued or being delivered, and no plug/unplug
-// notification is waiting for the main thread.
+// True when no report is queued or being delivered, no firmware run or
+// pairing is on its way to an answer, and no plug/unplug notification is
+// waiting for the main thread.
 bool isIdle(Bus& b);
 
 // Posts the plug/unplug callback to the Qt main thread.
 void notifyChanged(Bus& b);
+
+// Wakes the library thread (started on first use) for queued work.
+void startThread(Bus& b);
+
+// Firmware runs and pairing, worked by the library thread.
+void startUpgrade(Bus& b, const UpgradeRun& run);
+void startPairing(Bus& b, Device& receiver, int cid);
+// The upgrade log's eight lines, empty ones included.
+void setUpgradeLog(Bus& b, const QStringList& lines);
 
 } // namespace detail
 } // namespace hidsim

@@ -49,7 +49,12 @@ void dropSession(Bus& b)
     b.latencyMs = 0;
     b.upgradeFailAt = -1;
     b.upgradeSilent = false;
-    b.pairingResult = 2;
+    b.pairingResult = 3;
+    b.upgrade = UpgradeRun();
+    b.upgradeStepMs = kUpgradeStepMsDefault;
+    b.upgradeLog.clear();
+    b.pairingMs = kPairingMsDefault;
+    b.directDeviceId.clear();
 }
 
 } // namespace
@@ -248,7 +253,50 @@ void setPairingResult(int result)
 {
     Bus& b = bus();
     Lock lock(b.mutex);
-    b.pairingResult = result;
+    b.pairingResult = result == 3 || result == 0 ? result : 2;
+}
+
+void setUpgradeStepMs(int ms)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    b.upgradeStepMs = qBound(0, ms, 60000);
+}
+
+void setPairingMs(int ms)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    b.pairingMs = qBound(0, ms, 60000);
+}
+
+bool setBootMode(const QString& id, bool on)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    Device* d = deviceById(b, id);
+    if (!d)
+        return false;
+    detail::setBootMode(b, *d, on);
+    return true;
+}
+
+bool unpair(const QString& id)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    Device* d = deviceById(b, id);
+    if (!d)
+        return false;
+    detail::unpair(b, *d);
+    return true;
+}
+
+bool upgradeRunning()
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    return b.upgrade.active;
 }
 
 QByteArray storedRecord(const QString& id)

@@ -31,6 +31,8 @@ struct DeviceStatus
     int version = 0;       // firmware version word, major << 8 | minor
     QString pairedWith;    // receiver id of a mouse, mouse id of a receiver
     int profile = 0;       // current onboard profile
+    bool bootMode = false; // waits for firmware after a failed run
+    QByteArray receiverId; // 3 bytes: a receiver's own id, or the one a mouse answers
 };
 
 // One library call as made by the program, with its arguments as texts.
@@ -70,12 +72,26 @@ void setReadsUnanswered(bool on);                    // read requests get no rep
 // starting up does. False for an unknown id.
 bool setIdentityUnknownFor(const QString& id, int asks);
 void setReadLatencyMs(int ms);                       // reports arrive late
-// Firmware upgrade and pairing are not simulated yet: every upgrade fails to
-// start and every pairing fails. The two upgrade faults are only kept, and a
-// pairing result of 3 still answers failure.
-void setUpgradeFailAt(int percent);                  // -1 off; 0..100 fail there, device stays in boot mode
-void setUpgradeSilent(bool on);                      // an upgrade never answers
-void setPairingResult(int result);                   // 3 success, 2 failure, 0 never answers
+// Firmware runs. A run reports its progress in steps of 5 % (one step each
+// setUpgradeStepMs, 150 ms by default, so a person can watch it), then its
+// result. On success the device takes the image's version; a device whose run
+// failed waits in boot mode (found only by UsbUpgradeC_FindBootDevices, not as
+// a normal device) until a run succeeds.
+void setUpgradeFailAt(int percent);                  // -1 off; 0..100: the run fails there
+void setUpgradeSilent(bool on);                      // a run leaves the device in boot mode and never answers
+void setUpgradeStepMs(int ms);                       // 0..60000; tests shorten it
+bool upgradeRunning();
+// Puts a device into boot mode (as a failed run leaves it) or takes it out;
+// the program hears of it as a plug or unplug. False for an unknown id.
+bool setBootMode(const QString& id, bool on);
+
+// Pairing: a receiver asked to pair answers after setPairingMs (2 s by default)
+// with success, pairing an awake mouse of its model and CID that is paired
+// with no one (else its own mouse again), or with failure when there is none.
+void setPairingResult(int result);                   // 3 success (default), 2 failure, 0 never answers
+void setPairingMs(int ms);                           // 0..60000; tests shorten it
+// Ends the pairing of a mouse or receiver (and of its partner).
+bool unpair(const QString& id);
 
 // The device's stored record of its current profile (HIDUSB_RECORD_SIZE bytes).
 // setStoredRecord returns false for a record the device cannot hold.

@@ -24,7 +24,7 @@ QString yesNo(bool b)
 QString describe(const DeviceStatus& s)
 {
     return QStringLiteral("%1 %2 model=\"%3\" pid=0x%4 type=%5 version=%6.%7 plugged=%8 awake=%9 online=%10 "
-                          "battery=%11 charging=%12 profile=%13 paired=%14 path=%15")
+                          "battery=%11 charging=%12 profile=%13 paired=%14 boot=%15 path=%16")
         .arg(s.id, s.kind, s.model)
         .arg(s.productId, 4, 16, QLatin1Char('0'))
         .arg(s.deviceType)
@@ -34,7 +34,8 @@ QString describe(const DeviceStatus& s)
         .arg(s.battery)
         .arg(yesNo(s.charging))
         .arg(s.profile)
-        .arg(s.pairedWith.isEmpty() ? QStringLiteral("-") : s.pairedWith, s.path.isEmpty() ? QStringLiteral("-") : s.path);
+        .arg(s.pairedWith.isEmpty() ? QStringLiteral("-") : s.pairedWith, yesNo(s.bootMode),
+             s.path.isEmpty() ? QStringLiteral("-") : s.path);
 }
 
 bool onOff(const QString& word, bool* on)
@@ -52,7 +53,8 @@ bool onOff(const QString& word, bool* on)
 
 const char kUsage[] =
     "commands: list | plug ID | unplug ID | sleep ID | wake ID | battery ID PERCENT [charging] | dpi ID | "
-    "reset ID | offline ID on|off | unanswered on|off | latency MS";
+    "reset ID | offline ID on|off | boot ID on|off | unpair ID | unanswered on|off | latency MS | "
+    "upgradefail PERCENT|off | upgradesilent on|off | pairing ok|fail|silent";
 
 // Runs one command; the reply lines end with "ok" or "error: ...".
 QStringList execute(const QString& line)
@@ -68,6 +70,30 @@ QStringList execute(const QString& line)
         for (const DeviceStatus& s : devices())
             out << describe(s);
         return out << ok;
+    }
+    if (cmd == QLatin1String("upgradefail") || cmd == QLatin1String("upgradesilent")
+        || cmd == QLatin1String("pairing")) {
+        const QString arg = w.value(1);
+        bool on = false;
+        bool number = false;
+        const int percent = arg.toInt(&number);
+        if (w.size() != 2)
+            return error(QString::fromLatin1(kUsage));
+        if (cmd == QLatin1String("upgradefail") && arg == QLatin1String("off"))
+            setUpgradeFailAt(-1);
+        else if (cmd == QLatin1String("upgradefail") && number && percent >= 0 && percent <= 100)
+            setUpgradeFailAt(percent);
+        else if (cmd == QLatin1String("upgradesilent") && onOff(arg, &on))
+            setUpgradeSilent(on);
+        else if (cmd == QLatin1String("pairing") && arg == QLatin1String("ok"))
+            setPairingResult(3);
+        else if (cmd == QLatin1String("pairing") && arg == QLatin1String("fail"))
+            setPairingResult(2);
+        else if (cmd == QLatin1String("pairing") && arg == QLatin1String("silent"))
+            setPairingResult(0);
+        else
+            return error(QString::fromLatin1(kUsage));
+        return ok;
     }
     if (cmd == QLatin1String("unanswered") || cmd == QLatin1String("latency")) {
         bool on = false;
@@ -102,6 +128,12 @@ QStringList execute(const QString& line)
              bool on = false;
              return onOff(a[2], &on) && setOffline(d, on);
          }},
+        {"boot", 3, false,
+         [](const QString& d, const QStringList& a) {
+             bool on = false;
+             return onOff(a[2], &on) && setBootMode(d, on);
+         }},
+        {"unpair", 2, false, [](const QString& d, const QStringList&) { return unpair(d); }},
         {"battery", 3, true,
          [](const QString& d, const QStringList& a) {
              bool number = false;

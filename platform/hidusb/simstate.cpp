@@ -25,7 +25,9 @@ namespace detail {
 namespace {
 
 const QByteArray kStateMagic("QSIM-STATE");
-constexpr quint32 kStateFormat = 1;
+// Format 2 adds boot mode and pairing; a format 1 file is still read.
+constexpr quint32 kStateFormat = 2;
+constexpr quint32 kStateFormatFirst = 1;
 // A device's model text, in a scenario and so in the state file.
 constexpr quint32 kScenarioModelMax = 64;
 // A scenario is a short hand-written file.
@@ -71,7 +73,8 @@ QByteArray serializeState(const Bus& b)
     out << quint32(b.devices.size());
     for (const Device& d : b.devices)
         out << d.id << d.model << d.receiver << qint32(d.version) << qint32(d.profile) << d.profiles << d.led
-            << d.longRange;
+            << d.longRange << d.bootMode << d.pairedWith
+            << QByteArray(reinterpret_cast<const char*>(d.receiverId), 3);
 
     QByteArray file;
     QDataStream f(&file, QIODevice::WriteOnly);
@@ -89,6 +92,10 @@ struct Saved
     QVector<QByteArray> profiles;
     QByteArray led;
     bool longRange = false;
+    bool bootMode = false;
+    QString pairedWith;
+    QByteArray receiverId;
+    bool pairingKept = false;  // format 2: pairing and receiver id were saved
 };
 
 // What a state file can hold at most. Every length and count in it is held to
@@ -113,7 +120,7 @@ bool nextBlockFits(QDataStream& s, quint32 maxBytes)
 
 // One saved device; false at the first length or count out of bounds, or at
 // the payload's end.
-bool readSaved(QDataStream& p, QString* id, Saved* s)
+bool readSaved(QDataStream& p, quint32 format, QString* id, Saved* s)
 {
     if (!nextBlockFits(p, 2 * kSavedIdMax))
         return false;
@@ -134,6 +141,18 @@ bool readSaved(QDataStream& p, QString* id, Saved* s)
     if (!nextBlockFits(p, HIDUSB_DONGLE_RGB_SIZE))
         return false;
     p >> s->led >> s->longRange;
+    if (format >= 2) {
+        p >> s->bootMode;
+        if (!nextBlockFits(p, 2 * kSavedIdMax))
+            return false;
+        p >> s->pairedWith;
+        if (!nextBlockFits(p, 3))
+            return false;
+        p >> s->receiverId;
+        if (s->receiverId.size() != 3)
+            return false;
+        s->pairingKept = true;
+    }
     return p.status() == QDataStream::Ok;
 }
 
@@ -159,7 +178,8 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
     QByteArray payload;
     quint16 checksum = 0;
     in >> magic >> format >> payload >> checksum;
-    if (in.status() != QDataStream::Ok || magic != kStateMagic || format != kStateFormat || !in.atEnd()
+    if (in.status() != QDataStream::Ok || magic != kStateMagic || format < kStateFormatFirst || format > kStateFormat
+        || !in.atEnd()
         || checksum != qChecksum(payload.constData(), payload.size())) {
         *error = QStringLiteral("not a state file, or truncated");
         return false;
@@ -175,7 +195,7 @@ bool readState(const QString& path, QHash<QString, Saved>* out, QString* error)
     for (quint32 i = 0; i < count; ++i) {
         QString id;
         Saved s;
-        if (!readSaved(p, &id, &s)) {
+        if (!readSaved(p, format, &id, &s)) {
             *error = QStringLiteral("saved device %1 is damaged or out of bounds").arg(i + 1);
             return false;
         }
@@ -212,18 +232,41 @@ void applyState(Bus& b)
                  qPrintable(QDir::toNativeSeparators(b.statePath)), qPrintable(error));
         return;
     }
+    const QVector<Device> scenario = b.devices;
     for (Device& d : b.devices) {
         const auto it = saved.constFind(d.id);
         // The same id in another scenario may be another device.
         if (it == saved.constEnd() || it->model != d.model || it->receiver != d.receiver)
             continue;
         d.version = it->version;
+        d.bootMode = it->bootMode;
+        if (it->pairingKept) {
+            d.pairedWith = it->pairedWith;
+            std::memcpy(d.receiverId, it->receiverId.constData(), 3);
+        }
         if (d.receiver) {
             d.led = it->led;
             d.longRange = it->longRange;
         } else {
             d.profile = it->profile;
             d.profiles = it->profiles;
+        }
+    }
+    // Saved pairings hold only when both sides agree; else the scenario's.
+    for (const Device& d : b.devices) {
+        if (d.pairedWith.isEmpty())
+            continue;
+        const Device* other = nullptr;
+        for (const Device& o : b.devices) {
+            if (o.id == d.pairedWith)
+                other = &o;
+        }
+        if (!other || other->receiver == d.receiver || other->pairedWith != d.id) {
+            for (int i = 0; i < b.devices.size(); ++i) {
+                b.devices[i].pairedWith = scenario[i].pairedWith;
+                std::memcpy(b.devices[i].receiverId, scenario[i].receiverId, 3);
+            }
+            break;
         }
     }
 }
@@ -338,7 +381,7 @@ bool readDevice(const QJsonObject& o, int index, Device* out, bool* pluggedGiven
     if (d.error().isEmpty() && !receiver && kind != QLatin1String("mouse"))
         d.setError(QStringLiteral("device %1: \"kind\" must be \"receiver\" or \"mouse\"").arg(id));
 
-    QStringList keys = {"id", "kind", "model", "mid", "cid", "version", "plugged", "offline", "pairedWith"};
+    QStringList keys = {"id", "kind", "model", "mid", "cid", "version", "plugged", "offline", "pairedWith", "bootMode"};
     keys += receiver ? QStringList{"rate", "receiverId", "ledMode", "longRange"}
                      : QStringList{"productId", "battery", "charging", "awake", "profile"};
     d.allowOnly(keys);
@@ -387,6 +430,7 @@ bool readDevice(const QJsonObject& o, int index, Device* out, bool* pluggedGiven
     dev.plugged = d.flag("plugged", true);
     *pluggedGiven = d.has("plugged");
     dev.offline = d.flag("offline", false);
+    dev.bootMode = d.flag("bootMode", false);
     dev.pairedWith = d.text("pairedWith", QString());
 
     *error = r.error().isEmpty() ? d.error() : r.error();
@@ -416,7 +460,9 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
     }
     const QJsonObject root = doc.object();
     for (const QString& k : root.keys()) {
-        if (k != QLatin1String("devices") && k != QLatin1String("latencyMs") && k != QLatin1String("readsUnanswered")) {
+        static const QStringList rootKeys = {"devices", "latencyMs", "readsUnanswered", "upgradeFailAt",
+                                             "upgradeSilent", "pairing"};
+        if (!rootKeys.contains(k)) {
             *error = QStringLiteral("unknown key \"%1\"").arg(k);
             return false;
         }
@@ -431,6 +477,20 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
     if ((!latency.isUndefined() && !boundedInt(latency, 0, 60000, &latencyMs))
         || (!unanswered.isUndefined() && !unanswered.isBool())) {
         *error = QStringLiteral("\"latencyMs\" must be a whole number from 0 to 60000 and \"readsUnanswered\" true or false");
+        return false;
+    }
+    const QJsonValue failAt = root.value(QLatin1String("upgradeFailAt"));
+    const QJsonValue silent = root.value(QLatin1String("upgradeSilent"));
+    int upgradeFailAt = -1;
+    if ((!failAt.isUndefined() && !boundedInt(failAt, 0, 100, &upgradeFailAt))
+        || (!silent.isUndefined() && !silent.isBool())) {
+        *error = QStringLiteral("\"upgradeFailAt\" must be a whole number from 0 to 100 and \"upgradeSilent\" true or false");
+        return false;
+    }
+    static const QHash<QString, int> pairingResults = {{"ok", 3}, {"fail", 2}, {"silent", 0}};
+    const QJsonValue pairing = root.value(QLatin1String("pairing"));
+    if (!pairing.isUndefined() && !pairingResults.contains(pairing.toString())) {
+        *error = QStringLiteral("\"pairing\" must be \"ok\", \"fail\" or \"silent\"");
         return false;
     }
 
@@ -488,6 +548,9 @@ bool loadScenario(Bus& b, const QString& file, QString* error)
     b.devices = devices;
     b.latencyMs = latencyMs;
     b.readsUnanswered = unanswered.toBool(false);
+    b.upgradeFailAt = upgradeFailAt;
+    b.upgradeSilent = silent.toBool(false);
+    b.pairingResult = pairingResults.value(pairing.toString(QStringLiteral("ok")));
     return true;
 }
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum class Fault { None, Short, WrongLength, Unreadable };
+enum class Fault { None, Short, WrongLength, Unreadable, Huge };
 
 struct TestImage
 {
@@ -39,6 +39,11 @@ QByteArray imageBytes(const TestImage& image)
     std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, image.name.constData(), size_t(image.name.size()));
     if (image.fault == Fault::Short)
         file.truncate(HIDUSB_FIRMWARE_HEADER_SIZE - 1);
+    // Longer than any device takes, its length field agreeing.
+    if (image.fault == Fault::Huge) {
+        file.append(QByteArray(HIDUSB_FIRMWARE_MAX_SIZE, '\0'));
+        qToLittleEndian<quint32>(quint32(file.size()), reinterpret_cast<uchar*>(file.data()) + HIDUSB_FIRMWARE_LENGTH_OFFSET);
+    }
     return file;
 }
 
@@ -138,6 +143,9 @@ private slots:
         QTest::newRow("length field disagrees")
             << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::WrongLength}} << true << "v1.05"
             << 0x0104u << true << 0x0104u;
+        QTest::newRow("image longer than any device takes skipped")
+            << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0x0106, Fault::Huge}} << true << "v1.05" << 0x0104u
+            << true << 0x0104u;
         QTest::newRow("unreadable image skipped, scan goes on")
             << QList<TestImage>{{"a.bin", 0x0104}, {"b.bin", 0, Fault::Unreadable}, {"c.bin", 0x0106}} << true
             << "v1.05" << 0x0106u << true << 0x0106u;

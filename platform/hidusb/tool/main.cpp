@@ -21,8 +21,13 @@ int main(int argc, char** argv)
                "  dpi ID                        press the DPI button on the mouse\n"
                "  reset ID                      factory settings\n"
                "  offline ID on|off             the device never answers\n"
+               "  boot ID on|off                the device waits in boot mode, as a failed update leaves it\n"
+               "  unpair ID                     the mouse or receiver forgets its partner\n"
                "  unanswered on|off             read requests get no answer\n"
-               "  latency MS                    answers arrive this late\n";
+               "  latency MS                    answers arrive this late\n"
+               "  upgradefail PERCENT|off       firmware updates fail at this percentage\n"
+               "  upgradesilent on|off          firmware updates never answer (the device stays in boot mode)\n"
+               "  pairing ok|fail|silent        how the receiver answers a pairing request\n";
         return args.isEmpty() ? 2 : 0;
     }
 

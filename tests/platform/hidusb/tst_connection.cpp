@@ -429,22 +429,6 @@ private slots:
         QCOMPARE(seen()[2].data.size(), 10);
     }
 
-    void pairingAnswersFailure()
-    {
-        QVERIFY(UsbServerC_Start(kRx, kRx, onData));
-        UsbServer_EnterDonglePairOnlyCid(42);
-        QVERIFY(hidsim::waitForIdle());
-        QCOMPARE(seen().size(), 1);
-        QCOMPARE(seen()[0].kind, int(HIDUSB_REPORT_PAIR_STATUS));
-        QCOMPARE(seen()[0].data, QByteArray(1, 2));
-
-        hidsim::setPairingResult(0);
-        UsbServer_EnterDonglePairOnlyCid(42);
-        UsbServer_ReadDonglePairStatus();
-        QVERIFY(hidsim::waitForIdle());
-        QCOMPARE(seen().size(), 1);
-    }
-
     void callLogHoldsCallsAndArguments()
     {
         QVERIFY(UsbServerC_Start(kRx, "second", onData));

@@ -105,6 +105,23 @@ private slots:
         QCOMPARE(UsbFinderC_GetDeviceOnLine(kQ3), 0);
     }
 
+    void bootModeAndPairing()
+    {
+        QCOMPARE(tool({"boot", "q7", "on"}).exitCode, 0);
+        hidsim::DeviceStatus q7;
+        QVERIFY(hidsim::device("q7", &q7));
+        QVERIFY(q7.bootMode);
+        QVERIFY(tool({"list"}).out.contains("boot=yes"));
+        QCOMPARE(tool({"boot", "q7", "off"}).exitCode, 0);
+        QCOMPARE(tool({"unpair", "q7"}).exitCode, 0);
+        QVERIFY(hidsim::device("q7", &q7));
+        QVERIFY(q7.pairedWith.isEmpty());
+        for (const QStringList& args : {QStringList{"upgradefail", "50"}, QStringList{"upgradefail", "off"},
+                                        QStringList{"upgradesilent", "on"}, QStringList{"pairing", "silent"},
+                                        QStringList{"pairing", "ok"}})
+            QCOMPARE(tool(args).exitCode, 0);
+    }
+
     void clearErrors_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -113,6 +130,9 @@ private slots:
         QTest::newRow("not a mouse") << QStringList{"sleep", "rx4k"} << "\"rx4k\" is not a mouse";
         QTest::newRow("unknown command") << QStringList{"fly", "q7"} << "commands:";
         QTest::newRow("bad battery") << QStringList{"battery", "q7", "200"} << "commands:";
+        QTest::newRow("upgrade failure over 100") << QStringList{"upgradefail", "101"} << "commands:";
+        QTest::newRow("unknown pairing answer") << QStringList{"pairing", "maybe"} << "commands:";
+        QTest::newRow("boot of nobody") << QStringList{"boot", "q9", "on"} << "unknown device \"q9\"";
     }
 
     void clearErrors()

@@ -210,21 +210,6 @@ private slots:
         QVERIFY(hidsim::waitForIdle());
         QCOMPARE(g_otherCalls, 2);
     }
-
-    void directDeviceIoAndPairingFailPlainly()
-    {
-        unsigned char id[5] = {0x5a, 0x31, 0x07, 0, 4};
-        QCOMPARE(UsbFinderC_SetDongleIDToMouse(kQ3, id), 0);
-        QCOMPARE(UsbFinderC_OpenDevice(kQ3), 0);
-        int count = 5;
-        QCOMPARE(UsbUpgradeC_FindBootDevices(nullptr, &count), 0);
-        QCOMPARE(count, 0);
-        QCOMPARE(UsbUpgrade_Start(nullptr, nullptr, 10000), 0);
-        const char** logs = UsbUpgradeC_GetLogs();
-        QVERIFY(logs);
-        QVERIFY(!QByteArray(logs[0]).isEmpty());
-        QVERIFY(QByteArray(logs[HIDUSB_UPGRADE_LOG_LINES - 1]).isEmpty());
-    }
 };
 
 QUEMBREL_TEST_MAIN(FinderTest)

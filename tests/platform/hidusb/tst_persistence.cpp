@@ -126,6 +126,21 @@ private slots:
         QCOMPARE(hidsim::storedRecord("q3"), rec);
     }
 
+    // A device waiting in boot mode waits after a restart too, and a new
+    // pairing holds.
+    void bootModeAndPairingSurviveARestart()
+    {
+        QVERIFY(hidsim::setBootMode("q3", true));
+        QVERIFY(hidsim::unpair("q7"));
+        hidsim::saveState();
+        hidsim::restart();
+        hidsim::DeviceStatus q3, q7;
+        QVERIFY(hidsim::device("q3", &q3));
+        QVERIFY(hidsim::device("q7", &q7));
+        QVERIFY(q3.bootMode);
+        QVERIFY(q7.pairedWith.isEmpty());
+    }
+
     void resetRemovesTheState()
     {
         QVERIFY(UsbServerC_Start(kQ3, kQ3, nullptr));

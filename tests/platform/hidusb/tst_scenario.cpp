@@ -91,6 +91,14 @@ private slots:
         QTest::newRow("rate 1e20") << QByteArray("{\"devices\": [{\"id\": \"r\", \"kind\": \"receiver\", \"rate\": 1e20}]}")
                                    << "\"rate\"";
         QTest::newRow("latency 1e20") << QByteArray("{\"devices\": [], \"latencyMs\": 1e20}") << "\"latencyMs\"";
+        QTest::newRow("upgrade failure over 100 %") << QByteArray("{\"devices\": [], \"upgradeFailAt\": 101}")
+                                                    << "\"upgradeFailAt\"";
+        QTest::newRow("silent upgrade not a flag") << QByteArray("{\"devices\": [], \"upgradeSilent\": 1}")
+                                                   << "\"upgradeSilent\"";
+        QTest::newRow("unknown pairing answer") << QByteArray("{\"devices\": [], \"pairing\": \"maybe\"}")
+                                                << "\"pairing\"";
+        QTest::newRow("boot mode not a flag") << QByteArray("{\"devices\": [{\"id\": \"m\", \"kind\": \"mouse\", \"bootMode\": 1}]}")
+                                              << "\"bootMode\"";
         QTest::newRow("latency not whole") << QByteArray("{\"devices\": [], \"latencyMs\": 2.5}") << "\"latencyMs\"";
         QTest::newRow("model too long") << QByteArray("{\"devices\": [{\"id\": \"m\", \"kind\": \"mouse\", \"mid\": 1, "
                                                       "\"productId\": 1, \"model\": \"") + QByteArray(65, 'Z') + "\"}]}"
@@ -220,6 +228,33 @@ private slots:
         UsbServer_ReadReportRate();
         QVERIFY(hidsim::waitForIdle());
         QCOMPARE(reports, 1);
+        UsbServer_Exit();
+    }
+
+    // Firmware and pairing faults, and a device waiting in boot mode.
+    void scenarioFaultsOnUpgradeAndPairing()
+    {
+        QVERIFY(hidsim::loadScenario(writeScenario(
+            R"({"upgradeFailAt": 30, "pairing": "fail", "devices": [
+                {"id": "m", "kind": "mouse", "model": "Q3", "bootMode": true},
+                {"id": "r", "kind": "receiver", "rate": 4}]})")));
+        hidsim::DeviceStatus m;
+        QVERIFY(hidsim::device("m", &m));
+        QVERIFY(m.bootMode);
+        int count = 5;
+        QVERIFY(!UsbFinderC_FindHidDevicesByDefaultDeviceId("3A5C", "5120", &count)[0]);
+        QCOMPARE(count, 0);
+
+        static QVector<int> statuses;
+        statuses.clear();
+        QVERIFY(UsbServerC_Start("/dev/hidsim/r", "/dev/hidsim/r", [](const unsigned char* h, int, const unsigned char* d, int n) {
+            if (h[1] == HIDUSB_REPORT_PAIR_STATUS && n > 0)
+                statuses << d[0];
+        }));
+        hidsim::setPairingMs(1);
+        UsbServer_EnterDonglePairOnlyCid(42);
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(statuses, QVector<int>{2});
         UsbServer_Exit();
     }
 };
