@@ -758,10 +758,9 @@ struct NamedCode
     int code;
 };
 
-// Modifier bits of key texts, and of macro events, which tell the sides.
+// Modifier bits of key texts; macro events name the sides (the key table's
+// LCtrl .. RWin).
 const NamedCode kTextModifiers[] = {{"Ctrl", 0x01}, {"Shift", 0x02}, {"Alt", 0x04}, {"Win", 0x08}};
-const NamedCode kSideModifiers[] = {{"LCtrl", 0x01}, {"LShift", 0x02}, {"LAlt", 0x04}, {"LWin", 0x08},
-                                    {"RCtrl", 0x10}, {"RShift", 0x20}, {"RAlt", 0x40}, {"RWin", 0x80}};
 
 constexpr int kModifierKind = 0;
 constexpr int kKeyboardKind = 1;
@@ -846,7 +845,7 @@ void Buttoninterface::KeyNameToSlot(const QString& name, int e, MacroBlock& bloc
     if (e < 0 || e >= kMacroBlockEvents)
         return;
     DeviceEvent& event = block.events[e];
-    const int modifier = modifierCode(kSideModifiers, name);
+    const int modifier = sidedModifierBit(name);
     if (modifier >= 0) {
         event.kind = kModifierKind;
         event.setCode(uint16_t(modifier));

@@ -56,6 +56,7 @@ struct Indexes
     QHash<int, int> byVk;
     QHash<QString, int> usageByName;
     QHash<int, QString> nameByUsage;
+    QHash<QString, int> modifierBitByName;
 };
 
 const Indexes& indexes()
@@ -65,9 +66,11 @@ const Indexes& indexes()
         for (int i = 0; i < rows().size(); ++i) {
             const KeyRow& row = rows().at(i);
             ix.byVk.insert(row.vk, i);
-            if (row.modifier)
-                continue;
             const QString name = QString::fromUtf8(row.name);
+            if (row.modifier) {
+                ix.modifierBitByName.insert(name, row.usage);
+                continue;
+            }
             ix.usageByName.insert(name, row.usage);
             ix.nameByUsage.insert(row.usage, name);
         }
@@ -100,6 +103,11 @@ QString comboKeyName(int vk)
 int keyUsage(const QString& name)
 {
     return indexes().usageByName.value(name, -1);
+}
+
+int sidedModifierBit(const QString& name)
+{
+    return indexes().modifierBitByName.value(name, -1);
 }
 
 QString keyNameOfUsage(int usage)

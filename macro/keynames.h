@@ -24,6 +24,9 @@ QString comboKeyName(int vk);
 // The single-key capture view: as comboKeyName, with LShift .. RWin named.
 QString sidedKeyName(int vk);
 
+// The modifier bit of LCtrl .. RWin; -1 for any other name.
+int sidedModifierBit(const QString& name);
+
 // The HID usage of an ordinary key's name; -1 when the name is none.
 int keyUsage(const QString& name);
 // The name of an ordinary key's HID usage; empty when none.
