@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 
+#include <memory>
+
 namespace {
 
 // The names shown in a field; none for an empty one.
@@ -72,7 +74,10 @@ GroupKey::GroupKey(QWidget* parent)
     ui->lineEdit->setStyleSheet(QStringLiteral("QLineEdit{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
                                 + QStringLiteral(");}"));
     connectLanguage(this);
+    // The capture field keeps its size: the key names must fit.
+    const QFont fieldFont = ui->lineEdit->font();
     scaleFontsToScreen(this);
+    ui->lineEdit->setFont(fieldFont);
 }
 
 GroupKey::~GroupKey()
