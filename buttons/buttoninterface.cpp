@@ -3,6 +3,7 @@
 #include "ui_buttoninterface.h"
 
 #include "buttons/firekey.h"
+#include "buttons/groupkey.h"
 
 #include "core/configfile.h"
 #include "core/globals.h"
@@ -13,6 +14,7 @@
 #include "core/settings.h"
 #include "core/waits.h"
 #include "core/worker.h"
+#include "macro/keynames.h"
 #include "platform/hidusb/hidusb.h"
 #include "sensor/sensordefinitions.h"
 #include "widgets/confirmations.h"
@@ -756,60 +758,15 @@ struct NamedCode
     int code;
 };
 
-// Keyboard names beside the letters, digits, F-keys and keypad digits.
-const NamedCode kNamedKeys[] = {
-    {"Enter", 0x28},    {"Esc", 0x29},      {"BackSpace", 0x2A}, {"Tab", 0x2B},       {"Space", 0x2C},
-    {"-", 0x2D},        {"=", 0x2E},        {"[", 0x2F},         {"]", 0x30},         {"\\", 0x31},
-    {";", 0x33},        {"'", 0x34},        {"`", 0x35},         {",", 0x36},         {".", 0x37},
-    {"/", 0x38},        {"CapsLock", 0x39}, {"Screen", 0x46},    {"Scroll", 0x47},    {"Pause", 0x48},
-    {"Insert", 0x49},   {"Home", 0x4A},     {"PgUp", 0x4B},      {"Del", 0x4C},       {"End", 0x4D},
-    {"PgDn", 0x4E},     {"\u2192", 0x4F},   {"\u2190", 0x50},    {"\u2193", 0x51},    {"\u2191", 0x52},
-    {"NumLock", 0x53},  {"Num/", 0x54},     {"Num*", 0x55},      {"Num-", 0x56},      {"Num+", 0x57},
-    {"Num0", 0x62},     {"Num.", 0x63},     {"APPs", 0x65},      {"", 0x00}};
-
-// Modifier bits of key texts, and of macro events, which tell the sides.
+// Modifier bits of key texts; macro events name the sides (the key table's
+// LCtrl .. RWin).
 const NamedCode kTextModifiers[] = {{"Ctrl", 0x01}, {"Shift", 0x02}, {"Alt", 0x04}, {"Win", 0x08}};
-const NamedCode kSideModifiers[] = {{"LCtrl", 0x01}, {"LShift", 0x02}, {"LAlt", 0x04}, {"LWin", 0x08},
-                                    {"RCtrl", 0x10}, {"RShift", 0x20}, {"RAlt", 0x40}, {"RWin", 0x80}};
 
 constexpr int kModifierKind = 0;
 constexpr int kKeyboardKind = 1;
 constexpr int kKeyDelayMs = 10;
 // A key block's six events hold three keys.
 constexpr int kMaxComboKeys = kKeyBlockEvents / 2;
-
-// HID keyboard usage by key name; the names match exactly.
-const QHash<QString, int>& keyUsageByName()
-{
-    static const QHash<QString, int> table = [] {
-        QHash<QString, int> t;
-        for (int i = 0; i < 26; ++i)
-            t.insert(QString(QChar('A' + i)), 0x04 + i);
-        for (int i = 1; i <= 9; ++i)
-            t.insert(QString::number(i), 0x1D + i);
-        t.insert(QStringLiteral("0"), 0x27);
-        for (int i = 1; i <= 12; ++i)
-            t.insert(QStringLiteral("F%1").arg(i), 0x39 + i);
-        for (int i = 1; i <= 9; ++i)
-            t.insert(QStringLiteral("Num%1").arg(i), 0x58 + i);
-        for (const NamedCode& key : kNamedKeys)
-            t.insert(QString::fromUtf8(key.name), key.code);
-        return t;
-    }();
-    return table;
-}
-
-const QHash<int, QString>& keyNameByUsage()
-{
-    static const QHash<int, QString> table = [] {
-        QHash<int, QString> t;
-        const QHash<QString, int>& usages = keyUsageByName();
-        for (auto it = usages.cbegin(); it != usages.cend(); ++it)
-            t.insert(it.value(), it.key());
-        return t;
-    }();
-    return table;
-}
 
 // The code of a name among modifiers; -1 when it is none of them.
 template <std::size_t N>
@@ -850,13 +807,13 @@ QString Buttoninterface::KeyCodeToName(int code, int mode)
     case 0x58:
         return QStringLiteral("Enter");
     default:
-        return keyNameByUsage().value(code);
+        return keyNameOfUsage(code);
     }
 }
 
 KeyBlock Buttoninterface::KeyTextToKeyBlock(const QString& text)
 {
-    const QStringList names = text.split(QLatin1Char('+')).mid(0, kMaxComboKeys);
+    const QStringList names = splitKeyText(text).mid(0, kMaxComboKeys);
     const int n = names.size();
     KeyBlock block;
     std::memset(&block, 0, sizeof block);
@@ -877,7 +834,7 @@ KeyBlock Buttoninterface::KeyNameToEvents(const QString& name, int i, int n, Key
     release.action = 1;
     for (DeviceEvent* event : {&press, &release}) {
         event->kind = uint8_t(modifier >= 0 ? kModifierKind : kKeyboardKind);
-        event->setCode(uint16_t(modifier >= 0 ? modifier : keyUsageByName().value(name, 0)));
+        event->setCode(uint16_t(modifier >= 0 ? modifier : qMax(keyUsage(name), 0)));
         event->setDelay(kKeyDelayMs);
     }
     return block;
@@ -888,16 +845,16 @@ void Buttoninterface::KeyNameToSlot(const QString& name, int e, MacroBlock& bloc
     if (e < 0 || e >= kMacroBlockEvents)
         return;
     DeviceEvent& event = block.events[e];
-    const int modifier = modifierCode(kSideModifiers, name);
+    const int modifier = sidedModifierBit(name);
     if (modifier >= 0) {
         event.kind = kModifierKind;
         event.setCode(uint16_t(modifier));
         return;
     }
     event.kind = kKeyboardKind;
-    const auto usage = keyUsageByName().constFind(name);
-    if (usage != keyUsageByName().cend())
-        event.setCode(uint16_t(usage.value()));
+    const int usage = keyUsage(name);
+    if (usage >= 0)
+        event.setCode(uint16_t(usage));
 }
 
 KeyBlock Buttoninterface::MakeConsumerKeyBlock(int high, int low)
@@ -1456,6 +1413,15 @@ void Buttoninterface::on_DPI_6_clicked()
     }
 }
 
+void Buttoninterface::on_DPI_8_clicked()
+{
+    GroupKey dialog(nullptr);
+    placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
+    dialog.exec();
+    if (dialog.IsOk)
+        SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText);
+}
+
 // ---- Key and multimedia assignments ----------------------------------------------------
 
 bool Buttoninterface::writeKeyBlock(int k, const KeyBlock& block, const QString& caption)
@@ -1513,7 +1479,7 @@ void Buttoninterface::SetKeyComboButton(int k, const QString& text)
     ClearMenuChecks();
     if (k >= 0 && k < kDisplayButtons) {
         // The caption names the keys the block holds.
-        const QString kept = text.split(QLatin1Char('+')).mid(0, kMaxComboKeys).join(QLatin1Char('+'));
+        const QString kept = splitKeyText(text).mid(0, kMaxComboKeys).join(QLatin1Char('+'));
         writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
     }
     // The function list stays open for the next choice.

@@ -121,6 +121,7 @@ public slots:
     // click runs the assignment handler first.
     void on_DPI_6_clicked(bool checked);
     void on_DPI_6_clicked();
+    void on_DPI_8_clicked();
 
 private slots:
     // Display buttons, number badges and the entries that open a sub-page.

@@ -11,6 +11,7 @@
 
 #include "buttons/buttoninterface.h"
 #include "buttons/firekey.h"
+#include "buttons/groupkey.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
@@ -21,6 +22,7 @@
 #include "widgets/dialogframe.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -263,6 +265,10 @@ private slots:
         QTest::newRow("unknown name") << "Ctrl+Hyper"
                                       << blockHex(4, {{0, mod, 0x01}, {0, key, 0}, {1, key, 0}, {1, mod, 0x01}});
         QTest::newRow("empty text") << "" << blockHex(2, {{0, key, 0}, {1, key, 0}});
+        QTest::newRow("keypad plus") << "Ctrl+Num+" << blockHex(4, {{0, mod, 0x01}, {0, key, 0x57},
+                                                                    {1, key, 0x57}, {1, mod, 0x01}});
+        QTest::newRow("keypad plus first") << "Num++A" << blockHex(4, {{0, key, 0x57}, {0, key, 0x04},
+                                                                       {1, key, 0x04}, {1, key, 0x57}});
         QTest::newRow("empty middle name") << "Ctrl++A"
                                            << blockHex(6, {{0, mod, 0x01}, {0, key, 0}, {0, key, 0x04},
                                                            {1, key, 0x04}, {1, key, 0}, {1, mod, 0x01}});
@@ -889,6 +895,7 @@ private slots:
         QTest::newRow("Ctrl+Shift+A on 1") << 1 << "Ctrl+Shift+A" << "Ctrl+Shift+A";
         QTest::newRow("on 8") << 8 << "F5" << "F5";
         QTest::newRow("four keys") << 4 << "Ctrl+Shift+Alt+Del" << "Ctrl+Shift+Alt";
+        QTest::newRow("keypad plus") << 5 << "Ctrl+Num++A+B" << "Ctrl+Num++A";
         QTest::newRow("index 12") << 12 << "A" << "";
     }
 
@@ -918,6 +925,65 @@ private slots:
         QCOMPARE(device.recordsSent().first().toHex(), expected.toHex());
         QCOMPARE(caption(&menu.page, index), kept);
         QCOMPARE(menu.page.modelTypes().at(index), 5);
+    }
+
+    // The key-combination entry opens GroupKey; what it accepts is assigned to
+    // the selected button, and the function list stays open.
+    void keyCombinationEntry_data()
+    {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<int>("vk");           // 0: no key captured
+        QTest::addColumn<QString>("button");   // OK or Cancel
+        QTest::addColumn<QString>("shown");    // what the button then reads
+        QTest::newRow("Shift+Ctrl+A") << QStringList{"Ctrl", "Shift"} << 0x41 << "NewHong" << "Shift+Ctrl+A";
+        QTest::newRow("empty combination") << QStringList() << 0 << "NewHong" << "";
+        QTest::newRow("keypad plus") << QStringList{"Alt"} << 0x6B << "NewHong" << "Alt+Num+";
+        QTest::newRow("cancelled") << QStringList{"Ctrl"} << 0x41 << "NewHong_2" << "old";
+    }
+
+    void keyCombinationEntry()
+    {
+        QFETCH(QStringList, boxes);
+        QFETCH(int, vk);
+        QFETCH(QString, button);
+        QFETCH(QString, shown);
+        MenuPage menu;
+        OpenedDevice& device = menu.device;
+        menu.select(1);
+        menu.button("RightKey")->setText(QStringLiteral("old"));
+        const QByteArray before = OpenedDevice::record();
+        device.clearSent();
+
+        QPoint at;
+        ModalAnswer modal(testsupport::inspectThen(
+            [&](QDialog* d) {
+                at = d->pos();
+                for (const QString& box : boxes)
+                    child<QCheckBox>(d, qPrintable(box))->setChecked(true);
+                if (vk)
+                    QMetaObject::invokeMethod(d, "UpdateCapslockTip", Q_ARG(int, vk), Q_ARG(bool, true),
+                                              Q_ARG(bool, false));
+            },
+            testsupport::clickButton(button)));
+        QTest::mousePress(menu.button("DPI_8"), Qt::LeftButton);
+
+        QCOMPARE(modal.answered(), QStringList{QStringLiteral("GroupKey")});
+        QVERIFY(!GroupKey::Hook::installed());
+        const QPoint corner = menu.page.mapToGlobal(QPoint(0, 0));
+        QCOMPARE(at, QPoint(corner.x() + (menu.page.width() - 300) / 2 - 50,
+                            corner.y() + (menu.page.height() - 140) / 2 - 70));
+        QCOMPARE(caption(&menu.page, 1), shown);
+        if (button != QLatin1String("NewHong")) {
+            QVERIFY(device.recordsSent().isEmpty());
+            return;
+        }
+        QCOMPARE(device.recordsSent().size(), 1);
+        const QByteArray expected = withKeyBlock(withAssignment(before, 1, 5, 0, 0), 1,
+                                                 Buttoninterface::KeyTextToKeyBlock(shown));
+        QCOMPARE(device.recordsSent().first().toHex(), expected.toHex());
+        QCOMPARE(menu.page.modelTypes().at(1), 5);
+        QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page_2"));
+        QCOMPARE(shownPage(&menu.page, "stackedWidget_2"), QStringLiteral("page_9"));
     }
 
     void setConsumerKeyButton_data()
