@@ -1,6 +1,7 @@
 // The button page: its form and skin, the model it fills from a record, the
 // captions of every assignment in each language, key names and the DPI lock
 // conversion. Fills, resets and language changes never write to the device.
+#include "support/buttonfixture.h"
 #include "support/devicefixture.h"
 #include "support/openeddevice.h"
 #include "support/testsupport.h"
@@ -42,12 +43,6 @@ const char* const kRows[12] = {"FireKey", "RightKey", "BackKey", "TopMusic", "St
 QString caption(Buttoninterface* page, int deviceIndex)
 {
     return child<QToolButton>(page, kRows[deviceIndex])->text();
-}
-
-void loadInstalledLanguages()
-{
-    clearLanguageTables();
-    LanguageLoader().loadLanguageFiles(installDir() + QStringLiteral("/Language"));
 }
 
 QString pageText(int language, int item)
@@ -111,18 +106,6 @@ QStringList pictureUrls(QWidget* root)
     return urls;
 }
 
-void writeMacroFiles(const QStringList& names)
-{
-    const QString folder = userDir() + QStringLiteral("/usersetting/MacroPage");
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder);
-    for (const QString& name : names) {
-        QFile file(folder + QLatin1Char('/') + name);
-        file.open(QIODevice::WriteOnly);
-        file.write("1\n");
-    }
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(SensorDefineTable)
@@ -134,27 +117,12 @@ class ButtonPageTest : public QObject
 private slots:
     void initTestCase()
     {
-        loadInstalledLanguages();
+        testsupport::loadInstalledLanguages();
         QCOMPARE(ButtoninterfaceTexts.rowCount() >= 3, true);
     }
 
-    void init()
-    {
-        hidsim::resetToDefaultBus();
-        testsupport::resetDeviceState();
-        ConfigSettings::resetForTests();
-        currentDevice.modelIndex = 1;
-        languageIndex = 0;
-        writeMacroFiles({});
-    }
-
-    void cleanup()
-    {
-        ConfigSettings::resetForTests();
-        currentDevice = DeviceAllInfo();
-        languageIndex = 0;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { testsupport::startButtonPageTest(); }
+    void cleanup() { testsupport::endButtonPageTest(); }
 
     // ---- Form ---------------------------------------------------------------------
 
@@ -256,7 +224,7 @@ private slots:
 
     void clearMenuChecksKeepsTheVerticalWheel()
     {
-        writeMacroFiles({QStringLiteral("a.ini")});
+        testsupport::writeMacroFiles({QStringLiteral("a.ini")});
         Buttoninterface page;
         QToolButton* macro = page.macroButtons().first();
         macro->click();
@@ -292,7 +260,7 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QStringList, entries);
         QFETCH(int, fillers);
-        writeMacroFiles(files);
+        testsupport::writeMacroFiles(files);
         Buttoninterface page;
         for (int pass = 0; pass < 2; ++pass) {
             QStringList texts;

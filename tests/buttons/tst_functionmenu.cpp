@@ -3,6 +3,7 @@
 // fire with its dialog, and the key and multimedia assignments the macro
 // list uses. A write reaches the caption and the model only when the device
 // took it.
+#include "support/buttonfixture.h"
 #include "support/devicefixture.h"
 #include "support/modalanswer.h"
 #include "support/openeddevice.h"
@@ -75,16 +76,13 @@ QString blockHex(int count, const QVector<QVector<int>>& events)
     return QString::fromLatin1(bytes.toHex(' '));
 }
 
+// One macro file per macro name.
 void writeMacroFiles(const QStringList& names)
 {
-    const QString folder = userDir() + QStringLiteral("/usersetting/MacroPage");
-    QDir(folder).removeRecursively();
-    QDir().mkpath(folder);
-    for (const QString& name : names) {
-        QFile file(folder + QLatin1Char('/') + name + QStringLiteral(".ini"));
-        file.open(QIODevice::WriteOnly);
-        file.write("1\n");
-    }
+    QStringList files;
+    for (const QString& name : names)
+        files << name + QStringLiteral(".ini");
+    testsupport::writeMacroFiles(files);
 }
 
 // The names of the checked buttons under a widget.
@@ -213,28 +211,12 @@ class FunctionMenuTest : public QObject
 private slots:
     void initTestCase()
     {
-        clearLanguageTables();
-        LanguageLoader().loadLanguageFiles(installDir() + QStringLiteral("/Language"));
+        testsupport::loadInstalledLanguages();
         QVERIFY(ButtoninterfaceTexts.rowCount() >= 3);
     }
 
-    void init()
-    {
-        hidsim::resetToDefaultBus();
-        testsupport::resetDeviceState();
-        ConfigSettings::resetForTests();
-        currentDevice.modelIndex = 1;
-        languageIndex = 0;
-        writeMacroFiles({});
-    }
-
-    void cleanup()
-    {
-        ConfigSettings::resetForTests();
-        currentDevice = DeviceAllInfo();
-        languageIndex = 0;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void init() { testsupport::startButtonPageTest(); }
+    void cleanup() { testsupport::endButtonPageTest(); }
 
     // ---- Key texts ------------------------------------------------------------------
 

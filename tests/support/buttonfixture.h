@@ -1,0 +1,18 @@
+#pragma once
+// Shared set-up of the button page's tests: a fresh default bus and device
+// state, the Q3 as the open model, English, and a macro folder holding only
+// the files a test asks for.
+#include <QStringList>
+
+namespace testsupport {
+
+// The installation's language files, loaded afresh into every table.
+void loadInstalledLanguages();
+// Empties the per-user macro folder and writes one small file per name
+// (file names as given, ".ini" included).
+void writeMacroFiles(const QStringList& fileNames);
+// The state each button page test starts from, and what it leaves behind.
+void startButtonPageTest();
+void endButtonPageTest();
+
+} // namespace testsupport
