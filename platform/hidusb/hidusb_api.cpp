@@ -459,7 +459,6 @@ void StopUsbChanged(void)
 
 namespace {
 
-
 struct ImageHeader
 {
     int kind = 0;
