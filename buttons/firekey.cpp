@@ -19,8 +19,7 @@ FireKey::FireKey(QWidget* parent)
                                 + PicturePath + QStringLiteral("BackGround.png);}"));
     ui->label_2->setStyleSheet(labelStyleSheet());
     ui->label_3->setStyleSheet(labelStyleSheet());
-    const QString spinBox = QStringLiteral("QSpinBox{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
-        + QStringLiteral(");}");
+    const QString spinBox = entryStyleSheet(QStringLiteral("QSpinBox"));
     ui->Count->setStyleSheet(spinBox);
     ui->Time->setStyleSheet(spinBox);
     connectLanguage(this);

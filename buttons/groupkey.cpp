@@ -60,8 +60,7 @@ GroupKey::GroupKey(QWidget* parent)
     auto timer = std::make_shared<QElapsedTimer>();
     timer->start();
     clock = [timer] { return timer->elapsed(); };
-    Hook::install();
-    Hook::setCallback([this](int keyCode, bool down, bool repeat) { UpdateCapslockTip(keyCode, down, repeat); });
+    hook.start([this](int keyCode, bool down, bool repeat) { UpdateCapslockTip(keyCode, down, repeat); });
     setUpNoticeFrame(this, {ui->groupKeyA, ui->label, ui->CloseButton, {ui->NewHong, ui->NewHong_2}}, PicturePath);
     ui->lineEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
     ui->lineEdit->setFocus(Qt::OtherFocusReason);
@@ -71,8 +70,7 @@ GroupKey::GroupKey(QWidget* parent)
                            + QStringLiteral(");}QCheckBox::indicator:checked {image: url(") + PicturePath
                            + QStringLiteral("CheckBoxCheck.png);}QCheckBox::indicator:unchecked {image: url(")
                            + PicturePath + QStringLiteral("CheckBox.png);}"));
-    ui->lineEdit->setStyleSheet(QStringLiteral("QLineEdit{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
-                                + QStringLiteral(");}"));
+    ui->lineEdit->setStyleSheet(entryStyleSheet(QStringLiteral("QLineEdit")));
     connectLanguage(this);
     // The capture field keeps its size: the key names must fit.
     const QFont fieldFont = ui->lineEdit->font();
@@ -82,16 +80,12 @@ GroupKey::GroupKey(QWidget* parent)
 
 GroupKey::~GroupKey()
 {
-    // No callback may outlive the dialog it is bound to.
-    Hook::uninstall();
-    Hook::setCallback(nullptr);
     delete ui;
 }
 
 void GroupKey::keyPressEvent(QKeyEvent* event)
 {
-    // Escape does not close the dialog; the capture still sees both keys.
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F12)
+    if (isSwallowedCaptureKey(event))
         return;
     QDialog::keyPressEvent(event);
 }
@@ -149,7 +143,7 @@ void GroupKey::on_CloseButton_clicked()
 void GroupKey::closeUnhooked(bool ok)
 {
     IsOk = ok;
-    Hook::uninstall();
+    hook.stop();
     close();
 }
 

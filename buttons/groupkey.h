@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "macro/keyboardhook.h"
+#include "macro/capturehook.h"
 
 namespace Ui {
 class GroupKey;
@@ -34,7 +34,7 @@ class GroupKey : public QDialog
 {
     Q_OBJECT
 public:
-    using Hook = KeyboardHook<3>;
+    using Hook = CaptureHook<3>::Hook;
 
     explicit GroupKey(QWidget* parent = nullptr);
     ~GroupKey() override;
@@ -60,7 +60,7 @@ private slots:
 private:
     void closeUnhooked(bool ok);
 
-    Hook hook;
+    CaptureHook<3> hook;
     ComboCapture capture;
     Ui::GroupKey* ui;
     QString PicturePath;

@@ -65,6 +65,12 @@ QString labelStyleSheet()
     return QStringLiteral("QLabel{color: rgb(") + skinColour(QStringLiteral("LabelColor")) + QStringLiteral(");}");
 }
 
+QString entryStyleSheet(const QString& className)
+{
+    return className + QStringLiteral("{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
+        + QStringLiteral(");}");
+}
+
 QString confirmButtonStyleSheet(const QString& pictureDir, const QString& picture, const QString& pressedPicture)
 {
     return QStringLiteral("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(")

@@ -30,6 +30,9 @@ QString warningPictureDir();
 QString skinColour(const QString& key);
 
 QString labelStyleSheet();
+// The text colour of an entry field of the given class ("QLineEdit",
+// "QSpinBox"): LinEditColor.
+QString entryStyleSheet(const QString& className);
 QString confirmButtonStyleSheet(const QString& pictureDir, const QString& picture = QStringLiteral("Confirm.png"),
                                 const QString& pressedPicture = QStringLiteral("ConfirmClick.png"));
 // The close-button rule: name + ".png", "Hover.png" when hovered, "Click.png"

@@ -18,8 +18,7 @@ QuestionDialog::QuestionDialog(QWidget* parent)
     setUpNoticeFrame(this, {ui->Question, ui->label, ui->CloseButton, {ui->NewHong, ui->NewHong_2}}, pictureDir);
     setFixedSize(width(), height());
     connect(ui->NewHong_2, &QToolButton::clicked, this, &QuestionDialog::WindowClosedLan);
-    ui->lineEdit->setStyleSheet(QStringLiteral("QLineEdit{color: rgb(") + skinColour(QStringLiteral("LinEditColor"))
-                                + QStringLiteral(");}"));
+    ui->lineEdit->setStyleSheet(entryStyleSheet(QStringLiteral("QLineEdit")));
     ui->lineEdit->setFocus();
     ui->lineEdit->installEventFilter(this);
     connectLanguage(this);
