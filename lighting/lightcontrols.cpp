@@ -130,10 +130,14 @@ LightControls::LightControls(QWidget* owner)
     // The page shows each slider's value beside it; the dialog has the sliders alone.
     brightnessGroup << formWidget<QWidget>(owner, QStringLiteral("horizontalLight"));
     speedGroup << formWidget<QWidget>(owner, QStringLiteral("horizontalSpeed"));
-    if (QWidget* box = owner->findChild<QSpinBox*>(QStringLiteral("LightSpinBox_2")))
+    if (QWidget* box = owner->findChild<QSpinBox*>(QStringLiteral("LightSpinBox_2"))) {
         brightnessGroup << box;
-    if (QWidget* box = owner->findChild<QSpinBox*>(QStringLiteral("SpeedSpinBox_2")))
+        valueBoxes << box;
+    }
+    if (QWidget* box = owner->findChild<QSpinBox*>(QStringLiteral("SpeedSpinBox_2"))) {
         speedGroup << box;
+        valueBoxes << box;
+    }
 }
 
 void LightControls::showMode(int mode)
@@ -206,8 +210,8 @@ void LightControls::press(const QPoint& position)
             box->clearFocus();
         owner->setFocus(Qt::OtherFocusReason);
     }
-    for (QWidget* valueBox : {brightnessGroup.value(1), speedGroup.value(1)}) {
-        if (valueBox && !containsPress(valueBox, position)) {
+    for (QWidget* valueBox : qAsConst(valueBoxes)) {
+        if (!containsPress(valueBox, position)) {
             valueBox->clearFocus();
             owner->setFocus(Qt::OtherFocusReason);
         }

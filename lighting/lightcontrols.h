@@ -84,7 +84,8 @@ public:
     int blue() const;
 
     // A mouse press at `position` in the owner's coordinates: a press outside
-    // the three colour boxes takes their focus away; one on the colour board
+    // the three colour boxes (or outside a slider's number) takes their focus
+    // away; one on the colour board
     // picks the screen colour under the cursor. A failed grab changes nothing.
     void press(const QPoint& position);
 
@@ -112,4 +113,5 @@ private:
     QList<QWidget*> colourGroup;
     QList<QWidget*> brightnessGroup;
     QList<QWidget*> speedGroup;
+    QList<QWidget*> valueBoxes; // the numbers beside the sliders, where the form has them
 };
