@@ -280,6 +280,18 @@ private slots:
         QVERIFY(grabbedAt.isEmpty());
     }
 
+    // The grab the program uses reads what the screen shows.
+    void screenGrab()
+    {
+        QWidget swatch;
+        swatch.setStyleSheet(QStringLiteral("background: rgb(12,200,56);"));
+        swatch.setGeometry(100, 100, 50, 50);
+        swatch.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&swatch));
+        const QPoint centre = swatch.mapToGlobal(QPoint(25, 25));
+        QTRY_COMPARE(screenColourAt(centre).value_or(Qt::transparent), QColor(12, 200, 56));
+    }
+
     // ---- The page: record <-> widgets --------------------------------------------
 
     void pageFill_data()
