@@ -21,7 +21,8 @@ QString optionComboSkin(const QString& pictureDir, bool withDisabledRule = false
 void setOptionComboPopup(QComboBox* combo, int maxVisible = 0);
 
 // A horizontal slider: handle picture, filled part in SliderColor, rest white.
-QString optionSliderSkin(const QString& pictureDir, int grooveHeight);
+QString optionSliderSkin(const QString& pictureDir, int grooveHeight,
+                         const QString& handlePicture = QStringLiteral("HuaKuai.png"));
 
 // The round check buttons of the second layouts; other screens name their
 // own checked and unchecked pictures.

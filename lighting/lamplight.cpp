@@ -1,0 +1,216 @@
+#include "lighting/lamplight.h"
+
+#include "ui_lamplight.h"
+
+#include "core/globals.h"
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "core/setters.h"
+#include "lighting/lightcontrols.h"
+#include "sensor/optionskin.h"
+#include "sensor/stopclosetime.h"
+#include "widgets/dialogframe.h"
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Only a user's change is written: never while the page fills itself.
+bool mayWrite()
+{
+    return deviceWriteEnabled && !lightPageFilling;
+}
+
+// Sets lightPageFilling for its lifetime and puts the previous value back.
+class LightPageFill
+{
+public:
+    LightPageFill()
+        : previous(lightPageFilling)
+    {
+        lightPageFilling = 1;
+    }
+    ~LightPageFill() { lightPageFilling = previous; }
+    LightPageFill(const LightPageFill&) = delete;
+    LightPageFill& operator=(const LightPageFill&) = delete;
+
+private:
+    uint8_t previous;
+};
+
+// Where the "Light" texts lie in LightTexts.
+constexpr LightTextItems kPageTextItems = {0, 1, 8, 9, 23};
+constexpr int kMovingOffTextItem = 10;
+constexpr int kIdleTimeTextItem = 11;
+constexpr int kFirstIdleEntryTextItem = 12;
+constexpr int kIdleEntries = int(std::size(kSleepTimeValues));
+
+// Factory defaults the page shows on a reset.
+constexpr int kResetMode = 1;
+constexpr int kResetBrightness = 10;
+constexpr int kResetSpeed = 8;
+constexpr int kResetIdleIndex = 2; // 1 minute
+
+} // namespace
+
+LampLight::LampLight(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::LampLight)
+{
+    ui->setupUi(this);
+    pictureDir = optionPictureDir(QStringLiteral("Light"));
+    controls = new LightControls(this);
+    controls->mayEditColour = [] {
+        // An edit that would not reach the device is refused with the offline
+        // notice; with writes off or while filling it only changes the page.
+        return !mayWrite() || CheckDeviceOnline();
+    };
+    connect(controls, &LightControls::colourEdited, this, &LampLight::writeColour);
+
+    ui->line->hide();
+    ui->line_2->hide();
+    {
+        // The starting layout is the page's own, not the user's choice.
+        LightPageFill fill;
+        on_LightMod_currentIndexChanged(ui->LightMod->currentIndex());
+    }
+
+    controls->applySkin(pictureDir);
+    const QString label = optionLabelSkin();
+    for (QWidget* caption : {ui->label, ui->label_2, ui->label_3, ui->label_4, ui->label_5, ui->label_8, ui->label_6,
+                             ui->label_13})
+        caption->setStyleSheet(label);
+    ui->LightSpinBox_2->setStyleSheet(optionSpinSkin());
+    ui->SpeedSpinBox_2->setStyleSheet(optionSpinSkin());
+    const QString slider = optionSliderSkin(pictureDir, 5);
+    ui->horizontalLight->setStyleSheet(slider);
+    ui->horizontalSpeed->setStyleSheet(slider);
+    ui->RippeControl->setStyleSheet(
+        QStringLiteral("#RippeControl{color: rgb(255, 255, 255);border:0px;background-position:center;"
+                       "background-repeat:no-repeat;background-image: url(")
+        + pictureDir + QStringLiteral("Close.png);}#RippeControl:checked {background-image: url(") + pictureDir
+        + QStringLiteral("Open.png);}"));
+    dropRaisedPanelOutlines(this);
+
+    hubConnect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(languageIndex);
+    hubConnect(SIGNAL(SigUpDataLightLight(FlashDataMap)), this, SLOT(SlotUpDataLightUILight(FlashDataMap)),
+               Qt::BlockingQueuedConnection);
+    hubConnect(SIGNAL(SigUpDataLightUIA(FlashDataMap)), this, SLOT(SlotUpDataLightUIA(FlashDataMap)));
+    hubConnect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetLight()), Qt::BlockingQueuedConnection);
+}
+
+LampLight::~LampLight()
+{
+    delete ui;
+}
+
+void LampLight::SlotUpDataLightUILight(FlashDataMap DataMap)
+{
+    fillFrom(DataMap, true);
+}
+
+void LampLight::SlotUpDataLightUIA(FlashDataMap DataMap)
+{
+    fillFrom(DataMap, false);
+}
+
+void LampLight::fillFrom(const FlashDataMap& data, bool slidersEnabled)
+{
+    ui->horizontalLight->setEnabled(slidersEnabled);
+    ui->horizontalSpeed->setEnabled(slidersEnabled);
+    LightPageFill fill;
+    {
+        const QSignalBlocker light(ui->horizontalLight);
+        const QSignalBlocker speed(ui->horizontalSpeed);
+        const QSignalBlocker red(ui->RSpinBox);
+        const QSignalBlocker green(ui->GSpinBox);
+        const QSignalBlocker blue(ui->BSpinBox);
+        ui->horizontalLight->setValue(data.lightBrightness + 1);
+        ui->horizontalSpeed->setValue(data.lightSpeed + 1);
+        ui->LightSpinBox_2->setValue(data.lightBrightness + 1);
+        ui->SpeedSpinBox_2->setValue(data.lightSpeed + 1);
+        controls->setColour(data.lightColor[0], data.lightColor[1], data.lightColor[2]);
+    }
+    controls->refreshPreview();
+    // Not blocked: the mode handler lays the page out (and writes nothing).
+    ui->LightMod->setCurrentIndex(data.lightOn ? data.lightMode : 0);
+    ui->RippeControl->setChecked(data.lightRippleControl != 0);
+    const int* idle = std::find(std::begin(kSleepTimeValues), std::end(kSleepTimeValues), int(data.sleepTime));
+    if (idle != std::end(kSleepTimeValues))
+        ui->frameClose->setCurrentIndexSilent(int(idle - std::begin(kSleepTimeValues)));
+}
+
+void LampLight::SlotFormResetLight()
+{
+    LightPageFill fill;
+    ui->LightMod->setCurrentIndex(kResetMode);
+    ui->horizontalLight->setValue(kResetBrightness);
+    ui->horizontalSpeed->setValue(kResetSpeed);
+    ui->LightSpinBox_2->setValue(kResetBrightness);
+    ui->SpeedSpinBox_2->setValue(kResetSpeed);
+    ui->RippeControl->setChecked(true);
+    ui->frameClose->setCurrentIndexSilent(kResetIdleIndex);
+}
+
+void LampLight::SlotAllLanguage(int index)
+{
+    controls->applyTexts(LightTexts, index, kPageTextItems);
+    ui->label_4->setText(LightTexts.text(index, kMovingOffTextItem));
+    ui->label_5->setText(LightTexts.text(index, kIdleTimeTextItem));
+    for (int entry = 0; entry < kIdleEntries; ++entry)
+        ui->frameClose->setItemText(entry, LightTexts.text(index, kFirstIdleEntryTextItem + entry));
+}
+
+void LampLight::on_LightMod_currentIndexChanged(int index)
+{
+    // A fill may select an index the combo lacks (-1); that is no mode to send.
+    if (mayWrite() && index >= 0 && index < kLightModeCount)
+        SetLightMode(index);
+    controls->showMode(index);
+}
+
+void LampLight::on_horizontalLight_valueChanged(int value)
+{
+    ui->LightSpinBox_2->setValue(value);
+    if (mayWrite())
+        SetLightBrightness(value - 1);
+}
+
+void LampLight::on_horizontalSpeed_valueChanged(int value)
+{
+    ui->SpeedSpinBox_2->setValue(value);
+    if (mayWrite())
+        SetLightSpeed(value - 1);
+}
+
+void LampLight::on_horizontalLight_sliderMoved(int position)
+{
+    ui->LightSpinBox_2->setValue(position);
+}
+
+void LampLight::on_horizontalSpeed_sliderMoved(int position)
+{
+    ui->SpeedSpinBox_2->setValue(position);
+}
+
+void LampLight::on_RippeControl_clicked(bool checked)
+{
+    if (mayWrite())
+        SetLightRippleControl(checked ? 1 : 0);
+}
+
+void LampLight::writeColour()
+{
+    if (mayWrite())
+        SetLightColor(controls->red(), controls->green(), controls->blue());
+}
+
+void LampLight::mousePressEvent(QMouseEvent* event)
+{
+    controls->press(event->pos());
+}

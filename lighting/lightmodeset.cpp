@@ -1,0 +1,80 @@
+#include "lighting/lightmodeset.h"
+
+#include "ui_lightmodeset.h"
+
+#include "core/languagetable.h"
+#include "core/postmsg.h"
+#include "lighting/lightcontrols.h"
+#include "sensor/optionskin.h"
+#include "widgets/dialogframe.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+// Where the dialog's texts lie in ScreenInfoTexts.
+constexpr LightTextItems kDialogTextItems = {5, 6, 13, 14, 15};
+
+} // namespace
+
+LightModeSet::LightModeSet(QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::LightModeSet)
+{
+    ui->setupUi(this);
+    pictureDir = optionPictureDir(QStringLiteral("ScreeInfo"));
+    setDialogWindowFlags(this);
+    controls = new LightControls(this);
+
+    const QString label = optionLabelSkin();
+    for (QWidget* caption : {ui->label, ui->label_2, ui->label_3, ui->label_6, ui->label_7, ui->label_8, ui->label_10,
+                             ui->label_11, ui->label_12, ui->label_13})
+        caption->setStyleSheet(label);
+    ui->LightModeSetframe->setStyleSheet(
+        QStringLiteral("#LightModeSetframe{border:0px;background-position:center;background-repeat:no-repeat;"
+                       "background-image: url(")
+        + pictureDir + QStringLiteral("Back.png);}"));
+    ui->CloseButton->setStyleSheet(
+        QStringLiteral("QToolButton{border:0px;background-image: url(") + pictureDir
+        + QStringLiteral("CloseButton.png);background-position:center;background-repeat:no-repeat;}"
+                         "QToolButton:hover{background-image: url(")
+        + pictureDir + QStringLiteral("CloseHover.png);}QToolButton:pressed{background-image: url(") + pictureDir
+        + QStringLiteral("CloseClick.png);}"));
+    on_LightMod_currentIndexChanged(ui->LightMod->currentIndex());
+    controls->applySkin(pictureDir);
+    const QString slider = optionSliderSkin(pictureDir, 5, QStringLiteral("Slider.png"));
+    ui->horizontalLight->setStyleSheet(slider);
+    ui->horizontalSpeed->setStyleSheet(slider);
+
+    // The dialog follows the program's language like every other screen.
+    connectLanguage(this);
+    scaleFontsToScreen(this);
+}
+
+LightModeSet::~LightModeSet()
+{
+    delete ui;
+}
+
+void LightModeSet::SlotAllLanguage(int index)
+{
+    controls->applyTexts(ScreenInfoTexts, index, kDialogTextItems);
+}
+
+void LightModeSet::on_CloseButton_clicked()
+{
+    PostMsg::GetInstance()->PostButtonCheck();
+    close();
+}
+
+void LightModeSet::on_LightMod_currentIndexChanged(int index)
+{
+    controls->showMode(index);
+}
+
+void LightModeSet::mousePressEvent(QMouseEvent* event)
+{
+    // The press of a double click arrives here too; it picks nothing.
+    if (event->type() == QEvent::MouseButtonPress)
+        controls->press(event->pos());
+}
