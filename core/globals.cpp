@@ -43,6 +43,39 @@ QString receivedCacheName;
 
 HidUsbChangedCallback homeUsbChanged = nullptr;
 
+QString scanVendorId;
+QStringList scanProductIds;
+
+namespace {
+// One entry per addition; called on the GUI thread only, as the plug/unplug
+// callbacks are.
+QList<HidUsbChangedCallback> rescanFollowers;
+} // namespace
+
+void addRescanFollower(HidUsbChangedCallback follower)
+{
+    if (follower)
+        rescanFollowers.append(follower);
+}
+
+void removeRescanFollower(HidUsbChangedCallback follower)
+{
+    rescanFollowers.removeOne(follower);
+}
+
+void notifyRescanFollowers()
+{
+    QList<HidUsbChangedCallback> called;
+    // A follower may add or remove followers while it runs.
+    const QList<HidUsbChangedCallback> followers = rescanFollowers;
+    for (HidUsbChangedCallback follower : followers) {
+        if (!called.contains(follower)) {
+            called.append(follower);
+            follower();
+        }
+    }
+}
+
 uint8_t workerRunAllowed = 0;
 int deviceSessionActive = 0;
 uint8_t reloadRequested = 0;

@@ -50,6 +50,20 @@ constexpr int kUsbChangedInterval = 600;
 // pairing dialog gives it back when it closes.
 extern HidUsbChangedCallback homeUsbChanged;
 
+// The vendor id and the product ids, in order, that the home page's last
+// rescan searched for; other device lists search the same ones.
+extern QString scanVendorId;
+extern QStringList scanProductIds;
+
+// Followers of the rescans of the one registered plug/unplug callback (the
+// home page's or the device page's): each rescan ends by calling them, so a
+// follower keeps its own device list current without taking the callback
+// slot from the page that holds it. A follower added twice is called once
+// and stays until removed twice.
+void addRescanFollower(HidUsbChangedCallback follower);
+void removeRescanFollower(HidUsbChangedCallback follower);
+void notifyRescanFollowers();
+
 // ---- Connection flags -----------------------------------------------------------
 
 extern uint8_t workerRunAllowed;

@@ -510,6 +510,7 @@ void Worker::onUsbChanged()
         if (currentDevice.isMouse == 1)
             checkFirmware();
     }
+    notifyRescanFollowers();
     if (repairDialogVisible && versionCheckRunning == 0)
         hub->PostCheckUpdate();
 }

@@ -340,8 +340,11 @@ void DialogChange::onUsbChanged()
                 searchList.append(pid);
         }
     }
+    scanVendorId = vid;
+    scanProductIds = searchList;
     findDevices(vid, searchList);
     buildDeviceTiles();
+    notifyRescanFollowers();
 
     if (repairDialogVisible && !repairRunning)
         PostMsg::GetInstance()->PostRepairCheckUpdate();

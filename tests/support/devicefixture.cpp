@@ -27,6 +27,8 @@ void resetDeviceState()
     currentDevice = DeviceAllInfo();
     setDevicePath(QByteArray());
     workerDevices.clear();
+    scanVendorId.clear();
+    scanProductIds.clear();
     selectedCacheName.clear();
     receivedCacheName.clear();
     std::memset(&CurrentFlashData, 0, sizeof CurrentFlashData);

@@ -2,7 +2,9 @@
 // Small helpers for tests that drive a widget as its user would.
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QStringList>
 #include <QWidget>
 
 namespace testsupport {
@@ -42,6 +44,21 @@ inline void dragMouse(QWidget* widget, const QPoint& press, const QPoint& releas
     sendMouse(widget, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
     sendMouse(widget, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
     sendMouse(widget, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
+}
+
+// Every picture file that the style sheets of the root and its descendants
+// name in url(...), in widget order.
+inline QStringList styleSheetPictures(QWidget* root)
+{
+    static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    QStringList pictures;
+    for (const QWidget* widget : widgets) {
+        for (auto match = url.globalMatch(widget->styleSheet()); match.hasNext();)
+            pictures << match.next().captured(1);
+    }
+    return pictures;
 }
 
 } // namespace testsupport
