@@ -1,20 +1,38 @@
 #include "widgets/macroname.h"
 
+#include "core/product.h"
+
+#include <QDir>
 #include <QStringList>
 #include <QTextBoundaryFinder>
 
-QString cutToLocal8Bit(const QString& text, int maxBytes)
+namespace {
+
+template<typename Encode>
+QString cutToBytes(const QString& text, int maxBytes, Encode encode)
 {
-    if (text.toLocal8Bit().size() <= maxBytes)
+    if (encode(text).size() <= maxBytes)
         return text;
     QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
     int kept = 0;
     for (int next = boundaries.toNextBoundary(); next > 0; next = boundaries.toNextBoundary()) {
-        if (text.left(next).toLocal8Bit().size() > maxBytes)
+        if (encode(text.left(next)).size() > maxBytes)
             break;
         kept = next;
     }
     return text.left(kept);
+}
+
+} // namespace
+
+QString cutToLocal8Bit(const QString& text, int maxBytes)
+{
+    return cutToBytes(text, maxBytes, [](const QString& s) { return s.toLocal8Bit(); });
+}
+
+QString cutToUtf8(const QString& text, int maxBytes)
+{
+    return cutToBytes(text, maxBytes, [](const QString& s) { return s.toUtf8(); });
 }
 
 QString cleanMacroName(const QString& edited)
@@ -46,4 +64,72 @@ bool isBlockedNameCommitText(const QString& commit)
         QStringLiteral("‘"),
     };
     return blocked.contains(commit);
+}
+
+QString macroFolder()
+{
+    return userDir() + QStringLiteral("/usersetting/MacroPage");
+}
+
+QString macroFilePath(const QString& name)
+{
+    // Only what could lead out of the folder; an odd but harmless name that
+    // is already listed keeps its file.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || name.contains(QChar(0)))
+        return QString();
+    return macroFolder() + QLatin1Char('/') + name + QStringLiteral(".ini");
+}
+
+QString macroNameOfFile(const QString& fileName)
+{
+    return QString(fileName).remove(QStringLiteral(".ini"));
+}
+
+QFileInfoList macroFolderFiles()
+{
+    return QDir(macroFolder()).entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+}
+
+namespace {
+
+bool hasControlCharacter(const QString& name)
+{
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool isMacroFileName(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+        && !name.contains(QLatin1String("..")) && !name.startsWith(QLatin1Char('.'))
+        && !name.contains(QLatin1String("xml")) && !name.contains(QLatin1String(".ini"))
+        && !hasControlCharacter(name);
+}
+
+QString safeMacroName(const QString& name)
+{
+    QString safe;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            safe += QLatin1Char('_');
+        else if (c.category() != QChar::Other_Control)
+            safe += c;
+    }
+    // Removing one part can join the pieces of another ("xxmlml"): until none is left.
+    for (QString before; before != safe;) {
+        before = safe;
+        safe.replace(QLatin1String(".."), QLatin1String("_"));
+        safe.remove(QLatin1String("xml"));
+        safe.remove(QLatin1String(".ini"));
+        while (safe.startsWith(QLatin1Char('.')))
+            safe.remove(0, 1);
+        safe = cutToLocal8Bit(safe, kMacroNameBytes);
+    }
+    return safe.isEmpty() ? QStringLiteral("Macro") : safe;
 }
