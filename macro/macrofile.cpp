@@ -77,7 +77,9 @@ bool skipPng(QDataStream& in)
 
 // Skips the stream form of an icon without decoding its pictures: the
 // engine's key, and for the pixmap engine its entries (a null-image marker
-// or a PNG image, size, mode, state). Any other engine is a fault.
+// or a PNG image, file name, size, mode, state). Any other engine is a
+// fault. Qt's own reader would load an entry without picture from its file
+// name, a path the file chooses.
 bool skipIcon(QDataStream& in)
 {
     QString key;
@@ -99,10 +101,11 @@ bool skipIcon(QDataStream& in)
             return false;
         if (marker == 1 && !skipPng(in))
             return false;
+        QString fileName;
         QSize size;
         quint32 mode = 0;
         quint32 state = 0;
-        in >> size >> mode >> state;
+        in >> fileName >> size >> mode >> state;
         if (!streamOk(in))
             return false;
     }

@@ -13,14 +13,17 @@ QString cutToBytes(const QString& text, int maxBytes, Encode encode)
 {
     if (encode(text).size() <= maxBytes)
         return text;
-    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
+    // Every character takes a byte at least: a longer start never fits, and
+    // the one character after it is all a boundary needs to be seen.
+    const QString head = text.left(maxBytes + 1);
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, head);
     int kept = 0;
     for (int next = boundaries.toNextBoundary(); next > 0; next = boundaries.toNextBoundary()) {
-        if (encode(text.left(next)).size() > maxBytes)
+        if (encode(head.left(next)).size() > maxBytes)
             break;
         kept = next;
     }
-    return text.left(kept);
+    return head.left(kept);
 }
 
 } // namespace

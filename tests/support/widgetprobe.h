@@ -2,7 +2,9 @@
 // Small helpers for tests that drive a widget as its user would.
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QStringList>
 #include <QWidget>
 
 namespace testsupport {
@@ -42,6 +44,21 @@ inline void dragMouse(QWidget* widget, const QPoint& press, const QPoint& releas
     sendMouse(widget, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
     sendMouse(widget, QEvent::MouseMove, release, Qt::NoButton, Qt::LeftButton);
     sendMouse(widget, QEvent::MouseButtonRelease, release, Qt::LeftButton, Qt::NoButton);
+}
+
+// Every url(...) of the style sheets under root, root's own included.
+inline QStringList pictureUrls(QWidget* root)
+{
+    QStringList urls;
+    static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets << root;
+    for (QWidget* widget : widgets) {
+        auto it = url.globalMatch(widget->styleSheet());
+        while (it.hasNext())
+            urls << it.next().captured(1);
+    }
+    return urls;
 }
 
 } // namespace testsupport
