@@ -192,14 +192,6 @@ int catalogueKeyNumber()
     return qBound(0, n, kMaxKeyNumber);
 }
 
-// A macro's name as a record keeps it: the bytes before the first NUL.
-QString macroNameOf(const MacroBlock& block)
-{
-    const void* end = std::memchr(block.name, 0, sizeof block.name);
-    const int length = end ? int(static_cast<const uint8_t*>(end) - block.name) : int(sizeof block.name);
-    return QString::fromLocal8Bit(reinterpret_cast<const char*>(block.name), length);
-}
-
 bool inside(const QRect& rect, const QPoint& point)
 {
     return rect.contains(point);
@@ -964,7 +956,7 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int /*value
         break;
     }
     case TypeMacro:
-        display->setText(macroPrefix + macroNameOf(record.macroBlocks[index]));
+        display->setText(macroPrefix + macroBlockName(record.macroBlocks[index]));
         break;
     case TypeReportRateSwitch:
         display->setText(optionText("DPI_2"));

@@ -1,10 +1,13 @@
 #include "widgets/macroname.h"
 
+#include "core/flashdatamap.h"
 #include "core/product.h"
 
 #include <QDir>
 #include <QStringList>
 #include <QTextBoundaryFinder>
+
+#include <cstring>
 
 namespace {
 
@@ -135,4 +138,19 @@ QString safeMacroName(const QString& name)
         safe = cutToLocal8Bit(safe, kMacroNameBytes);
     }
     return safe.isEmpty() ? QStringLiteral("Macro") : safe;
+}
+
+QString macroBlockName(const MacroBlock& block)
+{
+    const void* end = std::memchr(block.name, 0, sizeof block.name);
+    const int length = end ? int(static_cast<const uint8_t*>(end) - block.name) : int(sizeof block.name);
+    return QString::fromLocal8Bit(reinterpret_cast<const char*>(block.name), length);
+}
+
+void setMacroBlockName(MacroBlock& block, const QString& name)
+{
+    const QByteArray bytes = cutToLocal8Bit(QString(name).remove(QChar(0)), kMacroNameBytes).toLocal8Bit();
+    std::memset(block.name, 0, sizeof block.name);
+    std::memcpy(block.name, bytes.constData(), size_t(bytes.size()));
+    block.nameLength = uint8_t(bytes.size());
 }

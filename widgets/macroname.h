@@ -4,6 +4,8 @@
 #include <QFileInfoList>
 #include <QString>
 
+struct MacroBlock;
+
 // Bytes a macro name may take in the local 8-bit encoding.
 constexpr int kMacroNameBytes = 30;
 
@@ -52,3 +54,11 @@ bool isMacroFileName(const QString& name);
 // is replaced or removed, and an empty result becomes "Macro". The result is
 // cut to kMacroNameBytes.
 QString safeMacroName(const QString& name);
+
+// A macro block's name: the bytes before the first NUL, in the local 8-bit
+// encoding.
+QString macroBlockName(const MacroBlock& block);
+
+// Writes a name into a macro block: cut to kMacroNameBytes on a character
+// boundary, zero after it, its byte count in the length byte.
+void setMacroBlockName(MacroBlock& block, const QString& name);

@@ -121,6 +121,9 @@ private slots:
             Macro::setBlockEventCode(mice.at(i), 69, block);
             QCOMPARE(int(block.events[69].kind), 4);
             QCOMPARE(int(block.events[69].code()), bits[i]);
+            Buttoninterface::KeyNameToSlot(mice.at(i), 1, block);
+            QCOMPARE(int(block.events[1].kind), 4);
+            QCOMPARE(int(block.events[1].code()), bits[i]);
         }
     }
 

@@ -6,6 +6,7 @@
 #include "support/testsupport.h"
 #include "support/widgetprobe.h"
 
+#include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
@@ -24,6 +25,8 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QSpinBox>
+
+#include <cstring>
 
 using testsupport::ModalAnswer;
 using testsupport::chooseFile;
@@ -358,6 +361,29 @@ private slots:
         QCOMPARE(isMacroFileName(name), accepted);
         QCOMPARE(safeMacroName(name), cleaned);
         QVERIFY(isMacroFileName(safeMacroName(name)));
+    }
+
+    // A block's name is cut to its 30 bytes on a character boundary, and a
+    // block's event count never reads above 70.
+    void macroBlocks()
+    {
+        MacroBlock block;
+        std::memset(&block, 0xEE, sizeof block);
+        const QString name = QString(29, QLatin1Char('m')) + QString::fromUtf8("č") + QStringLiteral("x");
+        setMacroBlockName(block, name);
+        const QByteArray local = QString(29, QLatin1Char('m')).toLocal8Bit();
+        QCOMPARE(int(block.nameLength), local.size());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(block.name), kMacroNameSize),
+                 local.leftJustified(kMacroNameSize, '\0'));
+        QCOMPARE(macroBlockName(block), QString(29, QLatin1Char('m')));
+        setMacroBlockName(block, QStringLiteral("Jump"));
+        QCOMPARE(macroBlockName(block), QStringLiteral("Jump"));
+        QCOMPARE(int(block.nameLength), 4);
+
+        for (int count : {0, 1, 70, 71, 255}) {
+            block.eventCount = uint8_t(count);
+            QCOMPARE(macroBlockEventCount(block), qMin(count, 70));
+        }
     }
 
     // The list: files only, by name with case ignored, "xml" names skipped,
