@@ -19,6 +19,7 @@
 #include "sensor/sensordefinitions.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
+#include "widgets/macroname.h"
 #include "widgets/notices.h"
 #include "widgets/updataparam.h"
 
@@ -189,14 +190,6 @@ int catalogueKeyNumber()
 {
     const int n = ConfigSettings::instance()->value(driveGroup(), QStringLiteral("KeyNumber")).toInt();
     return qBound(0, n, kMaxKeyNumber);
-}
-
-// A macro's name as a record keeps it: the bytes before the first NUL.
-QString macroNameOf(const MacroBlock& block)
-{
-    const void* end = std::memchr(block.name, 0, sizeof block.name);
-    const int length = end ? int(static_cast<const uint8_t*>(end) - block.name) : int(sizeof block.name);
-    return QString::fromLocal8Bit(reinterpret_cast<const char*>(block.name), length);
 }
 
 bool inside(const QRect& rect, const QPoint& point)
@@ -533,8 +526,7 @@ void Buttoninterface::buildMacroEntries(double pointSize)
     qDeleteAll(macroEntries);
     macroEntries.clear();
 
-    QFileInfoList files = QDir(userDir() + QStringLiteral("/usersetting/MacroPage"))
-                              .entryInfoList(QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+    QFileInfoList files = macroFolderFiles();
     // The macro editor keeps one file of its own in the folder.
     for (int i = 0; i < files.size(); ++i) {
         if (files.at(i).fileName().contains(QLatin1String("xml"))) {
@@ -564,7 +556,7 @@ void Buttoninterface::buildMacroEntries(double pointSize)
         const QString name = file.fileName();
         if (name.contains(QLatin1String("xml")))
             continue;
-        subOptionButtonGroup->addButton(makeEntry(QString(name).remove(QStringLiteral(".ini")), 22));
+        subOptionButtonGroup->addButton(makeEntry(macroNameOfFile(name), 22));
     }
     // A short list keeps its entries at the top of the page.
     const int listed = files.size();
@@ -844,17 +836,7 @@ void Buttoninterface::KeyNameToSlot(const QString& name, int e, MacroBlock& bloc
 {
     if (e < 0 || e >= kMacroBlockEvents)
         return;
-    DeviceEvent& event = block.events[e];
-    const int modifier = sidedModifierBit(name);
-    if (modifier >= 0) {
-        event.kind = kModifierKind;
-        event.setCode(uint16_t(modifier));
-        return;
-    }
-    event.kind = kKeyboardKind;
-    const int usage = keyUsage(name);
-    if (usage >= 0)
-        event.setCode(uint16_t(usage));
+    writeKeyEventCode(name, block.events[e]);
 }
 
 KeyBlock Buttoninterface::MakeConsumerKeyBlock(int high, int low)
@@ -974,7 +956,7 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int /*value
         break;
     }
     case TypeMacro:
-        display->setText(macroPrefix + macroNameOf(record.macroBlocks[index]));
+        display->setText(macroPrefix + macroBlockName(record.macroBlocks[index]));
         break;
     case TypeReportRateSwitch:
         display->setText(optionText("DPI_2"));

@@ -40,6 +40,11 @@ bool flashDataFromBytes(const QByteArray& bytes, FlashDataMap* record)
     return true;
 }
 
+int macroBlockEventCount(const MacroBlock& block)
+{
+    return block.eventCount < kMacroBlockEvents ? int(block.eventCount) : int(kMacroBlockEvents);
+}
+
 bool recordCountsInBounds(const FlashDataMap& record)
 {
     for (const KeyBlock& keys : record.keyBlocks) {

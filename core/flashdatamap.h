@@ -140,6 +140,9 @@ QByteArray flashDataBytes(const FlashDataMap& record);
 // anything else leaves the record untouched and returns false.
 bool flashDataFromBytes(const QByteArray& bytes, FlashDataMap* record);
 
+// A macro block's event count, at most the 70 events it has room for.
+int macroBlockEventCount(const MacroBlock& block);
+
 // True when every key block, macro name and macro event count stays within
 // its block (at most 6 key events, 30 name bytes and 70 macro events).
 bool recordCountsInBounds(const FlashDataMap& record);

@@ -1,6 +1,17 @@
 #pragma once
-// The macro page: the user's macros and their recording.
+// The macro page: the user's macros (one file each in the macro folder), the
+// event list of the selected macro, its repeat and delay modes, and the
+// macro files' import and export.
+#include "macro/macrofile.h"
+
+#include <QModelIndex>
+#include <QStringList>
+#include <QVector>
 #include <QWidget>
+
+class QButtonGroup;
+class QListWidgetItem;
+struct MacroBlock;
 
 namespace Ui {
 class Macro;
@@ -13,18 +24,99 @@ public:
     explicit Macro(QWidget* parent = nullptr);
     ~Macro() override;
 
+    // ---- Key table ----------------------------------------------------------------
+    // [usage code text, kind text] of a key name; empty outside the table.
+    static QStringList hidCodesForKey(const QString& name);
+    // Kind and code of event slot i of a macro block from a key name; a slot
+    // outside the block is left alone.
+    static void setBlockEventCode(const QString& name, int i, MacroBlock& block);
+
+    // ---- Event list -------------------------------------------------------------------
+    // Only while a macro is current: a key row at the end, made current.
+    void appendKeyEvent(const QString& name, bool keyDown);
+    // Only while a macro is current: a delay row at the end; the row before it
+    // becomes current.
+    void appendDelayEvent(double ms);
+    // A key row and a "10ms" delay row, placed by the current row.
+    void insertKeyEvent(const QString& name, bool keyDown);
+    // Press, release and "10ms" delay rows of one key, placed by the current row.
+    void insertKeyStroke(const QString& name);
+    // Sets the delay before the current key row, or replaces the current delay row.
+    void setDelayEvent(double ms);
+    // The rows as they stand, icons included.
+    QVector<MacroRow> eventRows() const;
+    // Puts the two option groups together (delay mode, repeat mode).
+    void groupOptionButtons();
+
+    // ---- Macro files ----------------------------------------------------------------
+    // One item per macro file of the folder (see macroFolderFiles()).
+    void fillMacroList();
+    // Clears the event list and reads the current macro's file into it.
+    void loadMacroFile();
+    // Creates or empties the current macro's file; false when the name has
+    // no file or the file cannot be written.
+    bool createMacroFile();
+    static void truncateFile(const QString& path);
+    // Rewrites the current macro's existing file from the rows, atomically.
+    bool saveMacroFile(const QString& repeat);
+    // Appends the rows to the existing file of macro `name`.
+    bool appendMacroFile(const QString& name);
+    static void WaitMs(int ms);
+    // The repeat value the repeat controls show: 253, 254, 255 or the count.
+    QString repeatText() const;
+    // Sets the repeat controls from line 1 of a macro file.
+    void setRepeatControls(int value);
+    // The text of the current macro list item; empty for none.
+    QString currentMacroName() const;
+    QString currentFilePath() const { return currentFile; }
+
 public slots:
     // The device page goes back to the home page: a running recording stops.
     void SlotSetMacroPage();
     void SlotAllLanguage(int index);
+    // Context-menu actions on the current macro, or a new one from a file.
+    void ExPortMacro();
+    void RenameMacro();
+    void InPortMacro();
 
 private slots:
     void on_StartRecord_clicked();
     void on_StopRecord_clicked();
+    void on_listWidgetHong_clicked(QModelIndex index);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applySkin();
     void stopRecording();
+    void setSaveActive(bool active);
+    QListWidgetItem* newKeyRow(const QString& name, bool keyDown) const;
+    QListWidgetItem* newDelayRow(const QString& text) const;
+    QListWidgetItem* newRow(const MacroRow& row) const;
+    // Inserts at row, or at the end for a row beyond it.
+    void insertRow(int row, QListWidgetItem* item);
+    bool macroListHas(const QString& name) const;
 
     Ui::Macro* ui;
+    QString macroFolderPath;
+    QString currentFile;
+    QString pictureFolder;
+    QButtonGroup* delayModeGroup = nullptr;
+    QButtonGroup* repeatModeGroup = nullptr;
+    QStringList buttonColorList;
+    QString buttonTextColor;
+    QString activeButtonStyle;
+    QString inactiveSaveStyle;
     bool recording = false;
+    bool eventsChanged = false;
+    bool repeatChanged = false;
+    QString exportMenuText;
+    QString renameMenuText;
+    QString deleteMenuText;
+    QString newMenuText;
+    QString importMenuText;
+    QString macroCaptionPrefix;
 };

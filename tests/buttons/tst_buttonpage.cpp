@@ -33,6 +33,7 @@
 
 using testsupport::OpenedDevice;
 using testsupport::child;
+using testsupport::styleSheetPictures;
 
 namespace {
 
@@ -89,21 +90,6 @@ SensorDefineTable definesOf(const QVector<QPair<QString, int>>& defines)
     for (const auto& define : defines)
         table.append(define.first, define.second);
     return table;
-}
-
-// Every url(...) of the style sheets under root.
-QStringList pictureUrls(QWidget* root)
-{
-    QStringList urls;
-    static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
-    QList<QWidget*> widgets = root->findChildren<QWidget*>();
-    widgets << root;
-    for (QWidget* widget : widgets) {
-        auto it = url.globalMatch(widget->styleSheet());
-        while (it.hasNext())
-            urls << it.next().captured(1);
-    }
-    return urls;
 }
 
 } // namespace
@@ -212,7 +198,7 @@ private slots:
             page.show();
             for (QWidget* widget : page.findChildren<QWidget*>())
                 widget->ensurePolished();
-            const QStringList urls = pictureUrls(&page);
+            const QStringList urls = styleSheetPictures(&page);
             QVERIFY(urls.size() > 20);
             for (const QString& url : urls)
                 QVERIFY2(QFileInfo::exists(url), qPrintable(url));

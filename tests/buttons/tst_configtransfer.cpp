@@ -18,18 +18,9 @@
 #include <QSignalSpy>
 
 using testsupport::ModalAnswer;
+using testsupport::chooseFile;
 
 namespace {
-
-ModalAnswer::Answer chooseFile(const QString& path)
-{
-    return [path](QDialog* dialog) {
-        auto* files = qobject_cast<QFileDialog*>(dialog);
-        QVERIFY(files);
-        files->selectFile(path);
-        QMetaObject::invokeMethod(files, "accept");
-    };
-}
 
 // The wait dialog closes on its own.
 const ModalAnswer::Answer letItRun = [](QDialog*) {};

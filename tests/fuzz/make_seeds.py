@@ -8,6 +8,7 @@ changes, and commit what it writes."""
 import pathlib
 import re
 import struct
+import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parent.parent
@@ -198,6 +199,35 @@ def sim_state():
           + struct.pack(">H", checksum))
 
 
+def macro_file():
+    write("macrofile", "stroke", b"254\n0x02 0 0\n10ms\n0x04 1 0\n250ms\n0x04 1 1\n10ms\n0x02 0 1\n")
+    write("macrofile", "crlf-no-end", b"17\r\n0x01 4 0\r\n5ms\r\n0x01 4 1")
+    write("macrofile", "odd-lines", b"often\n0x00 1 0\n0x40 0 1\n0x29 1 2\nhello\n12ms 3\n")
+
+
+def tiny_png():
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"\0\0\0\0\0"
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 6, 0, 0, 0)) \
+        + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+
+
+def macro_export():
+    head = qbytes(b"Qelvo".ljust(12, b"\0")) + qbytes("Přepínač".encode().ljust(48, b"\0")) \
+        + qbytes(b"255".ljust(12, b"\0"))
+    null_icon = struct.pack(">I", 0xFFFFFFFF)
+    picture_icon = qstring("QPixmapIconEngine") + struct.pack(">ii", 1, 1) + tiny_png() \
+        + qstring("/opt/Quembrel/Picture/Macro/MacroDown.png") + struct.pack(">iiII", 16, 16, 0, 1)
+    press = qbytes(b"0\0")
+    release = qbytes(b"1\0")
+    rows = qstring("A") + null_icon + press + qstring("10ms") + null_icon + qstring("A") + null_icon + release
+    write("macroexport", "stroke", head + struct.pack(">i", 3) + rows)
+    write("macroexport", "pictures", head + struct.pack(">i", 2) + qstring("LShift") + picture_icon + press
+          + qstring("65535ms") + picture_icon)
+    write("macroexport", "huge-count", head + struct.pack(">i", 0x7FFFFFFF) + qstring("Esc") + null_icon + press)
+
+
 for make in (config_import, device_cache, language_xml, config_ini, sensor_defines, firmware, device_reports,
-             flash_image, scenario, sim_state):
+             flash_image, scenario, sim_state, macro_file, macro_export):
     make()

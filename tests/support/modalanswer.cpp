@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QtTest>
 
@@ -115,6 +116,16 @@ ModalAnswer::Answer inspectThen(std::function<void(QDialog*)> inspect, ModalAnsw
     return [inspect, answer](QDialog* dialog) {
         inspect(dialog);
         answer(dialog);
+    };
+}
+
+ModalAnswer::Answer chooseFile(const QString& path)
+{
+    return [path](QDialog* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->selectFile(path);
+        QMetaObject::invokeMethod(files, "accept");
     };
 }
 

@@ -57,6 +57,8 @@ ModalAnswer::Answer clickButton(const QString& objectName);
 ModalAnswer::Answer pressKey(int key);
 // Closes the dialog as the window manager would.
 ModalAnswer::Answer closeWindow();
+// Chooses this file in a file dialog and accepts it.
+ModalAnswer::Answer chooseFile(const QString& path);
 // Runs `inspect` on the dialog first, then `answer`.
 ModalAnswer::Answer inspectThen(std::function<void(QDialog*)> inspect, ModalAnswer::Answer answer);
 

@@ -1,0 +1,79 @@
+#pragma once
+// The macro's two file forms, without the page: the macro file (a repeat line,
+// then one line per event row) and the binary macro export file. Readers take
+// what they can up to the first fault and never trust a count or a length.
+#include <QIcon>
+#include <QString>
+#include <QVector>
+
+class QIODevice;
+
+// One row of the event list: a key press (type 0), a key release (type 1) or
+// a delay (type 0, text "<ms>ms").
+struct MacroRow
+{
+    QString text;
+    int type = 0;
+    QIcon icon;   // only shown, and carried by the export file
+};
+
+// A row is a delay row exactly when its text contains "ms".
+bool isDelayText(const QString& text);
+// "<ms>ms", the milliseconds printed without decimals.
+QString delayText(double ms);
+
+// Bounds of what a reader takes from a file.
+constexpr int kMaxMacroFileRows = 4096;
+constexpr qint64 kMaxMacroFileBytes = 256 * 1024;
+
+// The repeat values of line 1 and of the export's repeat field.
+enum MacroRepeat { kRepeatUntilAnyButton = 253, kRepeatWhileHeld = 254, kRepeatUntilClicked = 255 };
+constexpr int kMaxRepeatCount = 250;
+
+// One line per row: a key row "<code> <kind> <0 press|1 release>", a name
+// outside the key table as the empty name "0x00 1 <flag>"; a delay row its
+// text.
+QByteArray macroFileRowLines(const QVector<MacroRow>& rows);
+// The whole file: repeat + "\n", then the row lines.
+QByteArray macroFileBytes(const QString& repeat, const QVector<MacroRow>& rows);
+
+struct MacroFileContent
+{
+    bool hasRepeatLine = false;   // false for an empty file
+    int repeat = 0;               // line 1 as a number; 0 when it is none
+    QVector<MacroRow> rows;       // without icons
+};
+// Line 1 is the repeat value; every later line of three parts is a key row
+// (a flag other than "0" or "1" skips it), of one part containing "ms" a
+// delay row; other lines are skipped. The last line counts without a line
+// end. At most kMaxMacroFileRows rows.
+MacroFileContent parseMacroFile(const QByteArray& bytes);
+
+// Writes a file atomically; false when it could not be written whole.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// ---- Export file -------------------------------------------------------------
+
+constexpr char kMacroExportTag[] = "Qelvo";
+constexpr int kExportTagBytes = 12;
+constexpr int kExportNameBytes = 48;
+constexpr int kExportRepeatBytes = 12;
+
+struct MacroExportHead
+{
+    QString tag;
+    QString name;
+    QString repeat;
+};
+
+// Tag, name, repeat, row count, then per row its text, icon and, for a key
+// row, its flag. A name longer than 48 UTF-8 bytes is cut on a character
+// boundary.
+bool writeMacroExport(QIODevice* device, const QString& name, const QString& repeat,
+                      const QVector<MacroRow>& rows);
+// Fields 1 to 3; false when the file ends before them.
+bool readMacroExportHead(QIODevice* device, MacroExportHead* head);
+// The rows after the head, up to the first fault and at most
+// kMaxMacroFileRows. Icons are skipped, not decoded: rows come without one.
+// A delay row must read "<digits>ms"; any other is a fault.
+QVector<MacroRow> readMacroExportRows(QIODevice* device);

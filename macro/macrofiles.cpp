@@ -1,0 +1,240 @@
+// The macro page's files: the macro list from the macro folder, loading and
+// writing a macro's file, rename, export and import.
+#include "macro/macro.h"
+
+#include "ui_macro.h"
+
+#include "core/postmsg.h"
+#include "core/waits.h"
+#include "widgets/dialogframe.h"
+#include "widgets/macroname.h"
+#include "widgets/notices.h"
+#include "widgets/questiondialog.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+
+namespace {
+
+// Name and notice dialogs sit on the page's centre, moved left and up.
+constexpr int kDialogDx = -100;
+constexpr int kDialogDy = -50;
+// The size the import's name-clash notice is placed by.
+const QSize kImportNoticeSize(300, 110);
+
+constexpr char kMacroFileFilter[] = "File(*.ini)";
+
+// A repeat value as line 1 may hold it; anything else is a count of 1.
+QString fittingRepeat(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    const bool fits = ok
+        && ((value >= 1 && value <= kMaxRepeatCount) || value == kRepeatUntilAnyButton || value == kRepeatWhileHeld
+            || value == kRepeatUntilClicked);
+    return fits ? QString::number(value) : QStringLiteral("1");
+}
+
+} // namespace
+
+QString Macro::currentMacroName() const
+{
+    const QListWidgetItem* item = ui->listWidgetHong->currentItem();
+    return item ? item->text() : QString();
+}
+
+bool Macro::macroListHas(const QString& name) const
+{
+    for (int i = 0; i < ui->listWidgetHong->count(); ++i) {
+        if (ui->listWidgetHong->item(i)->text() == name)
+            return true;
+    }
+    return false;
+}
+
+void Macro::fillMacroList()
+{
+    for (const QFileInfo& file : macroFolderFiles()) {
+        if (file.fileName().contains(QLatin1String("xml")))
+            continue;
+        ui->listWidgetHong->addItem(macroNameOfFile(file.fileName()));
+    }
+}
+
+void Macro::loadMacroFile()
+{
+    if (!ui->listWidgetHong->currentItem())
+        return;
+    ui->listWidgetKey->clear();
+    const QString path = macroFilePath(currentMacroName());
+    if (path.isEmpty())
+        return;
+    currentFile = path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const MacroFileContent content = parseMacroFile(file.read(kMaxMacroFileBytes));
+    if (content.hasRepeatLine)
+        setRepeatControls(content.repeat);
+    for (const MacroRow& row : content.rows)
+        ui->listWidgetKey->addItem(newRow(row));
+}
+
+void Macro::setRepeatControls(int value)
+{
+    switch (value) {
+    case kRepeatWhileHeld:
+        ui->ReUntilLoose->setChecked(true);
+        break;
+    case kRepeatUntilClicked:
+        ui->ReUntilClick->setChecked(true);
+        break;
+    case kRepeatUntilAnyButton:
+        ui->ReUntil->setChecked(true);
+        break;
+    default:
+        ui->ReNumber->setChecked(true);
+        ui->NumberEdit->setValue(value >= 1 && value <= kMaxRepeatCount ? value : 1);
+        break;
+    }
+}
+
+QString Macro::repeatText() const
+{
+    if (ui->ReUntilLoose->isChecked())
+        return QString::number(kRepeatWhileHeld);
+    if (ui->ReUntilClick->isChecked())
+        return QString::number(kRepeatUntilClicked);
+    if (ui->ReUntil->isChecked())
+        return QString::number(kRepeatUntilAnyButton);
+    return QString::number(ui->NumberEdit->value());
+}
+
+bool Macro::createMacroFile()
+{
+    if (!ui->listWidgetHong->currentItem())
+        return false;
+    const QString path = macroFilePath(currentMacroName());
+    QDir().mkpath(macroFolderPath);
+    return writeFileAtomically(path, QByteArray());
+}
+
+void Macro::truncateFile(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.close();
+}
+
+bool Macro::saveMacroFile(const QString& repeat)
+{
+    const QString path = macroFilePath(currentMacroName());
+    if (path.isEmpty() || !QFile::exists(path))
+        return false;
+    currentFile = path;
+    // Written whole from the rows as they are now: the file is never seen half written.
+    return writeFileAtomically(path, macroFileBytes(repeat, eventRows()));
+}
+
+bool Macro::appendMacroFile(const QString& name)
+{
+    const QString path = macroFilePath(name);
+    if (path.isEmpty() || !QFile::exists(path))
+        return false;
+    currentFile = path;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray lines = macroFileRowLines(eventRows());
+    return file.write(lines) == lines.size();
+}
+
+void Macro::WaitMs(int ms)
+{
+    waitWithEvents(ms);
+}
+
+void Macro::RenameMacro()
+{
+    QListWidgetItem* item = ui->listWidgetHong->currentItem();
+    if (!item)
+        return;
+    QuestionDialog question(nullptr);
+    question.SetLabelText(true);
+    placeDialog(&question, this, kDialogDx, kDialogDy);
+    question.exec();
+    const QString name = question.macroName;
+    if (name.isEmpty())
+        return;
+    if (macroListHas(name)) {
+        SameMacro notice(nullptr);
+        placeDialog(&notice, this, kDialogDx, kDialogDy, question.size());
+        notice.exec();
+        return;
+    }
+    // A name that has no file of its own in the folder, or one the list would
+    // not show at the next start, is refused.
+    const QString oldName = item->text();
+    const QString oldPath = macroFilePath(oldName);
+    if (!isMacroFileName(name) || oldPath.isEmpty())
+        return;
+    item->setText(name);
+    QFile::rename(oldPath, macroFilePath(name));
+    PostMsg::GetInstance()->PostMacroRename(oldName, name);
+}
+
+void Macro::ExPortMacro()
+{
+    if (!ui->listWidgetHong->currentItem())
+        return;
+    const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("FileSave"), QDir::homePath(),
+                                                          QLatin1String(kMacroFileFilter));
+    if (fileName.isEmpty())
+        return;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    if (writeMacroExport(&file, currentMacroName(), repeatText(), eventRows()))
+        file.commit();
+}
+
+void Macro::InPortMacro()
+{
+    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("SelectFile"), QDir::homePath(),
+                                                          QLatin1String(kMacroFileFilter));
+    if (fileName.isEmpty())
+        return;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    MacroExportHead head;
+    if (!readMacroExportHead(&file, &head))
+        return;
+    // The name a macro block can hold.
+    const QString name = cutToLocal8Bit(head.name, kMacroNameBytes);
+    if (macroListHas(name)) {
+        SameMacro notice(nullptr);
+        placeDialog(&notice, this, kDialogDx, kDialogDy, kImportNoticeSize);
+        notice.exec();
+        return;
+    }
+    if (head.tag != QLatin1String(kMacroExportTag) || !isMacroFileName(name))
+        return;
+    // Read whole before anything changes on the page.
+    const QVector<MacroRow> rows = readMacroExportRows(&file);
+    file.close();
+
+    auto* item = new QListWidgetItem(name);
+    ui->listWidgetHong->addItem(item);
+    ui->listWidgetHong->setCurrentItem(item);
+    ui->listWidgetKey->clear();
+    for (const MacroRow& row : rows)
+        ui->listWidgetKey->addItem(newRow(row));
+    const QString path = macroFilePath(name);
+    QDir().mkpath(macroFolderPath);
+    currentFile = path;
+    writeFileAtomically(path, macroFileBytes(fittingRepeat(head.repeat), rows));
+}
