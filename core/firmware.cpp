@@ -186,6 +186,7 @@ QString upgradeLogPath()
 void writeUpgradeLog()
 {
     const char** lines = UsbUpgradeC_GetLogs();
+    QDir().mkpath(userDir() + QStringLiteral("/Exception"));
     QFile file(upgradeLogPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return;

@@ -890,12 +890,18 @@ void FormSetting::on_Mouse_clicked()
 
 void FormSetting::SlotContinue(int)
 {
+    chainRuns(true);
+}
+
+void FormSetting::chainRuns(bool mayStartReceiver)
+{
     std::fill(std::begin(receiverBootCounts), std::end(receiverBootCounts), 0);
     if (mouseUpdateAvailable && (receiverRunState == kRunSucceeded || receiverRunState == kRunNothingToDo)) {
         chainedStart = true;
         on_Mouse_clicked();
     }
-    if (receiverUpdateAvailable && (mouseRunState == kRunSucceeded || mouseRunState == kRunNothingToDo)) {
+    if (mayStartReceiver && receiverUpdateAvailable
+        && (mouseRunState == kRunSucceeded || mouseRunState == kRunNothingToDo)) {
         chainedStart = true;
         on_Receive_clicked();
     }
@@ -1083,7 +1089,9 @@ void FormSetting::endRun(int kind)
         chainedStart = true;
         on_Mouse_clicked();
     } else {
-        SlotContinue(0);
+        // The mouse may follow; a receiver run never restarts itself, or a
+        // receiver that found no single target would ask again for ever.
+        chainRuns(false);
     }
 }
 

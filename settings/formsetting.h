@@ -70,6 +70,9 @@ private:
     void checkVersion(int step, int kind, const QString& currentVersion);
     // Busy, idle cleared, the kind's step machine started.
     void startRun(int kind);
+    // The other device's run after one ended: the mouse after the receiver,
+    // the receiver after the mouse when allowed.
+    void chainRuns(bool mayStartReceiver);
     // No image for this kind: its run ends with nothing done.
     void nothingToRun(int kind);
     QString shownReceiverVersion() const;
