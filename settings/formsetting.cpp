@@ -395,13 +395,16 @@ void FormSetting::mousePressEvent(QMouseEvent*) {}
 
 QStringList FormSetting::advancedOptions() const
 {
-    // A model without the key, or with a short list, offers what is missing
-    // as "-1": not available.
+    // A model without the key, or with a short list or empty items, offers
+    // what is missing as "-1": not available.
     QStringList items = ConfigSettings::instance()->valueList(driveGroup(), QStringLiteral("Adveanced"));
-    for (QString& item : items)
-        item = item.trimmed();
     while (items.size() < 2)
-        items << QStringLiteral("-1");
+        items << QString();
+    for (QString& item : items) {
+        item = item.trimmed();
+        if (item.isEmpty())
+            item = QStringLiteral("-1");
+    }
     return items;
 }
 
