@@ -25,13 +25,16 @@ public:
     // The interval of the firmware update's step machine. Tests shorten it.
     static int checkIntervalMs;
 
+    // Start a receiver or a mouse run of the update. Plain calls, not slots:
+    // no widget of the form bears these names.
+    void on_Receive_clicked();
+    void on_Mouse_clicked();
+
 public slots:
     // Firmware update: whether a run can start (the repair dialog is
     // prepared either way), its step machine and its chaining.
     bool ChechIsUpDate();
     void on_Receive_2_clicked();
-    void on_Receive_clicked();
-    void on_Mouse_clicked();
     void onDongleCheckTimer();
     void onMouseCheckTimer();
     void SetVer(int what);
