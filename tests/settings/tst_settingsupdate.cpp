@@ -584,6 +584,52 @@ private slots:
         settingsRepairDialog->hide();
     }
 
+    // A failed run repaired from the settings page itself: the device that
+    // waits in boot mode is flashed, then the other one when it has a newer
+    // image, and the record goes.
+    void repairFromTheSettingsPage_data()
+    {
+        QTest::addColumn<QJsonArray>("bus");
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("mouseOnline");
+        QTest::newRow("receiver waits, wired mouse open")
+            << QJsonArray{receiver("rx4k", 4, true), q7("q7", true)} << "q7" << "211,4,42,17" << true;
+        QTest::newRow("mouse waits, receiver open")
+            << QJsonArray{receiver("rx4k", 4), q7("q7", false, true, "rx4k")} << "rx4k" << "210,4,42,17" << false;
+    }
+    void repairFromTheSettingsPage()
+    {
+        QFETCH(QJsonArray, bus);
+        QFETCH(QString, open);
+        QFETCH(QString, record);
+        QFETCH(bool, mouseOnline);
+        openPage(bus, open, {open});
+        currentDevice.online = mouseOnline ? 1 : 0;
+        records().setValue("UpdateFailInfo", record);
+        ProgressLog log;
+        PostMsg::GetInstance()->PostSetver(0);
+        QVERIFY(settingsRepairDialog->isVisible());
+        QCOMPARE(status()->text(), testsupport::tableText("AutoRepair", 0, 12));
+        QCOMPARE(upgradeRunCount, 2);
+
+        repairButton("NewHong_2")->click();
+        QTRY_VERIFY(stepMachineIdle() && mouseRunState == kRunSucceeded);
+        QCOMPARE(receiverRunState, int(kRunSucceeded));
+        QVERIFY(!records().contains("UpdateFailInfo"));
+        QCOMPARE(log.labels, QStringList({"0:v1.04", "1:v1.05"}));
+        const QList<int> values = log.values(0);
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QCOMPARE(values.last(), 100);
+        QCOMPARE(status()->text(), testsupport::tableText("Progress", 0, 1));
+        hidsim::DeviceStatus rx, mouse;
+        QVERIFY(hidsim::device("rx4k", &rx));
+        QVERIFY(hidsim::device("q7", &mouse));
+        QVERIFY(!rx.bootMode && !mouse.bootMode);
+        QCOMPARE(rx.version, 0x0104);
+        QCOMPARE(mouse.version, 0x0105);
+    }
+
     // A run the library never answers ends as a failure once it has been
     // silent too long; the step machine does not wait for ever.
     void silentRunTimesOut()
