@@ -2,16 +2,24 @@
 
 #include "core/globals.h"
 #include "core/product.h"
+#include "core/registry.h"
 #include "core/settings.h"
 #include "platform/hidusb/hidusb.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTextStream>
 #include <QtEndian>
 
 QList<QByteArray> firmwareImages;
 QList<QByteArray> repairFirmwareList;
 int upgradeCid = 0;
+int receiverRunState = kRunIdle;
+int mouseRunState = kRunIdle;
+int upgradeRunCount = 1;
+int upgradeRateClass = 0;
+int upgradeMid = 0;
+int upgradeDeviceKind = 0;
 
 namespace {
 
@@ -139,19 +147,50 @@ bool hasFirmwareUpdate(int kind, const QString& currentVersion, int rateClass)
     const QString group = QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
     upgradeCid = config->value(QStringLiteral("Option"), QStringLiteral("CID")).toInt();
 
-    QString key;
-    if (kind == kMouseFirmware) {
-        key = QStringLiteral("MM");
-    } else {
-        switch (rateClass) {
-        case 1: key = QStringLiteral("DM"); break;
-        case 2: key = QStringLiteral("D2M"); break;
-        case 4: key = QStringLiteral("D4M"); break;
-        case 8: key = QStringLiteral("D8M"); break;
-        default: return false;
-        }
-    }
+    const QString key = kind == kMouseFirmware ? QStringLiteral("MM") : receiverImageKey(rateClass);
+    if (key.isEmpty())
+        return false;
     const QString modelName = config->value(group, key);
     const int mid = config->value(group, QStringLiteral("MID")).toInt();
     return probeFirmwareUpdateFile(kind, currentVersion, modelName, upgradeCid, mid);
+}
+
+QString receiverImageKey(int rateClass)
+{
+    switch (rateClass) {
+    case 1: return QStringLiteral("DM");
+    case 2: return QStringLiteral("D2M");
+    case 4: return QStringLiteral("D4M");
+    case 8: return QStringLiteral("D8M");
+    default: return QString();
+    }
+}
+
+void writeUpdateFailRecord(int kind, int rateClass, int cid, int mid)
+{
+    RegistryKey(mouseDriveTestRegistryKey())
+        .setValue(QStringLiteral("UpdateFailInfo"),
+                  QStringLiteral("%1,%2,%3,%4").arg(kind).arg(rateClass).arg(cid).arg(mid));
+}
+
+void removeUpdateFailRecord()
+{
+    RegistryKey(mouseDriveTestRegistryKey()).remove(QStringLiteral("UpdateFailInfo"));
+}
+
+QString upgradeLogPath()
+{
+    return userDir() + QStringLiteral("/Exception/UpDateLog.txt");
+}
+
+void writeUpgradeLog()
+{
+    const char** lines = UsbUpgradeC_GetLogs();
+    QDir().mkpath(userDir() + QStringLiteral("/Exception"));
+    QFile file(upgradeLogPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    for (int i = 0; lines && i < HIDUSB_UPGRADE_LOG_LINES; ++i)
+        out << QString::fromLocal8Bit(lines[i] ? lines[i] : "") << '\n';
 }

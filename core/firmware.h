@@ -45,3 +45,35 @@ bool hasFirmwareUpdate(int kind, const QString& currentVersion, int rateClass);
 // The repair dialog's scan: like findFirmwareUpdateFile, but into
 // repairFirmwareList and without the early stop on an equal version.
 bool findFirmwareFile(int kind, const QString& currentVersion, const QString& modelName, int cid, int mid);
+
+// The image key of a receiver rate class in a "Drive" group: 1 "DM", 2 "D2M",
+// 4 "D4M", 8 "D8M"; "" for any other class.
+QString receiverImageKey(int rateClass);
+
+// ---- Runs of the firmware update ----------------------------------------------
+// Shared by the settings page's update, the repair dialog and the device
+// worker. Changed only on the GUI thread.
+
+enum UpgradeRunState : int {
+    kRunIdle = 0,
+    kRunRunning = 1,
+    kRunSucceeded = 2,
+    kRunFailed = 3,
+    kRunNothingToDo = 4
+};
+extern int receiverRunState;
+extern int mouseRunState;
+extern int upgradeRunCount;    // 2 when the receiver and then the mouse are flashed
+extern int upgradeRateClass;   // receiver rate class 0 (none), 1, 2, 4, 8
+extern int upgradeMid;
+extern int upgradeDeviceKind;  // the kind last handed to UsbUpgrade_Start
+
+// The failed-upgrade record "UpdateFailInfo": kind, rate class, CID, MID.
+void writeUpdateFailRecord(int kind, int rateClass, int cid, int mid);
+void removeUpdateFailRecord();
+
+// The per-user "Exception/UpDateLog.txt".
+QString upgradeLogPath();
+// Rewrites the log with the library's lines about its last run; a log that
+// cannot be opened is left alone.
+void writeUpgradeLog();

@@ -12,6 +12,7 @@
 #include "core/worker.h"
 #include "mainwindow/paircheck.h"
 #include "platform/hidusb/hidusb.h"
+#include "settings/match.h"
 #include "settings/updaterepair.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"

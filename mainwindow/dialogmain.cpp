@@ -14,6 +14,7 @@
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/paircheck.h"
 #include "platform/hidusb/hidusb.h"
+#include "settings/match.h"
 #include "settings/updaterepair.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
@@ -263,12 +264,7 @@ void DialogMain::pairingKey()
 {
     if (ui->stackedWidgetMain->currentWidget() == devicePage) {
         pairTargetSet = 1;
-        runPairingDialog(this);
-        // Closed by its button, the pairing dialog registers the home page's
-        // plug/unplug callback; the open device's page must keep following
-        // its device. While it ran it also took the connection's callback.
-        StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
-        UsbServerC_Start(devicePath, devicePath, Worker::onDeviceData);
+        pairOpenDevice(this);
         return;
     }
 

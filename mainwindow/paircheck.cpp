@@ -3,7 +3,6 @@
 #include "core/firmware.h"
 #include "core/registry.h"
 #include "core/settings.h"
-#include "settings/match.h"
 #include "widgets/dialogframe.h"
 
 PairCheck::PairCheck(const DeviceAllInfo& device)
@@ -39,24 +38,5 @@ bool PairCheck::receiverUpdate() const
 
 QString receiverFirmwareKey(uint8_t deviceType)
 {
-    switch (deviceType) {
-    case 0:
-        return QStringLiteral("DM");
-    case 1:
-        return QStringLiteral("D4M");
-    case 4:
-        return QStringLiteral("D2M");
-    case 5:
-        return QStringLiteral("D8M");
-    default:
-        return QString();
-    }
-}
-
-void runPairingDialog(QWidget* caller)
-{
-    Match pairing(nullptr);
-    pairing.InitPair();
-    placeDialog(&pairing, caller, 0, 0);
-    pairing.exec();
+    return receiverImageKey(receiverRateClass(deviceType));
 }

@@ -7,8 +7,6 @@
 
 #include <QString>
 
-class QWidget;
-
 class PairCheck
 {
 public:
@@ -32,7 +30,3 @@ private:
 
 // The receiver's firmware key for a device type ("" for a mouse).
 QString receiverFirmwareKey(uint8_t deviceType);
-
-// Runs the pairing dialog on the caller's centre; callers set pairTargetSet
-// (and pairTargetDevice) first.
-void runPairingDialog(QWidget* caller);

@@ -7,6 +7,7 @@
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/settings.h"
+#include "core/worker.h"
 #include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
 
@@ -306,4 +307,19 @@ void Match::changeEvent(QEvent* event)
         SlotAllLanguage(languageIndex);
     }
     QDialog::changeEvent(event);
+}
+
+void runPairingDialog(QWidget* caller, int dx, int dy)
+{
+    Match pairing(nullptr);
+    pairing.InitPair();
+    placeDialog(&pairing, caller, dx, dy);
+    pairing.exec();
+}
+
+void pairOpenDevice(QWidget* caller, int dx, int dy)
+{
+    runPairingDialog(caller, dx, dy);
+    StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
+    UsbServerC_Start(devicePath, devicePath, Worker::onDeviceData);
 }

@@ -73,3 +73,11 @@ extern int dotCount;          // step of the pairing text's animation
 // The pairing connection's data callback. Runs on the library's thread and
 // only passes a pairing status to the GUI thread.
 void PairStatusCallback(const unsigned char* buf, int len, const unsigned char* status, int statusLength);
+
+// Runs a pairing dialog centred on the caller and moved by dx, dy; callers
+// set pairTargetSet (and pairTargetDevice) first.
+void runPairingDialog(QWidget* caller, int dx = 0, int dy = 0);
+// Pairing from the device page: afterwards the device page follows plugs and
+// unplugs again and its connection to the open device is restored, since the
+// dialog gave both away.
+void pairOpenDevice(QWidget* caller, int dx = 0, int dy = 0);

@@ -65,12 +65,7 @@ QString optionValue(const QString& key)
 
 void writeFailRecord(int kind)
 {
-    RegistryKey(mouseDriveTestRegistryKey())
-        .setValue(QStringLiteral("UpdateFailInfo"), QStringLiteral("%1,%2,%3,%4")
-                                                        .arg(kind)
-                                                        .arg(failRateClass)
-                                                        .arg(failCid)
-                                                        .arg(repairMid));
+    writeUpdateFailRecord(kind, failRateClass, failCid, repairMid);
 }
 
 // The end of a run, whichever way it ends: the program is idle again.
@@ -167,7 +162,7 @@ void handleRepairPacket(const QByteArray& packet)
         return;
     }
     if (repairStage == failedStage)
-        RegistryKey(mouseDriveTestRegistryKey()).remove(QStringLiteral("UpdateFailInfo"));
+        removeUpdateFailRecord();
     if (repairStage == 0)
         afterReceiverStage();
     else
@@ -317,6 +312,11 @@ void UpDateRepair::hideCancelAndProgress()
     ui->progressBar_2->hide();
 }
 
+bool UpDateRepair::showsRun() const
+{
+    return !ui->progressBar_2->isHidden();
+}
+
 bool UpDateRepair::showMessage(const QString& text)
 {
     setStatusText(text);
@@ -408,7 +408,7 @@ void UpDateRepair::SlotRepairCheckUpdate()
 {
     // A run's result stays until the dialog is left or reset: devices coming
     // back after the run must not replace it.
-    if (!ui->progressBar_2->isHidden() && !repairRunning)
+    if (showsRun() && !repairRunning)
         return;
     if (checkRepairNeeded())
         showReadyState();

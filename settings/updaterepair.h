@@ -26,6 +26,8 @@ public:
     void showUpgradingState();
     void setStatusText(const QString& text);
     void hideCancelAndProgress();
+    // The progress bar is up: a run goes on, or its result is shown.
+    bool showsRun() const;
 
     // A repair the user asked for: the check then skips the device match and
     // the image scan. Nothing starts until a check has found an image.
