@@ -1,6 +1,9 @@
 #pragma once
 // The settings page: language, auto-start, firmware versions and pairing.
 #include "core/deviceinfo.h"
+#include "lighting/inputpic.h"
+#include "lighting/ledinfo.h"
+#include "lighting/lightmodeset.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -127,6 +130,11 @@ private:
     QString buttonColor;
     // Vertical offset of the rows below the sleep section.
     const int layoutOffset = 80;
+    // Held with the page and never shown; they build without a parent.
+    LedInfo ledInfo;
+    InputPicA inputPicA;
+    InputPicB inputPicB;
+    LightModeSet lightModeSet;
     bool fontScaled = false;
     // Set while the page mirrors the device; no handler writes meanwhile.
     bool filling = false;
