@@ -204,6 +204,155 @@ void LampLight::on_RippeControl_clicked(bool checked)
         SetLightRippleControl(checked ? 1 : 0);
 }
 
+void LampLight::on_RSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LampLight::on_GSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LampLight::on_BSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LampLight::on_AddR_clicked()
+{
+    controls->step(LightControls::Red, 1);
+}
+
+void LampLight::on_AddG_clicked()
+{
+    controls->step(LightControls::Green, 1);
+}
+
+void LampLight::on_AddB_clicked()
+{
+    controls->step(LightControls::Blue, 1);
+}
+
+void LampLight::on_ReduceR_clicked()
+{
+    controls->step(LightControls::Red, -1);
+}
+
+void LampLight::on_ReduceG_clicked()
+{
+    controls->step(LightControls::Green, -1);
+}
+
+void LampLight::on_ReduceB_clicked()
+{
+    controls->step(LightControls::Blue, -1);
+}
+
+void LampLight::on_toolButtonColorA_clicked()
+{
+    controls->applyPreset('A');
+}
+
+void LampLight::on_toolButtonColorB_clicked()
+{
+    controls->applyPreset('B');
+}
+
+void LampLight::on_toolButtonColorC_clicked()
+{
+    controls->applyPreset('C');
+}
+
+void LampLight::on_toolButtonColorD_clicked()
+{
+    controls->applyPreset('D');
+}
+
+void LampLight::on_toolButtonColorE_clicked()
+{
+    controls->applyPreset('E');
+}
+
+void LampLight::on_toolButtonColorF_clicked()
+{
+    controls->applyPreset('F');
+}
+
+void LampLight::on_toolButtonColorG_clicked()
+{
+    controls->applyPreset('G');
+}
+
+void LampLight::on_toolButtonColorH_clicked()
+{
+    controls->applyPreset('H');
+}
+
+void LampLight::on_toolButtonColorI_clicked()
+{
+    controls->applyPreset('I');
+}
+
+void LampLight::on_toolButtonColorJ_clicked()
+{
+    controls->applyPreset('J');
+}
+
+void LampLight::on_toolButtonColorK_clicked()
+{
+    controls->applyPreset('K');
+}
+
+void LampLight::on_toolButtonColorL_clicked()
+{
+    controls->applyPreset('L');
+}
+
+void LampLight::on_toolButtonColorM_clicked()
+{
+    controls->applyPreset('M');
+}
+
+void LampLight::on_toolButtonColorN_clicked()
+{
+    controls->applyPreset('N');
+}
+
+void LampLight::on_StopCloseTime_activated(int index)
+{
+    // Never connected: the idle-time widget is named frameClose and writes
+    // the time itself.
+    if (mayWrite() && index >= 0 && index < kIdleEntries)
+        SetSleepTime(kSleepTimeValues[index]);
+}
+
+void LampLight::on_LightSpinBox_2_valueChanged(int)
+{
+    // The number only shows the slider's value; the slider writes.
+}
+
+void LampLight::on_SpeedSpinBox_2_valueChanged(int)
+{
+    // The number only shows the slider's value; the slider writes.
+}
+
+void LampLight::on_LightMod_editTextChanged(const QString&)
+{
+    // The mode combo is not editable: the index handler does the work.
+}
+
+void LampLight::on_LightMod_activated(int)
+{
+    // currentIndexChanged handles every choice, a user's or a fill's.
+}
+
+QString LampLight::ByteToQString(uchar a)
+{
+    // Nothing in the program calls it.
+    return QString(QChar::fromLatin1(char(a)));
+}
+
 void LampLight::writeColour()
 {
     if (mayWrite())
@@ -213,4 +362,11 @@ void LampLight::writeColour()
 void LampLight::mousePressEvent(QMouseEvent* event)
 {
     controls->press(event->pos());
+}
+
+void LampLight::changeEvent(QEvent* event)
+{
+    // No change needs the page's own handling (its texts follow the hub's
+    // language signal); Qt's repaint on enable, font and style changes stays.
+    QWidget::changeEvent(event);
 }

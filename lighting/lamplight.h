@@ -39,9 +39,39 @@ private slots:
     void on_horizontalLight_sliderMoved(int position);
     void on_horizontalSpeed_sliderMoved(int position);
     void on_RippeControl_clicked(bool checked);
+    void on_RSpinBox_valueChanged(int value);
+    void on_GSpinBox_valueChanged(int value);
+    void on_BSpinBox_valueChanged(int value);
+    void on_AddR_clicked();
+    void on_AddG_clicked();
+    void on_AddB_clicked();
+    void on_ReduceR_clicked();
+    void on_ReduceG_clicked();
+    void on_ReduceB_clicked();
+    void on_toolButtonColorA_clicked();
+    void on_toolButtonColorB_clicked();
+    void on_toolButtonColorC_clicked();
+    void on_toolButtonColorD_clicked();
+    void on_toolButtonColorE_clicked();
+    void on_toolButtonColorF_clicked();
+    void on_toolButtonColorG_clicked();
+    void on_toolButtonColorH_clicked();
+    void on_toolButtonColorI_clicked();
+    void on_toolButtonColorJ_clicked();
+    void on_toolButtonColorK_clicked();
+    void on_toolButtonColorL_clicked();
+    void on_toolButtonColorM_clicked();
+    void on_toolButtonColorN_clicked();
+    void on_StopCloseTime_activated(int index);
+    void on_LightSpinBox_2_valueChanged(int value);
+    void on_SpeedSpinBox_2_valueChanged(int value);
+    void on_LightMod_editTextChanged(const QString& text);
+    void on_LightMod_activated(int index);
+    QString ByteToQString(uchar a);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void fillFrom(const FlashDataMap& data, bool slidersEnabled);

@@ -13,6 +13,9 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct ModeLayout
@@ -112,21 +115,11 @@ LightControls::LightControls(QWidget* owner)
         const QString letter = QLatin1String(kChannels[channel]);
         QSpinBox* box = formWidget<QSpinBox>(owner, letter + QStringLiteral("SpinBox"));
         boxes[channel] = box;
-        auto* add = formWidget<QToolButton>(owner, QStringLiteral("Add") + letter);
-        auto* reduce = formWidget<QToolButton>(owner, QStringLiteral("Reduce") + letter);
-        colourGroup << box << add << reduce;
-        connect(add, &QToolButton::clicked, this, [this, box] { step(box, 1); });
-        connect(reduce, &QToolButton::clicked, this, [this, box] { step(box, -1); });
-        connect(box, QOverload<int>::of(&QSpinBox::valueChanged), this, [this] {
-            refreshPreview();
-            emit colourEdited();
-        });
+        colourGroup << box << formWidget<QToolButton>(owner, QStringLiteral("Add") + letter)
+                    << formWidget<QToolButton>(owner, QStringLiteral("Reduce") + letter);
     }
-    for (const LightPreset& preset : kLightPresets) {
-        auto* button = formWidget<QToolButton>(owner, QStringLiteral("toolButtonColor") + QLatin1Char(preset.letter));
-        colourGroup << button;
-        connect(button, &QToolButton::clicked, this, [this, &preset] { applyPreset(preset); });
-    }
+    for (const LightPreset& preset : kLightPresets)
+        colourGroup << formWidget<QToolButton>(owner, QStringLiteral("toolButtonColor") + QLatin1Char(preset.letter));
     // The page shows each slider's value beside it; the dialog has the sliders alone.
     brightnessGroup << formWidget<QWidget>(owner, QStringLiteral("horizontalLight"));
     speedGroup << formWidget<QWidget>(owner, QStringLiteral("horizontalSpeed"));
@@ -182,18 +175,29 @@ int LightControls::blue() const
     return boxes[2]->value();
 }
 
-void LightControls::step(QSpinBox* box, int delta)
+void LightControls::step(Channel channel, int delta)
 {
     if (mayEditColour && !mayEditColour())
         return;
+    QSpinBox* box = boxes[channel];
     box->setValue(box->value() + delta);
 }
 
-void LightControls::applyPreset(const LightPreset& preset)
+void LightControls::applyPreset(char letter)
 {
+    const auto* preset = std::find_if(std::begin(kLightPresets), std::end(kLightPresets),
+                                      [letter](const LightPreset& entry) { return entry.letter == letter; });
+    if (preset == std::end(kLightPresets))
+        return;
     if (mayEditColour && !mayEditColour())
         return;
-    setColour(preset.red, preset.green, preset.blue);
+    setColour(preset->red, preset->green, preset->blue);
+}
+
+void LightControls::colourBoxChanged()
+{
+    refreshPreview();
+    emit colourEdited();
 }
 
 bool LightControls::containsPress(const QWidget* widget, const QPoint& position) const

@@ -71,8 +71,18 @@ public:
     // the change. Unset: every change goes ahead.
     std::function<bool()> mayEditColour;
 
+    enum Channel { Red, Green, Blue };
+
     // The layout of a light mode; any other index changes nothing.
     void showMode(int mode);
+
+    // The plus and minus buttons: one channel up or down by one, within
+    // 0..255.
+    void step(Channel channel, int delta);
+    // A preset button: the colour of kLightPresets' entry `letter`.
+    void applyPreset(char letter);
+    // A colour box changed: the preview follows, then colourEdited.
+    void colourBoxChanged();
 
     // R, G and B in this order, signals not blocked: each box that changes
     // refreshes the preview and reports colourEdited.
@@ -100,8 +110,6 @@ signals:
     void colourEdited();
 
 private:
-    void step(QSpinBox* box, int delta);
-    void applyPreset(const LightPreset& preset);
     bool containsPress(const QWidget* widget, const QPoint& position) const;
 
     QWidget* owner;

@@ -56,6 +56,121 @@ LightModeSet::~LightModeSet()
     delete ui;
 }
 
+void LightModeSet::on_AddR_clicked()
+{
+    controls->step(LightControls::Red, 1);
+}
+
+void LightModeSet::on_AddG_clicked()
+{
+    controls->step(LightControls::Green, 1);
+}
+
+void LightModeSet::on_AddB_clicked()
+{
+    controls->step(LightControls::Blue, 1);
+}
+
+void LightModeSet::on_ReduceR_clicked()
+{
+    controls->step(LightControls::Red, -1);
+}
+
+void LightModeSet::on_ReduceG_clicked()
+{
+    controls->step(LightControls::Green, -1);
+}
+
+void LightModeSet::on_ReduceB_clicked()
+{
+    controls->step(LightControls::Blue, -1);
+}
+
+void LightModeSet::on_RSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LightModeSet::on_GSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LightModeSet::on_BSpinBox_valueChanged(int)
+{
+    controls->colourBoxChanged();
+}
+
+void LightModeSet::on_toolButtonColorA_clicked()
+{
+    controls->applyPreset('A');
+}
+
+void LightModeSet::on_toolButtonColorB_clicked()
+{
+    controls->applyPreset('B');
+}
+
+void LightModeSet::on_toolButtonColorC_clicked()
+{
+    controls->applyPreset('C');
+}
+
+void LightModeSet::on_toolButtonColorD_clicked()
+{
+    controls->applyPreset('D');
+}
+
+void LightModeSet::on_toolButtonColorE_clicked()
+{
+    controls->applyPreset('E');
+}
+
+void LightModeSet::on_toolButtonColorF_clicked()
+{
+    controls->applyPreset('F');
+}
+
+void LightModeSet::on_toolButtonColorG_clicked()
+{
+    controls->applyPreset('G');
+}
+
+void LightModeSet::on_toolButtonColorH_clicked()
+{
+    controls->applyPreset('H');
+}
+
+void LightModeSet::on_toolButtonColorI_clicked()
+{
+    controls->applyPreset('I');
+}
+
+void LightModeSet::on_toolButtonColorJ_clicked()
+{
+    controls->applyPreset('J');
+}
+
+void LightModeSet::on_toolButtonColorK_clicked()
+{
+    controls->applyPreset('K');
+}
+
+void LightModeSet::on_toolButtonColorL_clicked()
+{
+    controls->applyPreset('L');
+}
+
+void LightModeSet::on_toolButtonColorM_clicked()
+{
+    controls->applyPreset('M');
+}
+
+void LightModeSet::on_toolButtonColorN_clicked()
+{
+    controls->applyPreset('N');
+}
+
 void LightModeSet::SlotAllLanguage(int index)
 {
     controls->applyTexts(ScreenInfoTexts, index, kDialogTextItems);

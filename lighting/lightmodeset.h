@@ -18,6 +18,31 @@ public:
     explicit LightModeSet(QWidget* parent = nullptr);
     ~LightModeSet() override;
 
+private slots:
+    void on_AddR_clicked();
+    void on_AddG_clicked();
+    void on_AddB_clicked();
+    void on_ReduceR_clicked();
+    void on_ReduceG_clicked();
+    void on_ReduceB_clicked();
+    void on_RSpinBox_valueChanged(int arg1);
+    void on_GSpinBox_valueChanged(int arg1);
+    void on_BSpinBox_valueChanged(int arg1);
+    void on_toolButtonColorA_clicked();
+    void on_toolButtonColorB_clicked();
+    void on_toolButtonColorC_clicked();
+    void on_toolButtonColorD_clicked();
+    void on_toolButtonColorE_clicked();
+    void on_toolButtonColorF_clicked();
+    void on_toolButtonColorG_clicked();
+    void on_toolButtonColorH_clicked();
+    void on_toolButtonColorI_clicked();
+    void on_toolButtonColorJ_clicked();
+    void on_toolButtonColorK_clicked();
+    void on_toolButtonColorL_clicked();
+    void on_toolButtonColorM_clicked();
+    void on_toolButtonColorN_clicked();
+
 public slots:
     void SlotAllLanguage(int index);
 

@@ -225,6 +225,59 @@ private slots:
         QCOMPARE(previewStyle(owner), QString()); // nothing changed, nothing redrawn
     }
 
+    // Each colour button reaches its own slot once: the right colour, one
+    // edit run per click and one colourEdited per channel that changes (a
+    // button wired twice, or to another button's slot, shows here).
+    void colourButtonsRunOnce_data()
+    {
+        QTest::addColumn<Factory>("make");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QVector<int>>("start");
+        QTest::addColumn<QVector<int>>("colour");
+        for (const auto& screen : kScreens) {
+            for (const LightPreset& preset : kLightPresets)
+                QTest::addRow("%s preset %c", screen.first, preset.letter)
+                    << screen.second << QByteArray("toolButtonColor") + preset.letter << QVector<int>{0, 0, 0}
+                    << QVector<int>{preset.red, preset.green, preset.blue};
+            const QList<QPair<const char*, QVector<int>>> steps = {
+                {"AddR", {101, 100, 100}},   {"AddG", {100, 101, 100}},   {"AddB", {100, 100, 101}},
+                {"ReduceR", {99, 100, 100}}, {"ReduceG", {100, 99, 100}}, {"ReduceB", {100, 100, 99}},
+            };
+            for (const auto& step : steps)
+                QTest::addRow("%s %s", screen.first, step.first)
+                    << screen.second << QByteArray(step.first) << QVector<int>{100, 100, 100} << step.second;
+        }
+    }
+    void colourButtonsRunOnce()
+    {
+        QFETCH(Factory, make);
+        QFETCH(QByteArray, button);
+        QFETCH(QVector<int>, start);
+        QFETCH(QVector<int>, colour);
+        deviceWriteEnabled = 0;
+        std::unique_ptr<QWidget> screen(make());
+        QWidget* owner = screen.get();
+        setColour(owner, start[0], start[1], start[2]);
+        auto* controls = owner->findChild<LightControls*>();
+        QVERIFY(controls);
+        int runs = 0;
+        const std::function<bool()> previous = controls->mayEditColour;
+        controls->mayEditColour = [&] {
+            ++runs;
+            return !previous || previous();
+        };
+        QSignalSpy edited(controls, &LightControls::colourEdited);
+
+        child<QToolButton>(owner, button.constData())->click();
+        QCOMPARE(colourOf(owner), colour);
+        QCOMPARE(runs, 1);
+        int changed = 0;
+        for (int channel = 0; channel < 3; ++channel)
+            changed += start[channel] != colour[channel] ? 1 : 0;
+        QCOMPARE(edited.count(), changed);
+        QCOMPARE(previewStyle(owner), lightPreviewStyleSheet(colour[0], colour[1], colour[2]));
+    }
+
     // The screen grab: a good one sets the colour, a failed one changes nothing.
     void picker_data()
     {
