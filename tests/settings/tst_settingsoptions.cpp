@@ -109,6 +109,28 @@ private slots:
             w->hide();
     }
 
+    // The page holds the receiver LED, the two screen and the light mode
+    // dialogs: top-level, never shown, gone with the page.
+    void pageHoldsItsDialogsHidden()
+    {
+        const auto held = [] {
+            QStringList names;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (qobject_cast<LedInfo*>(w) || qobject_cast<InputPicA*>(w) || qobject_cast<InputPicB*>(w)
+                    || qobject_cast<LightModeSet*>(w)) {
+                    names << QString::fromLatin1(w->metaObject()->className())
+                                 + (w->isVisible() || w->parentWidget() ? QStringLiteral(" shown or owned") : QString());
+                }
+            }
+            names.sort();
+            return names;
+        };
+        auto page = std::make_unique<FormSetting>();
+        QCOMPARE(held(), QStringList({"InputPicA", "InputPicB", "LedInfo", "LightModeSet"}));
+        page.reset();
+        QCOMPARE(held(), QStringList());
+    }
+
     // The receiver's LED mode and long-range mode as the device connection
     // reports them: the page shows them and writes nothing back.
     void receiverReportsFillThePageWithoutWriting()
