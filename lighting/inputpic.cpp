@@ -60,11 +60,7 @@ QButtonGroup* setUpScreenDialog(QDialog* dialog, Form* ui, const QString& dir)
         + QStringLiteral("ButtonHover.png); }");
     ui->Input->setStyleSheet(buttonSkin);
     ui->Output->setStyleSheet(buttonSkin);
-    ui->CheckButton->setStyleSheet(
-        QStringLiteral("#CheckButton{color: rgb(255, 255, 255);border:0px;background-position:center;background-repeat:"
-                       "no-repeat;background-image: url(")
-        + dir + QStringLiteral("Close.png);}#CheckButton:checked {background-image: url(") + dir
-        + QStringLiteral("Open.png);}"));
+    ui->CheckButton->setStyleSheet(optionSwitchSkin(QStringLiteral("CheckButton"), dir));
     ui->SpeedH->setStyleSheet(
         QStringLiteral("QSlider::groove:horizontal { border-radius: 2px;  height: 5px;background:#ffffff}"
                        "QSlider:handle:horizontal{ border-radius: 2px;width:  6px;height: 18px;  margin-top: "
@@ -72,12 +68,7 @@ QButtonGroup* setUpScreenDialog(QDialog* dialog, Form* ui, const QString& dir)
         + dir + QStringLiteral("Slider.png);} QSlider:sub-page:horizontal{border-radius: 2px;background-color: rgb(")
         + skinColour(QStringLiteral("SliderColor"))
         + QStringLiteral(";);}QSlider:add-page:horizontal{border-radius: 2px;background-color: rgb(255, 255, 255);}"));
-    ui->CloseButton->setStyleSheet(
-        QStringLiteral("QToolButton{border:0px;background-image: url(") + dir
-        + QStringLiteral("CloseButton.png);background-position:center;background-repeat:no-repeat;}"
-                         "QToolButton:hover{background-image: url(")
-        + dir + QStringLiteral("CloseHover.png);}QToolButton:pressed{background-image: url(") + dir
-        + QStringLiteral("CloseClick.png);}"));
+    ui->CloseButton->setStyleSheet(closeButtonSkin(dir));
     ui->InputPicAFrame->setStyleSheet(
         QStringLiteral("#InputPicAFrame{border:0px;background-position:center;background-repeat:no-repeat;"
                        "background-image: url(")

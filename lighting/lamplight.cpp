@@ -89,11 +89,7 @@ LampLight::LampLight(QWidget* parent)
     const QString slider = optionSliderSkin(pictureDir, 5);
     ui->horizontalLight->setStyleSheet(slider);
     ui->horizontalSpeed->setStyleSheet(slider);
-    ui->RippeControl->setStyleSheet(
-        QStringLiteral("#RippeControl{color: rgb(255, 255, 255);border:0px;background-position:center;"
-                       "background-repeat:no-repeat;background-image: url(")
-        + pictureDir + QStringLiteral("Close.png);}#RippeControl:checked {background-image: url(") + pictureDir
-        + QStringLiteral("Open.png);}"));
+    ui->RippeControl->setStyleSheet(optionSwitchSkin(QStringLiteral("RippeControl"), pictureDir));
     dropRaisedPanelOutlines(this);
 
     hubConnect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));

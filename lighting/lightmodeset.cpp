@@ -34,12 +34,7 @@ LightModeSet::LightModeSet(QWidget* parent)
         QStringLiteral("#LightModeSetframe{border:0px;background-position:center;background-repeat:no-repeat;"
                        "background-image: url(")
         + pictureDir + QStringLiteral("Back.png);}"));
-    ui->CloseButton->setStyleSheet(
-        QStringLiteral("QToolButton{border:0px;background-image: url(") + pictureDir
-        + QStringLiteral("CloseButton.png);background-position:center;background-repeat:no-repeat;}"
-                         "QToolButton:hover{background-image: url(")
-        + pictureDir + QStringLiteral("CloseHover.png);}QToolButton:pressed{background-image: url(") + pictureDir
-        + QStringLiteral("CloseClick.png);}"));
+    ui->CloseButton->setStyleSheet(closeButtonSkin(pictureDir));
     on_LightMod_currentIndexChanged(ui->LightMod->currentIndex());
     controls->applySkin(pictureDir);
     const QString slider = optionSliderSkin(pictureDir, 5, QStringLiteral("Slider.png"));

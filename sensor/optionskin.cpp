@@ -87,3 +87,22 @@ QString optionNumberBoxSkin()
         + QStringLiteral(");background-color: transparent;border: 0px;}QSpinBox:hover{color: rgb(") + colour
         + QStringLiteral(");}");
 }
+
+QString optionSwitchSkin(const QString& objectName, const QString& pictureDir)
+{
+    const QString id = QLatin1Char('#') + objectName;
+    return id
+           + QStringLiteral("{color: rgb(255, 255, 255);border:0px;background-position:center;"
+                            "background-repeat:no-repeat;background-image: url(")
+           + pictureDir + QStringLiteral("Close.png);}") + id + QStringLiteral(":checked {background-image: url(")
+           + pictureDir + QStringLiteral("Open.png);}");
+}
+
+QString closeButtonSkin(const QString& pictureDir)
+{
+    return QStringLiteral("QToolButton{border:0px;background-image: url(") + pictureDir
+           + QStringLiteral("CloseButton.png);background-position:center;background-repeat:no-repeat;}"
+                            "QToolButton:hover{background-image: url(")
+           + pictureDir + QStringLiteral("CloseHover.png);}QToolButton:pressed{background-image: url(") + pictureDir
+           + QStringLiteral("CloseClick.png);}");
+}

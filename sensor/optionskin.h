@@ -29,6 +29,12 @@ QString optionSliderSkin(const QString& pictureDir, int grooveHeight,
 QString optionCheckSkin(const QString& pictureDir, const QString& checkedPicture = QStringLiteral("LODCheck.png"),
                         const QString& uncheckedPicture = QStringLiteral("LOD.png"));
 
+// An on/off switch button named objectName: "Close.png" off, "Open.png" on.
+QString optionSwitchSkin(const QString& objectName, const QString& pictureDir);
+
+// A dialog's close button: "CloseButton.png", with its hover and pressed pictures.
+QString closeButtonSkin(const QString& pictureDir);
+
 // The read-only number beside a slider, in LabelColor.
 QString optionSpinSkin();
 

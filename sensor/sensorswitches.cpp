@@ -20,13 +20,8 @@ void SensorSwitch::setUpSwitch(QToolButton* switchButton, QLabel* captionLabel, 
     caption = captionLabel;
     setter = optionSetter;
     const QString pictureDir = optionPictureDir(QStringLiteral("Sensor"));
-    const QString id = QLatin1Char('#') + button->objectName();
     caption->setStyleSheet(optionLabelSkin());
-    button->setStyleSheet(id + QStringLiteral("{color: rgb(255, 255, 255);border:0px;background-position:center;"
-                                              "background-repeat:no-repeat;background-image: url(")
-                          + pictureDir + QStringLiteral("Close.png);}") + id
-                          + QStringLiteral(":checked {background-image: url(") + pictureDir
-                          + QStringLiteral("Open.png);}"));
+    button->setStyleSheet(optionSwitchSkin(button->objectName(), pictureDir));
 }
 
 void SensorSwitch::setChecked(bool checked)
