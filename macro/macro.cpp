@@ -91,6 +91,7 @@ Macro::Macro(QWidget* parent)
     dropRaisedPanelOutlines(this);
     pictureFolder = installDir() + QStringLiteral("/Picture/Macro/");
     macroFolderPath = macroFolder();
+    connectTransfer();
     hubConnect(SIGNAL(SigSetMacroPage()), this, SLOT(SlotSetMacroPage()));
     applySkin();
     hubConnect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));

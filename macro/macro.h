@@ -2,6 +2,7 @@
 // The macro page: the user's macros (one file each in the macro folder), the
 // event list of the selected macro, its repeat and delay modes, and the
 // macro files' import and export.
+#include "core/flashdatamap.h"
 #include "macro/macrofile.h"
 
 #include <QModelIndex>
@@ -11,7 +12,6 @@
 
 class QButtonGroup;
 class QListWidgetItem;
-struct MacroBlock;
 
 namespace Ui {
 class Macro;
@@ -70,7 +70,18 @@ public:
     QString currentMacroName() const;
     QString currentFilePath() const { return currentFile; }
 
+    // ---- Transfer to and from the device (macrotransfer.cpp) ---------------------------
+    // True once since the last call when the device did not take a macro sent
+    // for a button (offline, or its macros no longer fit): a save that sent
+    // the events keeps them marked changed, so the next save sends them again.
+    bool takeMacroSendRefused();
+
 public slots:
+    // A button's macro block from the device becomes that macro's file; the
+    // page's own list follows only while it holds no unsaved work.
+    void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
+    // The open macro's rows go to button `index` of the device.
+    void SlotMacroDownLoadData(QString MacroName, int index);
     // The device page goes back to the home page: a running recording stops.
     void SlotSetMacroPage();
     void SlotAllLanguage(int index);
@@ -99,6 +110,17 @@ private:
     // Inserts at row, or at the end for a row beyond it.
     void insertRow(int row, QListWidgetItem* item);
     bool macroListHas(const QString& name) const;
+    // Appends rows to the existing file of macro `name`.
+    bool appendMacroFile(const QString& name, const QVector<MacroRow>& rows);
+
+    // ---- Transfer (macrotransfer.cpp) ----
+    void connectTransfer();
+    // Unsaved edits or a recording the device's macros must not wipe.
+    bool holdsUnsavedWork() const;
+    // Adds a device macro's item unless listed; makes it current only when asked
+    // and no item is current.
+    QListWidgetItem* listDeviceMacro(const QString& name, bool makeCurrent);
+    bool macroSendRefused = false;
 
     Ui::Macro* ui;
     QString macroFolderPath;

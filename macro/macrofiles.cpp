@@ -141,6 +141,11 @@ bool Macro::saveMacroFile(const QString& repeat)
 
 bool Macro::appendMacroFile(const QString& name)
 {
+    return appendMacroFile(name, eventRows());
+}
+
+bool Macro::appendMacroFile(const QString& name, const QVector<MacroRow>& rows)
+{
     const QString path = macroFilePath(name);
     if (path.isEmpty() || !QFile::exists(path))
         return false;
@@ -148,7 +153,7 @@ bool Macro::appendMacroFile(const QString& name)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const QByteArray lines = macroFileRowLines(eventRows());
+    const QByteArray lines = macroFileRowLines(rows);
     return file.write(lines) == lines.size();
 }
 

@@ -205,6 +205,19 @@ def macro_file():
     write("macrofile", "odd-lines", b"often\n0x00 1 0\n0x40 0 1\n0x29 1 2\nhello\n12ms 3\n")
 
 
+def macro_block():
+    def block(name, events, count=None):
+        b = bytes([len(name)]) + name.ljust(30, b"\0") + bytes([len(events) if count is None else count])
+        b += b"".join(struct.pack("<BBHI", *e) for e in events)
+        return b.ljust(MACRO_BLOCK_SIZE, b"\0")
+    record = factory_record()
+    write("macroblock", "factory-fire", record[MACRO_BLOCKS:MACRO_BLOCKS + MACRO_BLOCK_SIZE])
+    write("macroblock", "shift-a-mouse", block("Přepínač".encode(), [(0, 0, 0x02, 25), (0, 1, 0x04, 10), (1, 1, 0x04, 5),
+                                                                   (0, 4, 0x01, 20), (1, 4, 0x01, 9), (1, 0, 0x02, 0)]))
+    write("macroblock", "twins", block(b"RAlt/F7", [(0, 0, 0x40, 1), (0, 1, 0x40, 2), (1, 0, 0x08, 3), (7, 1, 0x08, 0)]))
+    write("macroblock", "count-255", block(b"x" * 30, [(i % 2, 1, 0x04 + i % 26, i) for i in range(70)], count=255))
+
+
 def tiny_png():
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
@@ -229,5 +242,5 @@ def macro_export():
 
 
 for make in (config_import, device_cache, language_xml, config_ini, sensor_defines, firmware, device_reports,
-             flash_image, scenario, sim_state, macro_file, macro_export):
+             flash_image, scenario, sim_state, macro_file, macro_export, macro_block):
     make()

@@ -1,0 +1,44 @@
+// A device macro block read into event rows. Whatever the 592 bytes, the rows
+// stay within 70 events, alternate key and delay rows, and the rows sent back
+// as a block read as themselves.
+#include "fuzzsupport.h"
+
+#include "core/flashdatamap.h"
+#include "macro/macroblock.h"
+#include "widgets/macroname.h"
+
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    MacroBlock block;
+    std::memset(&block, 0, sizeof block);
+    std::memcpy(&block, data, qMin(size, sizeof block));
+
+    const QVector<MacroRow> rows = macroRowsFromBlock(block);
+    fuzz::check(rows.size() <= kMaxMacroBlockRows, "more rows than a block holds");
+    fuzz::check(rows.isEmpty() || rows.size() % 2 == 1, "rows do not end with a key row");
+    for (int i = 0; i < rows.size(); ++i) {
+        const MacroRow& row = rows.at(i);
+        if (i % 2 == 1) {
+            bool number = false;
+            QString(row.text).chopped(2).toUInt(&number);
+            fuzz::check(row.text.endsWith(QLatin1String("ms")) && number && row.type == 0, "a malformed delay row");
+        } else {
+            fuzz::check(!isDelayText(row.text) && (row.type == 0 || row.type == 1), "a malformed key row");
+        }
+    }
+
+    const QString name = safeMacroName(macroBlockName(block));
+    fuzz::check(isMacroFileName(name), "a device name that is no file name");
+
+    const MacroBlock again = macroBlockFromRows(macroBlockName(block), rows);
+    fuzz::check(again.nameLength <= kMacroNameSize && again.eventCount == macroBlockEventCount(block),
+                "a block sent back out of bounds");
+    const QVector<MacroRow> back = macroRowsFromBlock(again);
+    fuzz::check(back.size() == rows.size(), "rows sent back read as another count");
+    for (int i = 0; i < rows.size(); ++i)
+        fuzz::check(back.at(i).text == rows.at(i).text && back.at(i).type == rows.at(i).type,
+                    "a row sent back reads as another");
+    return 0;
+}
