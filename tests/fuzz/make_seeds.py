@@ -205,6 +205,17 @@ def macro_file():
     write("macrofile", "odd-lines", b"often\n0x00 1 0\n0x40 0 1\n0x29 1 2\nhello\n12ms 3\n")
 
 
+def macro_block():
+    # First byte: the length of the macro name that follows; then the file.
+    def named(name, file):
+        raw = name.encode()
+        return bytes([len(raw)]) + raw + file
+    write("macroblock", "stroke", named("Přepínač", b"255 9\n0x02 0 0\n10ms\n0x04 1 0\n250ms\n0x04 1 1\n0x02 0 1"))
+    write("macroblock", "mouse", named("klik", b"3\r\n0x01 4 0\r\n5ms\r\n0x01 4 1\r\n4294967299ms\r\n"))
+    write("macroblock", "head-only", named("a\0b", b"\n"))
+    write("macroblock", "long", named("x" * 40, b"1\n" + b"0x04 1 0\n1ms\n" * 80))
+
+
 def tiny_png():
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
@@ -229,5 +240,5 @@ def macro_export():
 
 
 for make in (config_import, device_cache, language_xml, config_ini, sensor_defines, firmware, device_reports,
-             flash_image, scenario, sim_state, macro_file, macro_export):
+             flash_image, scenario, sim_state, macro_file, macro_block, macro_export):
     make()
