@@ -4,6 +4,7 @@
 
 #include "buttons/firekey.h"
 #include "buttons/groupkey.h"
+#include "buttons/macroblockfile.h"
 
 #include "core/configfile.h"
 #include "core/globals.h"
@@ -15,6 +16,7 @@
 #include "core/waits.h"
 #include "core/worker.h"
 #include "macro/keynames.h"
+#include "macro/macrofile.h"
 #include "platform/hidusb/hidusb.h"
 #include "sensor/sensordefinitions.h"
 #include "widgets/confirmations.h"
@@ -102,6 +104,11 @@ enum TextItem {
 const char* const kDisplayNames[Buttoninterface::kDisplayButtons] = {
     "FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
     "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
+// Device indexes in screen order, the order every handler visits them in.
+constexpr int kScreenOrderIndexes[Buttoninterface::kDisplayButtons] = {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 11};
+// Where the left-click and no-macro notices and the rapid-fire dialog go on the page.
+constexpr int kMenuDialogDx = -50;
+constexpr int kMenuDialogDy = -70;
 const char* const kScreenOrder[Buttoninterface::kDisplayButtons] = {
     "FireKey", "RightKey", "BackKey", "StartPause", "TopMusic", "BackMusic",
     "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
@@ -556,7 +563,9 @@ void Buttoninterface::buildMacroEntries(double pointSize)
         const QString name = file.fileName();
         if (name.contains(QLatin1String("xml")))
             continue;
-        subOptionButtonGroup->addButton(makeEntry(macroNameOfFile(name), 22));
+        QToolButton* entry = makeEntry(macroNameOfFile(name), 22);
+        subOptionButtonGroup->addButton(entry);
+        connect(entry, &QToolButton::clicked, this, &Buttoninterface::slotButtonClicked);
     }
     // A short list keeps its entries at the top of the page.
     const int listed = files.size();
@@ -569,16 +578,241 @@ void Buttoninterface::buildMacroEntries(double pointSize)
     }
 }
 
-void Buttoninterface::SlotDeleteMacroButton(QString /*MacroName*/)
+int Buttoninterface::macroResendWaitMs = 1500;
+
+QString Buttoninterface::strippedMacroCaption(int k) const
 {
+    QString caption = displayButton(k)->text().remove(QChar(0));
+    if (!macroPrefix.isEmpty())
+        caption.remove(macroPrefix);
+    return caption;
 }
 
-void Buttoninterface::SlotUpDataMacro(QString /*MacroName*/, int /*index*/)
+bool Buttoninterface::isMacroButton(int k) const
 {
+    return buttonTypes.value(k, -1) == TypeMacro;
 }
 
-void Buttoninterface::SlotMacroRename(QString /*Rename*/, QString /*Name*/)
+MacroBlock Buttoninterface::LoadMacroBlock(QString name, int /*k*/, bool& ok)
 {
+    QByteArray bytes;
+    ok = deviceWriteEnabled && readMacroFile(name, &bytes);
+    if (!ok) {
+        MacroBlock none;
+        std::memset(&none, 0, sizeof none);
+        return none;
+    }
+    return macroBlockFromFile(name, bytes);
+}
+
+QString Buttoninterface::ReadMacroFileHead(QString name)
+{
+    QByteArray bytes;
+    return readMacroFile(name, &bytes) ? macroFileHead(bytes) : QStringLiteral("0");
+}
+
+void Buttoninterface::AppendMacroFile(QString name, QString line)
+{
+    writeFileAtomically(macroFilePath(name), line.toUtf8() + '\n');
+}
+
+namespace {
+
+// A "KeyParam" number of the catalogue, "0x" or not: hexadecimal.
+int catalogueHex(QString text)
+{
+    text = text.trimmed();
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        text.remove(0, 2);
+    return text.toInt(nullptr, 16);
+}
+
+} // namespace
+
+void Buttoninterface::restoreFactoryOption(int k)
+{
+    switch (k) {
+    case 0: on_LeftKey_3_clicked(true); break;
+    case 1: on_RightKey_3_clicked(true); break;
+    case 2: on_MidKey_clicked(true); break;
+    case 3: on_BackKey_2_clicked(true); break;
+    case 4: on_ForWardKey_clicked(true); break;
+    case 5: on_VolumeUp_8_clicked(true); break;
+    case 6: on_VolumeUp_9_clicked(true); break;
+    case 7: on_VolumeUp_10_clicked(true); break;
+    case 8:
+    case 9: on_DPI_2_clicked(true); break;
+    case 10: on_DPI_6_clicked(true); break;
+    case 11: on_DPI_5_clicked(true); break;
+    default: break;
+    }
+}
+
+void Buttoninterface::SlotDeleteMacroButton(QString MacroName)
+{
+    // What every button showed before the first of them changes; only macro
+    // buttons are the deleted macro's, whatever another caption reads.
+    QStringList captions;
+    QVector<bool> macroButtons;
+    for (int k = 0; k < kDisplayButtons; ++k) {
+        captions << displayButton(k)->text().remove(QChar(0));
+        macroButtons << isMacroButton(k);
+    }
+    // Buttons whose factory function is a key of the catalogue.
+    QList<int> keptIndexes;
+    QList<QStringList> keptLists;
+    for (int i = 1; i <= 6; ++i) {
+        const QStringList list =
+            ConfigSettings::instance()->valueList(driveGroup(), QStringLiteral("KeyParam") + QString::number(i));
+        if (!list.isEmpty() && list.first().trimmed() == QLatin1String("0x05")) {
+            keptIndexes << i - 1;
+            keptLists << list;
+        }
+    }
+
+    for (int k : kScreenOrderIndexes) {
+        if (captions.at(k) != MacroName || !macroButtons.at(k))
+            continue;
+        displayButton(k)->setChecked(true);
+        std::memset(&CurrentFlashData.keyBlocks[k], 0, sizeof(KeyBlock));
+        const int kept = keptIndexes.indexOf(k);
+        if (kept < 0) {
+            restoreFactoryOption(k);
+            continue;
+        }
+        const QStringList& list = keptLists.at(kept);
+        if (list.size() == 3)
+            SetConsumerKeyButton(k, catalogueHex(list.at(2)) & 0xFF);
+        else if (list.size() == 4)
+            SetKeyComboButton(k, list.at(3).trimmed());
+    }
+    uncheckDisplayButtons();
+    closeFunctionMenu();
+    // The whole record once more, as every setter sends it: only to this
+    // device, once its own record is here.
+    if (DeviceAcceptsWrites())
+        ProtocolDataUpdate(&CurrentFlashData);
+}
+
+void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
+{
+    for (int k : kScreenOrderIndexes) {
+        if (strippedMacroCaption(k) != Rename || !isMacroButton(k))
+            continue;
+        displayButton(k)->setText(macroPrefix + Name);
+        MacroBlock block = CurrentFlashData.macroBlocks[k];
+        setMacroBlockName(block, Name);
+        const ButtonParam param = CurrentFlashData.buttons[k];
+        if (!SetButtonMacro(k, &param, &block) && !DeviceAcceptsWrites())
+            awaitDevice(Rename, Name);
+    }
+}
+
+void Buttoninterface::SlotUpDataMacro(QString MacroName, int index)
+{
+    if (index == 0) {
+        waitWithEvents(macroResendWaitMs);
+        bool used = false;
+        for (int k : kScreenOrderIndexes) {
+            if (strippedMacroCaption(k) != MacroName || !isMacroButton(k))
+                continue;
+            used = true;
+            PostMsg::GetInstance()->PostMacroDownLoadData(MacroName, k);
+        }
+        if (used && !DeviceAcceptsWrites())
+            awaitDevice(MacroName, MacroName);
+    } else if (index == 1) {
+        const int repeat = ReadMacroFileHead(MacroName).toInt();
+        for (int k : kScreenOrderIndexes) {
+            if (strippedMacroCaption(k) != MacroName || !isMacroButton(k))
+                continue;
+            ButtonParam param = CurrentFlashData.buttons[k];
+            param.value2 = uint8_t(repeat & 0xFF);
+            const MacroBlock block = CurrentFlashData.macroBlocks[k];
+            if (!SetButtonMacro(k, &param, &block) && !DeviceAcceptsWrites())
+                awaitDevice(MacroName, MacroName);
+        }
+    }
+}
+
+void Buttoninterface::awaitDevice(const QString& deviceName, const QString& fileName)
+{
+    // A macro renamed again before the device saw the first name keeps the
+    // name the device has.
+    for (auto it = pendingMacros.begin(); it != pendingMacros.end(); ++it) {
+        if (it.value() == deviceName) {
+            it.value() = fileName;
+            return;
+        }
+    }
+    pendingMacros.insert(deviceName, fileName);
+}
+
+void Buttoninterface::sendPendingMacros()
+{
+    if (!DeviceAcceptsWrites())
+        return;
+    const QMap<QString, QString> pending = pendingMacros;
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        bool sent = true;
+        for (int k : kScreenOrderIndexes) {
+            if (strippedMacroCaption(k) != it.key() || !isMacroButton(k))
+                continue;
+            bool ok = false;
+            const MacroBlock block = LoadMacroBlock(it.value(), k, ok);
+            // A macro whose file has gone since has nothing left to send.
+            if (!ok)
+                continue;
+            const int repeat = ReadMacroFileHead(it.value()).toInt();
+            const ButtonParam param{uint8_t(TypeMacro), uint8_t(k), uint8_t(repeat & 0xFF)};
+            if (SetButtonMacro(k, &param, &block)) {
+                displayButton(k)->setText(macroPrefix + it.value());
+                StoreButtonParam(k, TypeMacro, k, repeat);
+            } else {
+                sent = false;
+            }
+        }
+        if (sent)
+            pendingMacros.remove(it.key());
+    }
+}
+
+// ---- Macro assignment -------------------------------------------------------------------
+
+void Buttoninterface::on_DPI_10_clicked()
+{
+    if (!macroEntries.isEmpty()) {
+        ui->stackedWidget_2->setCurrentWidget(ui->page_5);
+        return;
+    }
+    ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    MakeMacro notice(nullptr);
+    placeDialog(&notice, this, kMenuDialogDx, kMenuDialogDy);
+    notice.exec();
+}
+
+void Buttoninterface::slotButtonClicked(bool checked)
+{
+    if (!checked)
+        return;
+    auto* entry = qobject_cast<QAbstractButton*>(sender());
+    const int k = checkedDeviceIndex();
+    if (entry && k >= 0) {
+        const QString name = entry->text();
+        bool ok = false;
+        const MacroBlock block = LoadMacroBlock(name, k, ok);
+        if (ok) {
+            const int repeat = ReadMacroFileHead(name).toInt();
+            const ButtonParam param{uint8_t(TypeMacro), uint8_t(k), uint8_t(repeat & 0xFF)};
+            if (SetButtonMacro(k, &param, &block)) {
+                displayButton(k)->setText(macroPrefix + name);
+                StoreButtonParam(k, TypeMacro, k, repeat);
+                // The device now has what the user chose.
+                pendingMacros.remove(name);
+            }
+        }
+    }
+    closeFunctionMenu();
 }
 
 // ---- Model and fills ----------------------------------------------------------------
@@ -637,6 +871,9 @@ void Buttoninterface::SlotUpDataButtonUIButton(FlashDataMap DataMap)
     buttonPageUpdated = 0;
     fillFromRecord(DataMap);
     buttonPageUpdated = 1;
+    // The device is back: what it missed goes after the fill, never in it.
+    if (!pendingMacros.isEmpty())
+        QTimer::singleShot(0, this, &Buttoninterface::sendPendingMacros);
 }
 
 void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap DataMap)
@@ -914,7 +1151,7 @@ QString Buttoninterface::consumerCaption(int usage) const
     return row < 0 ? QString() : findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text();
 }
 
-void Buttoninterface::SetButtonText(int index, int type, int value1, int /*value2*/, FlashDataMap record)
+void Buttoninterface::SetButtonText(int index, int type, int value1, int value2, FlashDataMap record)
 {
     QToolButton* display = displayButton(index);
     if (!display)
@@ -955,9 +1192,18 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int /*value
         }
         break;
     }
-    case TypeMacro:
-        display->setText(macroPrefix + macroBlockName(record.macroBlocks[index]));
+    case TypeMacro: {
+        const QString name = macroBlockName(record.macroBlocks[index]);
+        display->setText(macroPrefix + name);
+        // A macro the user changed while the device was offline: the user's
+        // file wins over the device's older block, which goes once the device
+        // is back.
+        if (pendingMacros.contains(name))
+            break;
+        AppendMacroFile(safeMacroName(name), QString::number(value2));
+        PostMsg::GetInstance()->PostButtonToMacro(record, index);
         break;
+    }
     case TypeReportRateSwitch:
         display->setText(optionText("DPI_2"));
         break;
@@ -1065,20 +1311,31 @@ void Buttoninterface::on_Reset_clicked()
         onlineTimer->start();
 }
 
+void Buttoninterface::on_ProjectChoose_activated(int index)
+{
+    if (UsbFinderC_GetDeviceOnLine(devicePath)) {
+        // The device answers with the new profile's record, which refills
+        // the pages.
+        UsbServer_SetCurrentConfig(static_cast<unsigned char>(index));
+        return;
+    }
+    ui->ProjectChoose->setCurrentIndex(ui->ProjectChoose->previousIndex);
+    PostMsg::GetInstance()->PostMouseOffLineo(0);
+}
+
+void Buttoninterface::on_ProjectChoose_currentIndexChanged(int /*index*/)
+{
+}
+
 // ---- Function menu ---------------------------------------------------------------------
 
 namespace {
 
-// Device indexes in screen order, the order every handler visits them in.
-constexpr int kScreenOrderIndexes[Buttoninterface::kDisplayButtons] = {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 11};
 
 // One menu scroll step, and one display row, in pixels.
 constexpr int kMenuStepPixels = 15;
 constexpr int kDisplayRowPixels = 20;
 
-// Where the left-click notice and the rapid-fire dialog go on the page.
-constexpr int kMenuDialogDx = -50;
-constexpr int kMenuDialogDy = -70;
 
 const QString kNarrowScrollBar = QStringLiteral("QScrollBar {width:10px;}");
 const QString kHiddenScrollBar = QStringLiteral("QScrollBar {width:0px;}");

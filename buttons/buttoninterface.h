@@ -6,6 +6,7 @@
 #include "core/flashdatamap.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -95,6 +96,26 @@ public:
     // The macro entries of the menu, fillers included, in creation order.
     const QList<QToolButton*>& macroButtons() const { return macroEntries; }
 
+    // The macro block of macro `name`'s file, and ok true; the zero block and
+    // ok false while device writes are off or when the file cannot be read.
+    // k is the button the block is meant for (the block does not depend on it).
+    static MacroBlock LoadMacroBlock(QString name, int k, bool& ok);
+    // The first word of the macro file's first line; "0" without a file.
+    static QString ReadMacroFileHead(QString name);
+    // Writes the macro file of `name` whole, atomically, with `line` as its
+    // only line; the macro page adds the events. Nothing for a name that
+    // cannot be a file name or a file that cannot be written.
+    static void AppendMacroFile(QString name, QString line);
+
+    // How long a changed macro waits before it is sent again, so that the
+    // macro page has its new events; tests shorten it.
+    static int macroResendWaitMs;
+
+    // Macros the device does not have as the user last saved or named them,
+    // because it was offline then: the name the device's block carries, and
+    // the name of the macro file that replaces it once the device is back.
+    const QMap<QString, QString>& macrosAwaitingDevice() const { return pendingMacros; }
+
 public slots:
     void SlotMouseIndex(int index);
     void SlotUpDataButtonUIB(FlashDataMap DataMap);
@@ -115,6 +136,16 @@ public slots:
     // Writes the configuration file of this record, with the open model's
     // sensor name; a file that cannot be written is left alone.
     void SaveConfigFile(QString fileName, FlashDataMap data);
+
+    // The profile selector: a choice goes to the device, which answers with
+    // the new profile's record; offline the selector returns.
+    void on_ProjectChoose_activated(int index);
+    void on_ProjectChoose_currentIndexChanged(int index);
+
+    // A macro entry of the menu assigns its macro to the checked button.
+    void slotButtonClicked(bool checked);
+    // The macro option: the list of macros, or the notice that there is none.
+    void on_DPI_10_clicked();
 
     // The rapid-fire option: the bool handler assigns the kept interval and
     // count, the other asks for them first. Declared in this order, so a
@@ -243,6 +274,18 @@ private:
     void showMenuOn(QWidget* subPage, QAbstractButton* entry, int mainStep);
     void selectRow(int row);
     QString consumerCaption(int usage) const;
+    // Caption without NULs and without the macro prefix; the page model's
+    // type, -1 for a button it does not hold.
+    QString strippedMacroCaption(int k) const;
+    bool isMacroButton(int k) const;
+    // Device index k's factory function through its option, as a click on
+    // it with k checked.
+    void restoreFactoryOption(int k);
+    // Remembers that the device still has `deviceName` where the user's file
+    // is now `fileName`.
+    void awaitDevice(const QString& deviceName, const QString& fileName);
+    // Sends the macros the device missed while it was offline.
+    void sendPendingMacros();
 
     Ui::Buttoninterface* ui;
 
@@ -269,4 +312,5 @@ private:
     QVBoxLayout* macroListLayout = nullptr;
     QWidget* macroListWidget = nullptr;
     QList<QToolButton*> macroEntries;
+    QMap<QString, QString> pendingMacros;
 };

@@ -119,9 +119,14 @@ bool setButtonWithBlock(int button, const ButtonParam* param, const Block* block
 
 } // namespace
 
+bool DeviceAcceptsWrites()
+{
+    return deviceRecordReceived && UsbFinderC_GetDeviceOnLine(devicePath);
+}
+
 bool CheckDeviceOnline()
 {
-    if (deviceRecordReceived && UsbFinderC_GetDeviceOnLine(devicePath))
+    if (DeviceAcceptsWrites())
         return true;
     if (!buttonPageFilling && !sensorPageFilling)
         PostMsg::GetInstance()->PostMouseOffLineo(0);

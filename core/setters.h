@@ -16,6 +16,8 @@
 // Steps 1 and 2 of every setter alone: true when the device can take a write,
 // otherwise the offline notice as above and false. Writes and sends nothing.
 bool CheckDeviceOnline();
+// The same test without the notice.
+bool DeviceAcceptsWrites();
 
 bool SetReportRate(int code);
 bool SetCurrentDpiStage(int stage);

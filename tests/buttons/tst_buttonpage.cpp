@@ -35,6 +35,8 @@ using testsupport::OpenedDevice;
 using testsupport::child;
 using testsupport::styleSheetPictures;
 
+using testsupport::recordOf;
+
 namespace {
 
 // Device indexes by screen row: rows 4 and 5 show indexes 4 and 3.
@@ -73,14 +75,6 @@ FlashDataMap zeroRecord()
 {
     FlashDataMap record;
     std::memset(&record, 0, sizeof record);
-    return record;
-}
-
-FlashDataMap recordOf(const QByteArray& bytes)
-{
-    FlashDataMap record;
-    if (!flashDataFromBytes(bytes, &record))
-        qFatal("not a record");
     return record;
 }
 

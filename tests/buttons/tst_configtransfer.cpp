@@ -12,10 +12,13 @@
 #include "core/worker.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
+#include "widgets/myconmbobox.h"
 #include "widgets/updataparam.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QSignalSpy>
+#include <QToolButton>
 
 using testsupport::ModalAnswer;
 using testsupport::chooseFile;
@@ -24,6 +27,21 @@ namespace {
 
 // The wait dialog closes on its own.
 const ModalAnswer::Answer letItRun = [](QDialog*) {};
+
+int profileOf(const QString& id)
+{
+    hidsim::DeviceStatus status;
+    return hidsim::device(id, &status) ? status.profile : -1;
+}
+
+QByteArray pageModel(Buttoninterface* page)
+{
+    QByteArray model;
+    for (int k = 0; k < page->modelTypes().size(); ++k)
+        model += char(page->modelTypes().at(k)) + QByteArray(1, char(page->modelValues1().at(k)))
+            + char(page->modelValues2().at(k));
+    return model;
+}
 
 } // namespace
 
@@ -61,6 +79,61 @@ private slots:
     {
         pages.reset();
         UsbServer_Exit();
+    }
+
+    void profileSwitchRefillsFromTheNewProfile()
+    {
+        Buttoninterface* page = pages->buttons.get();
+        auto* choose = page->findChild<QComboBox*>(QStringLiteral("ProjectChoose"));
+        QTRY_VERIFY(choose->count() >= 3);
+        const QString rightButton = page->findChild<QToolButton*>(QStringLiteral("RightKey_3"))->text();
+        const QString noFunction = page->findChild<QToolButton*>(QStringLiteral("DPI_5"))->text();
+
+        // Profile 2 of the mouse has no function on its right button.
+        QMetaObject::invokeMethod(page, "on_ProjectChoose_activated", Q_ARG(int, 2));
+        QTRY_COMPARE(profileOf("q3"), 2);
+        QVERIFY(hidsim::waitForIdle());
+        QByteArray second = hidsim::storedRecord("q3");
+        second[0x4A + 3] = 0;
+        second[0x4A + 4] = 0;
+        QVERIFY(hidsim::setStoredRecord("q3", second));
+
+        for (int profile : {0, 2}) {
+            hidsim::clearCallLog();
+            QMetaObject::invokeMethod(page, "on_ProjectChoose_activated", Q_ARG(int, profile));
+            QTRY_COMPARE(profileOf("q3"), profile);
+            QVERIFY(hidsim::waitForIdle());
+            const QByteArray stored = hidsim::storedRecord("q3");
+            QTRY_COMPARE(testsupport::currentRecordBytes(), stored);
+            QTRY_COMPARE(page->displayButton(1)->text(), profile == 2 ? noFunction : rightButton);
+            QCOMPARE(pageModel(page), stored.mid(0x4A, 3 * page->modelTypes().size()));
+            const QStringList calls = testsupport::callNames();
+            QCOMPARE(calls.count("UsbServer_SetCurrentConfig"), 1);
+            // The record the page filled from is sent back once, by the
+            // device connection; the page's fill sends nothing.
+            const QVector<QByteArray> sent = hidsim::recordsSent();
+            QCOMPARE(sent.size(), 1);
+            QCOMPARE(sent.first(), stored);
+        }
+        QCOMPARE(hidsim::storedRecord("q3"), second);
+    }
+
+    void profileSwitchOfflineReturnsTheSelector()
+    {
+        Buttoninterface* page = pages->buttons.get();
+        auto* choose = static_cast<MyConmboBox*>(page->findChild<QComboBox*>(QStringLiteral("ProjectChoose")));
+        QTRY_VERIFY(choose->count() >= 3);
+        QVERIFY(hidsim::setOffline("q3", true));
+        choose->previousIndex = 0;
+        choose->setCurrentIndex(2);
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        QMetaObject::invokeMethod(page, "on_ProjectChoose_activated", Q_ARG(int, 2));
+        QCOMPARE(choose->currentIndex(), 0);
+        QCOMPARE(offline.size(), 1);
+        QCOMPARE(offline.first().first().toInt(), 0);
+        QVERIFY(!testsupport::callNames().contains("UsbServer_SetCurrentConfig"));
+        QCOMPARE(profileOf("q3"), 0);
+        QVERIFY(hidsim::setOffline("q3", false));
     }
 
     void exportThenImportRoundTrips()

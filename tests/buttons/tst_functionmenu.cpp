@@ -39,6 +39,8 @@ using testsupport::ModalAnswer;
 using testsupport::OpenedDevice;
 using testsupport::child;
 
+using testsupport::recordOf;
+
 namespace {
 
 // Device indexes by screen row: rows 4 and 5 show indexes 4 and 3.
@@ -119,14 +121,6 @@ int position(Buttoninterface* page, const char* area, int pixels)
 QString shownPage(Buttoninterface* page, const char* stack)
 {
     return child<QStackedWidget>(page, stack)->currentWidget()->objectName();
-}
-
-FlashDataMap recordOf(const QByteArray& bytes)
-{
-    FlashDataMap record;
-    if (!flashDataFromBytes(bytes, &record))
-        qFatal("not a record");
-    return record;
 }
 
 // The record with button k's assignment replaced.

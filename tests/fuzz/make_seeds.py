@@ -218,6 +218,17 @@ def macro_block():
     write("macroblock", "count-255", block(b"x" * 30, [(i % 2, 1, 0x04 + i % 26, i) for i in range(70)], count=255))
 
 
+def button_macro_file():
+    # First byte: the length of the macro name that follows; then the file.
+    def named(name, file):
+        raw = name.encode()
+        return bytes([len(raw)]) + raw + file
+    write("buttonmacrofile", "stroke", named("Přepínač", b"255 9\n0x02 0 0\n10ms\n0x04 1 0\n250ms\n0x04 1 1\n0x02 0 1"))
+    write("buttonmacrofile", "mouse", named("klik", b"3\r\n0x01 4 0\r\n5ms\r\n0x01 4 1\r\n4294967299ms\r\n"))
+    write("buttonmacrofile", "head-only", named("a\0b", b"\n"))
+    write("buttonmacrofile", "long", named("x" * 40, b"1\n" + b"0x04 1 0\n1ms\n" * 80))
+
+
 def tiny_png():
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
@@ -242,5 +253,6 @@ def macro_export():
 
 
 for make in (config_import, device_cache, language_xml, config_ini, sensor_defines, firmware, device_reports,
-             flash_image, scenario, sim_state, macro_file, macro_export, macro_block):
+             flash_image, scenario, sim_state, macro_file, macro_export, macro_block,
+             button_macro_file):
     make()

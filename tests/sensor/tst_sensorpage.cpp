@@ -44,17 +44,11 @@ using Action = std::function<void(Sensor*)>;
 Q_DECLARE_METATYPE(Action)
 Q_DECLARE_METATYPE(Bytes)
 
+using testsupport::recordOf;
+
 namespace {
 
 // The device record as the page takes it.
-FlashDataMap recordOf(const QByteArray& bytes)
-{
-    FlashDataMap record;
-    if (!flashDataFromBytes(bytes, &record))
-        qFatal("not a record");
-    return record;
-}
-
 QByteArray withBytes(QByteArray base, const Bytes& bytes)
 {
     for (const auto& byte : bytes)

@@ -128,6 +128,14 @@ QByteArray currentRecordBytes()
     return flashDataBytes(CurrentFlashData);
 }
 
+FlashDataMap recordOf(const QByteArray& bytes)
+{
+    FlashDataMap record;
+    if (!flashDataFromBytes(bytes, &record))
+        qFatal("not a record");
+    return record;
+}
+
 void fillEveryMacro(FlashDataMap* record)
 {
     for (MacroBlock& macro : record->macroBlocks) {

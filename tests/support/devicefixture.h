@@ -45,6 +45,9 @@ QStringList callNames();
 // CurrentFlashData's bytes.
 QByteArray currentRecordBytes();
 
+// The record of 10,428 bytes; a test's own bytes of any other size are fatal.
+FlashDataMap recordOf(const QByteArray& bytes);
+
 // Fills every macro block (a 30-byte name, 70 events): each macro fits its
 // block, but together they do not fit the mouse's memory.
 void fillEveryMacro(FlashDataMap* record);
