@@ -1193,14 +1193,16 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
         break;
     }
     case TypeMacro: {
-        const QString name = macroBlockName(record.macroBlocks[index]);
+        // The caption shows the name the macro's file and the macro page use,
+        // so that rename and update find the button.
+        const QString name = safeMacroName(macroBlockName(record.macroBlocks[index]));
         display->setText(macroPrefix + name);
         // A macro the user changed while the device was offline: the user's
         // file wins over the device's older block, which goes once the device
         // is back.
         if (pendingMacros.contains(name))
             break;
-        AppendMacroFile(safeMacroName(name), QString::number(value2));
+        AppendMacroFile(name, QString::number(value2));
         PostMsg::GetInstance()->PostButtonToMacro(record, index);
         break;
     }

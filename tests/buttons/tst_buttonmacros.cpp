@@ -540,13 +540,13 @@ private slots:
             menu.fill(record);
 
         // Written whole every time, never added to; the device's name made
-        // fit for a file.
+        // fit for a file, and the caption shows that name.
         QCOMPARE(macroFile(QStringLiteral("Fill")), QByteArray("5\n"));
         QCOMPARE(macroFile(QStringLiteral("a_b")), QByteArray("9\n"));
         QCOMPARE(toMacro.size(), 4);
         QCOMPARE(toMacro.at(0).at(1).toInt(), 2);
         QCOMPARE(toMacro.at(1).at(1).toInt(), 5);
-        QCOMPARE(menu.caption(5), kPrefix + "a/b");
+        QCOMPARE(menu.caption(5), kPrefix + "a_b");
         QVERIFY(menu.device.recordsSent().isEmpty());
     }
 

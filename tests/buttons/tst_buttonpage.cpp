@@ -18,6 +18,7 @@
 #include "sensor/sensor.h"
 #include "sensor/sensordefinitions.h"
 #include "widgets/dialogframe.h"
+#include "widgets/macroname.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -593,7 +594,7 @@ private slots:
         page.SlotUpDataButtonUIB(record);
 
         QCOMPARE(page.modelTypes().size(), 16);
-        QCOMPARE(caption(&page, 0), pageText(1, 48) + QString::fromLocal8Bit(QByteArray(30, char(0xFF))));
+        QCOMPARE(caption(&page, 0), pageText(1, 48) + safeMacroName(QString::fromLocal8Bit(QByteArray(30, char(0xFF)))));
         QCOMPARE(caption(&page, 1).count(QLatin1Char('+')), 5);
         QCOMPARE(child<QComboBox>(&page, "Debunce")->currentIndex(), -1);
         QCOMPARE(buttonPageFilling, uint8_t(0));
