@@ -125,7 +125,6 @@ protected:
 
 private:
     void applySkin();
-    void stopRecording();
     void setSaveActive(bool active);
     QListWidgetItem* newKeyRow(const QString& name, bool keyDown) const;
     QListWidgetItem* newDelayRow(const QString& text) const;

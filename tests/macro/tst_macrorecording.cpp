@@ -248,6 +248,27 @@ private slots:
                                 "P:L D:50ms R:L D:100ms P:O D:50ms R:O"));
     }
 
+    // The limit reached from inside the hook: the hook goes while its own
+    // key event is still being delivered, and the notice runs there.
+    void limitThroughTheHook()
+    {
+        openAndSelect();
+        f.page->show();
+        QApplication::setActiveWindow(f.page.get());
+        QVERIFY(QTest::qWaitForWindowActive(f.page.get()));
+        start();
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : f.page.get();
+        {
+            ModalAnswer modal(testsupport::clickButton("NewHong"));
+            for (int i = 0; i < 36; ++i)
+                QTest::keyClick(target, Qt::Key_A);
+            QCOMPARE(modal.answered(), QStringList{"KeyNumberLimit"});
+        }
+        QCOMPARE(f.events->count(), 139);
+        QVERIFY(!KeyboardHook<1>::installed());
+        stop();
+    }
+
     // Leaving the device page ends a recording and resets the controls.
     void leavingTheDevicePage()
     {
