@@ -51,6 +51,18 @@ class MacroRecordingTest : public QObject
         f.select("m");
     }
 
+    // A recording on the active page; the widget that takes the keys.
+    QWidget* startOnActivePage()
+    {
+        openAndSelect();
+        f.page->show();
+        QApplication::setActiveWindow(f.page.get());
+        if (!QTest::qWaitForWindowActive(f.page.get()))
+            return nullptr;
+        start();
+        return QApplication::focusWidget() ? QApplication::focusWidget() : f.page.get();
+    }
+
     void start() { QMetaObject::invokeMethod(f.page.get(), "on_StartRecord_clicked"); }
     void stop() { QMetaObject::invokeMethod(f.page.get(), "on_StopRecord_clicked"); }
 
@@ -229,12 +241,8 @@ private slots:
     // Keys typed into the page reach the recorder through the hook.
     void recordsThroughTheHook()
     {
-        openAndSelect();
-        f.page->show();
-        QApplication::setActiveWindow(f.page.get());
-        QVERIFY(QTest::qWaitForWindowActive(f.page.get()));
-        start();
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : f.page.get();
+        QWidget* target = startOnActivePage();
+        QVERIFY(target);
         for (char c : QByteArray("hello")) {
             const Qt::Key key = Qt::Key(Qt::Key_A + (c - 'a'));
             QTest::keyPress(target, key);
@@ -252,12 +260,8 @@ private slots:
     // key event is still being delivered, and the notice runs there.
     void limitThroughTheHook()
     {
-        openAndSelect();
-        f.page->show();
-        QApplication::setActiveWindow(f.page.get());
-        QVERIFY(QTest::qWaitForWindowActive(f.page.get()));
-        start();
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : f.page.get();
+        QWidget* target = startOnActivePage();
+        QVERIFY(target);
         {
             ModalAnswer modal(testsupport::clickButton("NewHong"));
             for (int i = 0; i < 36; ++i)
