@@ -99,16 +99,22 @@ const KeyRow* keyRows(int* count)
     return rows().constData();
 }
 
-QString sidedKeyName(int vk)
+const KeyRow* keyRowOfVk(int vk)
 {
     const int i = indexes().byVk.value(vk, -1);
-    return i < 0 ? QString() : QString::fromUtf8(rows().at(i).name);
+    return i < 0 ? nullptr : &rows().at(i);
+}
+
+QString sidedKeyName(int vk)
+{
+    const KeyRow* row = keyRowOfVk(vk);
+    return row ? QString::fromUtf8(row->name) : QString();
 }
 
 QString comboKeyName(int vk)
 {
-    const int i = indexes().byVk.value(vk, -1);
-    return i < 0 || rows().at(i).modifier() ? QString() : QString::fromUtf8(rows().at(i).name);
+    const KeyRow* row = keyRowOfVk(vk);
+    return !row || row->modifier() ? QString() : QString::fromUtf8(row->name);
 }
 
 int keyUsage(const QString& name)

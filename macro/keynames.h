@@ -56,6 +56,9 @@ QString mouseButtonName(int bit);
 // keeps the event's code. Action and delay stay as they are.
 void writeKeyEventCode(const QString& name, DeviceEvent& event);
 
+// The row of a virtual-key code; nullptr outside the table.
+const KeyRow* keyRowOfVk(int vk);
+
 // The key-combination view: the name of an ordinary key, empty for a
 // modifier or a code outside the table.
 QString comboKeyName(int vk);

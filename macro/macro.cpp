@@ -9,7 +9,6 @@
 #include "core/settings.h"
 #include "macro/keynames.h"
 #include "widgets/dialogframe.h"
-#include "widgets/exeisrun.h"
 #include "widgets/macroname.h"
 
 #include <QButtonGroup>
@@ -292,42 +291,4 @@ void Macro::on_listWidgetHong_clicked(QModelIndex /*index*/)
     loadMacroFile();
     repeatModeGroup->blockSignals(false);
     ui->NumberEdit->blockSignals(false);
-}
-
-// ---- Recording ----------------------------------------------------------------------
-
-void Macro::on_StartRecord_clicked()
-{
-    if (!ui->listWidgetHong->currentItem()) {
-        ExeIsRun notice(nullptr);
-        notice.showSecondText();
-        placeDialog(&notice, this, -100, -50);
-        notice.exec();
-        return;
-    }
-    recording = true;
-    macroRecording = 1;
-    ui->StartRecord->hide();
-    ui->StopRecord->show();
-    PostMsg::GetInstance()->PostStartRecord(0);
-}
-
-void Macro::on_StopRecord_clicked()
-{
-    stopRecording();
-}
-
-void Macro::SlotSetMacroPage()
-{
-    stopRecording();
-    ui->listWidgetHong->setCurrentItem(nullptr);
-}
-
-void Macro::stopRecording()
-{
-    recording = false;
-    macroRecording = 0;
-    ui->StopRecord->hide();
-    ui->StartRecord->show();
-    PostMsg::GetInstance()->PostStartRecord(1);
 }

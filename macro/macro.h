@@ -3,15 +3,20 @@
 // event list of the selected macro, its repeat and delay modes, and the
 // macro files' import and export.
 #include "core/flashdatamap.h"
+#include "macro/capturehook.h"
 #include "macro/macrofile.h"
 
 #include <QModelIndex>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 class QButtonGroup;
 class QListWidgetItem;
+class QMenu;
 
 namespace Ui {
 class Macro;
@@ -76,6 +81,15 @@ public:
     // the events keeps them marked changed, so the next save sends them again.
     bool takeMacroSendRefused();
 
+    // ---- Recording ------------------------------------------------------------------
+    // Key rows a recording holds at most.
+    static constexpr int kMaxRecordedKeys = 70;
+    // Milliseconds on a monotonic clock; the delays between recorded keys are
+    // measured on it. Tests put their own clock in.
+    using RecordingClock = std::function<qint64()>;
+    void setRecordingClock(RecordingClock clock);
+    bool isRecording() const { return recording; }
+
 public slots:
     // A button's macro block from the device becomes that macro's file; the
     // page's own list follows only while it holds no unsaved work.
@@ -84,16 +98,36 @@ public slots:
     void SlotMacroDownLoadData(QString MacroName, int index);
     // The device page goes back to the home page: a running recording stops.
     void SlotSetMacroPage();
+    // The recorder: one key message from the keyboard hook. The hook's repeat
+    // flag is not used; the recorder filters repeats itself.
+    void UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu);
     void SlotAllLanguage(int index);
     // Context-menu actions on the current macro, or a new one from a file.
     void ExPortMacro();
     void RenameMacro();
     void InPortMacro();
 
+    // ---- Page actions ----------------------------------------------------------------
+    // The context menu's delete and new.
+    void DeleteMacro();
+    void CreateMewMacro();
+
 private slots:
     void on_StartRecord_clicked();
     void on_StopRecord_clicked();
     void on_listWidgetHong_clicked(QModelIndex index);
+
+    // ---- Page actions ----------------------------------------------------------------
+    void on_NewHong_clicked();
+    void on_DeleteHong_clicked();
+    void on_Amend_clicked();
+    void on_ChooseEvent_activated(int index);
+    void on_DeleteKey_clicked();
+    void on_Save_clicked();
+    void on_listWidgetKey_itemChanged(QListWidgetItem* item);
+    void on_NumberEdit_valueChanged(int value);
+    void on_listWidgetHong_customContextMenuRequested(QPoint pos);
+    void on_DelayTime_valueChanged(int value);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -102,7 +136,6 @@ protected:
 
 private:
     void applySkin();
-    void stopRecording();
     void setSaveActive(bool active);
     QListWidgetItem* newKeyRow(const QString& name, bool keyDown) const;
     QListWidgetItem* newDelayRow(const QString& text) const;
@@ -121,6 +154,21 @@ private:
     // and no item is current.
     QListWidgetItem* listDeviceMacro(const QString& name, bool makeCurrent);
     bool macroSendRefused = false;
+
+    // Asks for a new or a renamed macro's name: empty when the user gave none,
+    // when the name is taken (after the notice), or when it cannot name a file.
+    QString askMacroName(bool rename);
+
+    // ---- Recording ------------------------------------------------------------------
+    void restartDelayTimer();
+    qint64 delayElapsed() const;
+    qint64 clockNow() const;
+    void showRecordingControls(bool on);
+
+    // ---- Page actions ----------------------------------------------------------------
+    // While a recording runs: the notice that it must be stopped first.
+    bool refusedWhileRecording();
+    void showRunningNotice(bool pleaseStop);
 
     Ui::Macro* ui;
     QString macroFolderPath;
@@ -141,4 +189,15 @@ private:
     QString newMenuText;
     QString importMenuText;
     QString macroCaptionPrefix;
+
+    // ---- Recording ------------------------------------------------------------------
+    CaptureHook<1> hookObject;
+    RecordingClock recordingClock;
+    qint64 delayTimerStart = 0;
+    int lastKey = -1;
+    bool firstEvent = false;
+    int recordedKeyCount = 0;
+
+    // ---- Page actions ----------------------------------------------------------------
+    QPointer<QMenu> listMenu;
 };

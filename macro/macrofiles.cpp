@@ -162,29 +162,35 @@ void Macro::WaitMs(int ms)
     waitWithEvents(ms);
 }
 
+QString Macro::askMacroName(bool rename)
+{
+    QuestionDialog question(nullptr);
+    question.SetLabelText(rename);
+    placeDialog(&question, this, kDialogDx, kDialogDy);
+    question.exec();
+    const QString name = question.macroName;
+    if (name.isEmpty())
+        return QString();
+    if (macroListHas(name)) {
+        SameMacro notice(nullptr);
+        placeDialog(&notice, this, kDialogDx, kDialogDy, question.size());
+        notice.exec();
+        return QString();
+    }
+    // A name that has no file of its own in the folder, or one the list would
+    // not show at the next start, is refused.
+    return isMacroFileName(name) ? name : QString();
+}
+
 void Macro::RenameMacro()
 {
     QListWidgetItem* item = ui->listWidgetHong->currentItem();
     if (!item)
         return;
-    QuestionDialog question(nullptr);
-    question.SetLabelText(true);
-    placeDialog(&question, this, kDialogDx, kDialogDy);
-    question.exec();
-    const QString name = question.macroName;
-    if (name.isEmpty())
-        return;
-    if (macroListHas(name)) {
-        SameMacro notice(nullptr);
-        placeDialog(&notice, this, kDialogDx, kDialogDy, question.size());
-        notice.exec();
-        return;
-    }
-    // A name that has no file of its own in the folder, or one the list would
-    // not show at the next start, is refused.
+    const QString name = askMacroName(true);
     const QString oldName = item->text();
     const QString oldPath = macroFilePath(oldName);
-    if (!isMacroFileName(name) || oldPath.isEmpty())
+    if (name.isEmpty() || oldPath.isEmpty())
         return;
     item->setText(name);
     QFile::rename(oldPath, macroFilePath(name));

@@ -2,6 +2,7 @@
 // makes of a damaged file, the names a macro file may have, and the page's
 // load, save, rename, export and import.
 #include "support/buttonfixture.h"
+#include "support/macrofixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 #include "support/widgetprobe.h"
@@ -46,14 +47,7 @@ QString describe(const QVector<MacroRow>& rows)
 
 QVector<MacroRow> rowsOf(const QString& description)
 {
-    QVector<MacroRow> rows;
-    for (const QString& part : description.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        MacroRow row;
-        row.text = part.mid(2);
-        row.type = part.startsWith(QLatin1String("R:")) ? 1 : 0;
-        rows.append(row);
-    }
-    return rows;
+    return testsupport::eventRowsOf(description);
 }
 
 QString describe(QListWidget* list)
@@ -66,15 +60,12 @@ QString describe(QListWidget* list)
 
 QByteArray readAll(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testsupport::readFileBytes(path);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    testsupport::writeFileBytes(path, bytes);
 }
 
 // Every file under the temporary home, so a test sees any file written

@@ -20,6 +20,7 @@
 #include "widgets/macroname.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -434,6 +435,33 @@ private slots:
         QVERIFY(save->isEnabled());
         QVERIFY(page->takeMacroSendRefused());
         QVERIFY(!page->takeMacroSendRefused());
+
+        // Through Save, answered as the button page answers it: the refused
+        // events stay unsaved, and the next Save offers them again.
+        QObject buttonPage;
+        QVector<int> modes;
+        connect(PostMsg::GetInstance(), &PostMsg::SigUpDataMacro, &buttonPage, [&modes](QString macro, int mode) {
+            modes << mode;
+            if (mode == 0)
+                PostMsg::GetInstance()->PostMacroDownLoadData(macro, kButton);
+        });
+        if (!offline) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hidsim: .* refused a record"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("the device refused the record"));
+        }
+        auto* chooser = child<QComboBox>(page.get(), "ChooseEvent");
+        emit chooser->activated(4);        // a left-button stroke: the events changed
+        QVERIFY(save->isEnabled());
+        save->click();
+        QCOMPARE(modes, QVector<int>({0}));
+        QVERIFY(save->isEnabled());
+        if (!offline) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hidsim: .* refused a record"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("the device refused the record"));
+        }
+        save->click();
+        QCOMPARE(modes, QVector<int>({0, 0}));
+        QCOMPARE(hidsim::recordsTaken(), 0);
     }
 
     // A caption refresh rewrites the macro's file from the device every time;

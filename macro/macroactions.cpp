@@ -1,0 +1,285 @@
+// What the user does on the macro page: new, delete and the context menu of
+// the macro list, inserting, changing and deleting events, the delay and
+// repeat controls, and Save.
+#include "macro/macro.h"
+
+#include "ui_macro.h"
+
+#include "core/globals.h"
+#include "core/postmsg.h"
+#include "macro/adddelaytime.h"
+#include "macro/addkey.h"
+#include "macro/keynames.h"
+#include "widgets/confirmations.h"
+#include "widgets/dialogframe.h"
+#include "widgets/exeisrun.h"
+#include "widgets/macroname.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QMenu>
+
+namespace {
+
+// Notices and the name dialog sit on the page's centre, moved left and up;
+// the event dialogs a little less to the left and higher.
+constexpr int kNoticeDx = -100;
+constexpr int kNoticeDy = -50;
+constexpr int kEventDialogDx = -50;
+constexpr int kEventDialogDy = -70;
+
+// The delay spin box's effective top: a device delay is 16 bits.
+constexpr int kMaxDelayMs = 65535;
+
+// Items of the insert-event box.
+enum ChooseEventItem {
+    kChooseNothing = 0,
+    kChooseKeyPress = 1,
+    kChooseKeyRelease = 2,
+    kChooseDelay = 3,
+    kChooseLeftButton = 4,
+    kChooseBackButton = 8,
+};
+
+} // namespace
+
+// ---- Refusals ----------------------------------------------------------------------
+
+void Macro::showRunningNotice(bool pleaseStop)
+{
+    ExeIsRun notice(nullptr);
+    if (pleaseStop)
+        notice.showPleaseStopText();
+    else
+        notice.showSecondText();
+    placeDialog(&notice, this, kNoticeDx, kNoticeDy);
+    notice.exec();
+}
+
+bool Macro::refusedWhileRecording()
+{
+    if (!macroRecording)
+        return false;
+    showRunningNotice(true);
+    return true;
+}
+
+// ---- The macro list -----------------------------------------------------------------
+
+void Macro::on_NewHong_clicked()
+{
+    if (refusedWhileRecording())
+        return;
+    const QString name = askMacroName(false);
+    if (name.isEmpty())
+        return;
+    auto* item = new QListWidgetItem(name);
+    ui->listWidgetHong->addItem(item);
+    ui->listWidgetHong->setCurrentItem(item);
+    createMacroFile();
+    ui->listWidgetKey->clear();
+    ui->ReNumber->setChecked(true);
+    ui->NumberEdit->setValue(1);
+}
+
+void Macro::CreateMewMacro()
+{
+    on_NewHong_clicked();
+}
+
+void Macro::on_DeleteHong_clicked()
+{
+    if (refusedWhileRecording())
+        return;
+    QListWidgetItem* item = ui->listWidgetHong->currentItem();
+    if (!item)
+        return;
+    DeleteConfirm confirm(nullptr);
+    placeDialog(&confirm, this, kNoticeDx, kNoticeDy);
+    confirm.exec();
+    if (!confirm.okClicked)
+        return;
+    const QString name = item->text();
+    const QString path = macroFilePath(name);
+    if (!path.isEmpty())
+        QFile::remove(path);
+    PostMsg::GetInstance()->PostDeleteMacroButton(macroCaptionPrefix + name);
+    delete ui->listWidgetHong->takeItem(ui->listWidgetHong->row(item));
+    ui->listWidgetKey->clear();
+    ui->listWidgetHong->setCurrentRow(-1);
+}
+
+void Macro::DeleteMacro()
+{
+    on_DeleteHong_clicked();
+}
+
+void Macro::on_listWidgetHong_customContextMenuRequested(QPoint pos)
+{
+    // One menu at a time: the last one goes when the next is asked for, as
+    // its entry may still be running while it hides.
+    delete listMenu.data();
+    auto* menu = new QMenu(this);
+    listMenu = menu;
+    menu->setFont(ui->listWidgetHong->font());
+    auto add = [this, menu](const QString& text, void (Macro::*slot)()) {
+        QAction* action = menu->addAction(text);
+        action->setFont(menu->font());
+        connect(action, &QAction::triggered, this, slot);
+    };
+    if (ui->listWidgetHong->itemAt(pos)) {
+        add(exportMenuText, &Macro::ExPortMacro);
+        add(renameMenuText, &Macro::RenameMacro);
+        add(deleteMenuText, &Macro::DeleteMacro);
+    } else {
+        add(newMenuText, &Macro::CreateMewMacro);
+        add(importMenuText, &Macro::InPortMacro);
+    }
+    menu->popup(QCursor::pos());
+}
+
+// ---- Events -------------------------------------------------------------------------
+
+void Macro::on_ChooseEvent_activated(int index)
+{
+    const bool macroSelected = ui->listWidgetHong->currentItem() != nullptr;
+    switch (index) {
+    case kChooseKeyPress:
+    case kChooseKeyRelease: {
+        addKey dialog(nullptr);
+        placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
+        if (dialog.exec() != QDialog::Accepted || !dialog.isOk || !macroSelected)
+            return;
+        insertKeyEvent(dialog.keyName, index == kChooseKeyPress);
+        break;
+    }
+    case kChooseDelay: {
+        AddDelayTime dialog(nullptr);
+        placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
+        dialog.exec();
+        if (!dialog.isOk || !macroSelected || ui->listWidgetKey->currentRow() < 0)
+            return;
+        setDelayEvent(dialog.delayTime);
+        break;
+    }
+    default: {
+        if (index < kChooseLeftButton || index > kChooseBackButton || !macroSelected)
+            return;
+        const QString* const names[] = {&leftButtonName, &rightButtonName, &middleButtonName, &forwardButtonName,
+                                        &backButtonName};
+        insertKeyStroke(*names[index - kChooseLeftButton]);
+        break;
+    }
+    }
+    eventsChanged = true;
+    setSaveActive(true);
+}
+
+void Macro::on_Amend_clicked()
+{
+    if (refusedWhileRecording())
+        return;
+    QListWidgetItem* row = ui->listWidgetKey->currentItem();
+    if (!row)
+        return;
+    // The new text marks the events changed through itemChanged.
+    if (isDelayText(row->text())) {
+        AddDelayTime dialog(nullptr);
+        placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
+        dialog.exec();
+        if (!dialog.isOk)
+            return;
+        row->setText(QString::number(dialog.delayTime) + QStringLiteral("ms"));
+    } else {
+        addKey dialog(nullptr);
+        placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
+        if (dialog.exec() != QDialog::Accepted || !dialog.isOk)
+            return;
+        row->setText(dialog.keyName);
+    }
+    setSaveActive(true);
+}
+
+void Macro::on_DeleteKey_clicked()
+{
+    if (refusedWhileRecording())
+        return;
+    if (!ui->listWidgetHong->currentItem())
+        return;
+    QListWidget* list = ui->listWidgetKey;
+    const int n = list->count();
+    // A key and its delay go together; three rows or fewer cannot keep a pair.
+    if (n <= 3) {
+        list->clear();
+        eventsChanged = true;
+        setSaveActive(true);
+        return;
+    }
+    const int r = list->currentRow();
+    if (r < 0)
+        return;
+    auto remove = [list](int row) { delete list->takeItem(row); };
+    if (r == n - 1) {
+        remove(r);
+        remove(r - 1);
+    } else if (isDelayText(list->item(r)->text())) {
+        remove(r);
+        if (r > 0)
+            remove(r - 1);
+    } else {
+        remove(r + 1);
+        remove(r);
+    }
+    eventsChanged = true;
+    setSaveActive(true);
+}
+
+void Macro::on_listWidgetKey_itemChanged(QListWidgetItem* /*item*/)
+{
+    eventsChanged = true;
+}
+
+// ---- Delay and repeat -------------------------------------------------------------
+
+void Macro::on_DelayTime_valueChanged(int value)
+{
+    if (value >= kMaxDelayMs)
+        ui->DelayTime->setValue(kMaxDelayMs);
+}
+
+void Macro::on_NumberEdit_valueChanged(int /*value*/)
+{
+    repeatChanged = true;
+    setSaveActive(true);
+}
+
+// ---- Save ----------------------------------------------------------------------------
+
+void Macro::on_Save_clicked()
+{
+    if (refusedWhileRecording())
+        return;
+    setSaveActive(false);
+    if (!ui->listWidgetHong->currentItem())
+        return;
+    const QString name = currentMacroName();
+    // A file gone from the folder is made again: the rows are what counts.
+    if (!QFile::exists(macroFilePath(name)))
+        createMacroFile();
+    if (!saveMacroFile(repeatText())) {
+        // Nothing was stored: the changes stay unsaved and Save stays offered.
+        setSaveActive(true);
+        return;
+    }
+    if (eventsChanged) {
+        takeMacroSendRefused();
+        PostMsg::GetInstance()->PostUpDataMacro(name, 0);
+        // A button the device did not take keeps the events unsaved, so the
+        // next Save sends them again.
+        eventsChanged = takeMacroSendRefused();
+    }
+    if (repeatChanged) {
+        PostMsg::GetInstance()->PostUpDataMacro(name, 1);
+        repeatChanged = false;
+    }
+}
