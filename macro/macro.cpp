@@ -8,12 +8,12 @@
 #include "core/product.h"
 #include "core/settings.h"
 #include "macro/keynames.h"
+#include "sensor/optionskin.h"
 #include "widgets/dialogframe.h"
 #include "widgets/macroname.h"
 
 #include <QButtonGroup>
 #include <QKeyEvent>
-#include <QListView>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -127,12 +127,7 @@ void Macro::applySkin()
                          "QAbstractItemView {outline: 0px solid gray; border: 1px  solid gray;color: rgb(")
         + t + QStringLiteral("); border-image: url(") + p
         + QStringLiteral("ComboboxTextBack.png);selection-background-color: rgb(") + s + QStringLiteral("); }"));
-    auto* popup = new QListView(ui->ChooseEvent);
-    popup->setStyleSheet(QStringLiteral("QListView::item:selected{background-color: rgb(") + s
-                         + QStringLiteral(");}QListView::item:hover{background-color: rgb(") + s
-                         + QStringLiteral(");}"));
-    ui->ChooseEvent->setView(popup);
-    ui->ChooseEvent->setMaxVisibleItems(5);
+    setOptionComboPopup(ui->ChooseEvent, 5);
 
     ui->StopRecord->hide();
     ui->AutoInsertDelay->setChecked(true);

@@ -122,6 +122,12 @@ void Macro::on_listWidgetHong_customContextMenuRequested(QPoint pos)
     auto* menu = new QMenu(this);
     listMenu = menu;
     menu->setFont(ui->listWidgetHong->font());
+    // The page's dark skin, with the combo boxes' colours.
+    menu->setStyleSheet(QStringLiteral("QMenu{border: 1px solid gray; background-color: rgb(")
+                        + skinColour(QStringLiteral("ComboxBackGroundColor")) + QStringLiteral("); color: rgb(")
+                        + skinColour(QStringLiteral("ComboxTextColor"))
+                        + QStringLiteral(");}QMenu::item{padding: 4px 24px;}QMenu::item:selected{background-color: rgb(")
+                        + skinColour(QStringLiteral("ComboxSelectColor")) + QStringLiteral(");}"));
     auto add = [this, menu](const QString& text, void (Macro::*slot)()) {
         QAction* action = menu->addAction(text);
         action->setFont(menu->font());
