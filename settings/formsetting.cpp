@@ -614,7 +614,12 @@ void FormSetting::SetVer(int what)
             mouseUpdateAvailable = hasFirmwareUpdate(kMouseFirmware, mouseText, rateClass) ? 1 : 0;
             receiverUpdateAvailable = hasFirmwareUpdate(kReceiverFirmware, receiverText, rateClass) ? 1 : 0;
             const bool available = mouseUpdateAvailable || receiverUpdateAvailable;
-            PostMsg::GetInstance()->PostUpdateFrame(available);
+            // The dialog opens by itself once per opened device: every later
+            // report (a profile switch, a reload) would bring back what the
+            // user has just closed.
+            if (!available || !updateOffered)
+                PostMsg::GetInstance()->PostUpdateFrame(available);
+            updateOffered = updateOffered || available;
             setUpdateLook(available);
         }
         ui->label_5->setText(receiverText);
@@ -650,6 +655,7 @@ void FormSetting::SetVer(int what)
         break;
     case 6:
         // Another device is being opened: what a run flashed belonged to the last one.
+        updateOffered = false;
         receiverVersionText.clear();
         mouseVersionText.clear();
         ui->label_5->clear();

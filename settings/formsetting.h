@@ -155,6 +155,8 @@ private:
     QString repairReceiverImage;
     QString receiverVersionText;
     QString mouseVersionText;
+    // The update dialog has opened by itself for the device now open.
+    bool updateOffered = false;
     // Time since the running flash last reported; a run that stays silent
     // too long has failed.
     QElapsedTimer answerClock;

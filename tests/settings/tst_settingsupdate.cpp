@@ -521,6 +521,23 @@ private slots:
         QCOMPARE(receiverUpdateAvailable + mouseUpdateAvailable, 0);
     }
 
+    // The dialog opens by itself once per opened device: a later report (a
+    // profile switch, a reload) leaves it closed; the next device opened
+    // gets it again.
+    void updateIsOfferedOncePerDevice()
+    {
+        openPage({receiver("rx4k", 4), q7("q7", true)}, "rx4k", {"rx4k", "q7"});
+        PostMsg::GetInstance()->PostSetver(0);
+        QVERIFY(settingsRepairDialog->isVisible());
+        settingsRepairDialog->close();
+        PostMsg::GetInstance()->PostSetver(0);
+        QVERIFY(!settingsRepairDialog->isVisible());
+        QVERIFY(receiverUpdateAvailable || mouseUpdateAvailable);
+        PostMsg::GetInstance()->PostSetver(6);
+        PostMsg::GetInstance()->PostSetver(0);
+        QVERIFY(settingsRepairDialog->isVisible());
+    }
+
     // A failure injected into the receiver's or the mouse's run leaves the
     // record; after a restart the home page offers the repair, which then
     // succeeds.
