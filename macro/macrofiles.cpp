@@ -192,8 +192,11 @@ void Macro::RenameMacro()
     const QString oldPath = macroFilePath(oldName);
     if (name.isEmpty() || oldPath.isEmpty())
         return;
+    // A file that cannot take the new name keeps the old one everywhere: the
+    // list and the buttons must keep naming a file that exists.
+    if (QFile::exists(oldPath) && !QFile::rename(oldPath, macroFilePath(name)))
+        return;
     item->setText(name);
-    QFile::rename(oldPath, macroFilePath(name));
     PostMsg::GetInstance()->PostMacroRename(oldName, name);
 }
 

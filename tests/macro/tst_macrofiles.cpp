@@ -463,6 +463,8 @@ private slots:
         QTest::newRow("cancelled") << "" << QStringList{"QuestionDialog"} << "m";
         QTest::newRow("xml") << "axml" << QStringList{"QuestionDialog"} << "m";
         QTest::newRow("up the tree") << "../../up" << QStringList{"QuestionDialog"} << "m";
+        // The file cannot be renamed: the list, the buttons and the file keep the old name.
+        QTest::newRow("a folder in the way") << "blocked" << QStringList{"QuestionDialog"} << "m";
     }
 
     void renameMacro()
@@ -472,6 +474,8 @@ private slots:
         QFETCH(QString, listed);
         openPage({"m.ini", "n.ini"});
         select("m");
+        if (name == "blocked")
+            QVERIFY(QDir().mkpath(macroFolder() + "/blocked.ini/inside"));
         const QStringList before = homeFiles();
         QSignalSpy renamed(PostMsg::GetInstance(), &PostMsg::SigMacroRename);
         {
