@@ -72,6 +72,9 @@ private slots:
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
         QTRY_VERIFY(deviceRecordReceived);
         QVERIFY(hidsim::waitForIdle());
+        // The pages' fills from the opening reach them queued: a late one
+        // would otherwise acknowledge a wait that a test starts afterwards.
+        QTRY_VERIFY(sensorPageUpdated && buttonPageUpdated);
         hidsim::clearCallLog();
     }
 
@@ -265,6 +268,10 @@ private slots:
         // The pages acknowledge once the worker has read the device again: the
         // wait's twelve attempts must span that on a loaded machine too.
         UpDataParam::stepMs = 1500;
+        // As the opening's wait dialog leaves them: only the re-read after
+        // the reset can acknowledge.
+        sensorPageUpdated = 0;
+        buttonPageUpdated = 0;
         const QByteArray sent = testsupport::currentRecordBytes();
         bool timerStoppedDuringWait = false;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
