@@ -16,6 +16,7 @@
 #include "core/waits.h"
 #include "core/worker.h"
 #include "macro/keynames.h"
+#include "macro/macroblock.h"
 #include "macro/macrofile.h"
 #include "platform/hidusb/hidusb.h"
 #include "sensor/sensordefinitions.h"
@@ -1202,6 +1203,9 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
         // is back.
         if (pendingMacros.contains(name))
             break;
+        // The device's macro replaces the file; other events the user had
+        // in it are kept aside, not lost.
+        keepMacroFileBeforeFill(name, macroRowsFromBlock(record.macroBlocks[index]));
         AppendMacroFile(name, QString::number(value2));
         PostMsg::GetInstance()->PostButtonToMacro(record, index);
         break;

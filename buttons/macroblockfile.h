@@ -8,18 +8,15 @@
 #include <QByteArray>
 #include <QString>
 
-// The macro block of a macro file: the name (NULs removed, cut to the
-// 30-byte field on a character boundary) and the events the file's rows
-// give, read as the macro page reads them. Each key row fills event i, the
-// delay row after it sets that event's delay and moves to the next event.
-// The event count is the number of delay rows + 1, never more than the
-// block's 70 events; rows past the block are left out.
+// The macro block of a macro file: the rows the macro page reads from the
+// file, made a block by the macro page's own builder (macroBlockFromRows), so
+// that both pages send one block for one file. The name has its NULs removed.
 MacroBlock macroBlockFromFile(const QString& name, const QByteArray& bytes);
 
-// The first blank-separated word of the file's first line: "" for a first
-// line without a word, "0" for an empty file.
+// The repeat value of the file's first line as the macro page shows it (see
+// shownRepeat()), in decimal: what the button's assignment carries.
 QString macroFileHead(const QByteArray& bytes);
 
-// The bytes of macro `name`'s file (line ends made "\n"), at most the macro
-// file bound; false when the name has no file or it cannot be read.
+// The bytes of macro `name`'s file as the macro page reads them, at most the
+// macro file bound; false when the name has no file or it cannot be read.
 bool readMacroFile(const QString& name, QByteArray* bytes);

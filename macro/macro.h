@@ -6,6 +6,7 @@
 #include "macro/capturehook.h"
 #include "macro/macrofile.h"
 
+#include <QHash>
 #include <QModelIndex>
 #include <QPointer>
 #include <QStringList>
@@ -94,7 +95,8 @@ public slots:
     // A button's macro block from the device becomes that macro's file; the
     // page's own list follows only while it holds no unsaved work.
     void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
-    // The open macro's rows go to button `index` of the device.
+    // Macro `MacroName` as it was saved goes to button `index` of the
+    // device: the rows its last Save took, else its file.
     void SlotMacroDownLoadData(QString MacroName, int index);
     // The device page goes back to the home page: a running recording stops.
     void SlotSetMacroPage();
@@ -154,6 +156,9 @@ private:
     // and no item is current.
     QListWidgetItem* listDeviceMacro(const QString& name, bool makeCurrent);
     bool macroSendRefused = false;
+    // The rows each Save took, for the sends that Save asks for: the macro
+    // saved is the macro sent, whatever is open by the time the send runs.
+    QHash<QString, QVector<MacroRow>> savedRows;
 
     // Asks for a new or a renamed macro's name: empty when the user gave none,
     // when the name is taken (after the notice), or when it cannot name a file.

@@ -272,20 +272,28 @@ void Macro::on_Save_clicked()
     // A file gone from the folder is made again: the rows are what counts.
     if (!QFile::exists(macroFilePath(name)))
         createMacroFile();
+    // The rows saved are the rows sent, though the send waits and another
+    // macro may be opened meanwhile.
+    const QVector<MacroRow> rows = eventRows();
     if (!saveMacroFile(repeatText())) {
         // Nothing was stored: the changes stay unsaved and Save stays offered.
         setSaveActive(true);
         return;
     }
     if (eventsChanged) {
+        // Cleared first: an edit made while the send waits, or a button the
+        // device did not take, marks the events unsaved again.
+        eventsChanged = false;
         takeMacroSendRefused();
+        savedRows.insert(name, rows);
         PostMsg::GetInstance()->PostUpDataMacro(name, 0);
-        // A button the device did not take keeps the events unsaved, so the
-        // next Save sends them again.
-        eventsChanged = takeMacroSendRefused();
+        // A later Save of the same macro inside the wait has sent its own
+        // rows; what is left sends the file, the last one saved.
+        savedRows.remove(name);
+        takeMacroSendRefused();
     }
     if (repeatChanged) {
-        PostMsg::GetInstance()->PostUpDataMacro(name, 1);
         repeatChanged = false;
+        PostMsg::GetInstance()->PostUpDataMacro(name, 1);
     }
 }

@@ -5,6 +5,7 @@
 #include "widgets/macroname.h"
 
 #include <cstring>
+#include <limits>
 
 static_assert(kMaxMacroBlockRows == 2 * kMacroBlockEvents - 1, "row bound follows the block");
 
@@ -28,29 +29,75 @@ QVector<MacroRow> macroRowsFromBlock(const MacroBlock& block)
     return rows;
 }
 
+namespace {
+
+// The milliseconds of a delay row's text, held at what an event can say.
+uint32_t delayOfText(const QString& text)
+{
+    const QString digits = QString(text).remove(QLatin1String("ms"));
+    if (digits.isEmpty())
+        return 0;
+    quint64 ms = 0;
+    for (const QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        ms = qMin<quint64>(ms * 10 + quint64(c.unicode() - '0'), std::numeric_limits<uint32_t>::max());
+    }
+    return uint32_t(ms);
+}
+
+struct KeyEvent
+{
+    const MacroRow* row;
+    uint32_t delay;
+};
+
+} // namespace
+
 MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows)
 {
+    // Every key row with the pause after it, whatever the rows' placement.
+    QVector<KeyEvent> keys;
+    for (const MacroRow& row : rows) {
+        if (!isDelayText(row.text)) {
+            keys.append({&row, 0});
+        } else if (!keys.isEmpty()) {
+            const quint64 sum = quint64(keys.last().delay) + delayOfText(row.text);
+            keys.last().delay = uint32_t(qMin<quint64>(sum, std::numeric_limits<uint32_t>::max()));
+        }
+    }
+
+    QVector<KeyEvent> taken = keys.mid(0, kMacroBlockEvents);
+    if (keys.size() > kMacroBlockEvents) {
+        // No pause towards a key that was left out.
+        taken.last().delay = 0;
+        // A press whose release was left out would keep its key held.
+        auto releasedAfter = [](const QVector<KeyEvent>& events, int from, const QString& text) {
+            for (int j = from; j < events.size(); ++j) {
+                if (events.at(j).row->type != 0 && events.at(j).row->text == text)
+                    return true;
+            }
+            return false;
+        };
+        QVector<KeyEvent> kept;
+        for (int i = 0; i < taken.size(); ++i) {
+            const MacroRow& row = *taken.at(i).row;
+            if (row.type == 0 && !releasedAfter(taken, i + 1, row.text) && releasedAfter(keys, i + 1, row.text))
+                continue;
+            kept.append(taken.at(i));
+        }
+        taken = kept;
+    }
+
     MacroBlock block;
     std::memset(&block, 0, sizeof block);
     setMacroBlockName(block, name);
-    const int taken = qMin(rows.size(), kMaxMacroBlockRows);
-    int slot = 0;
-    for (int position = 0; position < taken; ++position) {
-        const MacroRow& row = rows.at(position);
-        DeviceEvent& event = block.events[slot];
-        if (position % 2 == 0) {
-            writeKeyEventCode(row.text, event);
-            event.action = row.type == 0 ? 0 : 1;
-            event.setDelay(0);
-        } else {
-            // A text that is no unsigned number (a key name here, a negative
-            // or an oversized count) is no pause.
-            bool ok = false;
-            const uint delay = QString(row.text).remove(QLatin1String("ms")).toUInt(&ok);
-            event.setDelay(ok ? delay : 0);
-            ++slot;
-        }
+    for (int i = 0; i < taken.size(); ++i) {
+        DeviceEvent& event = block.events[i];
+        writeKeyEventCode(taken.at(i).row->text, event);
+        event.action = taken.at(i).row->type == 0 ? 0 : 1;
+        event.setDelay(taken.at(i).delay);
     }
-    block.eventCount = uint8_t(slot + (taken > 0 ? 1 : 0));
+    block.eventCount = uint8_t(taken.size());
     return block;
 }

@@ -17,9 +17,13 @@ QVector<MacroRow> macroRowsFromBlock(const MacroBlock& block);
 // The most event rows a block holds: 70 key rows and the 69 delays between them.
 constexpr int kMaxMacroBlockRows = 2 * 70 - 1;
 
-// A block from a name and the rows as they stand. Even rows are taken as key
-// rows, odd rows as the delay of the key row before them ("<n>ms"; any other
-// text is a delay of 0). The event count is the number of delay rows, plus
-// one when there are rows. Rows past kMaxMacroBlockRows are left out, and the
-// name is cut to 30 bytes on a character boundary.
+// A block from a name and the rows as they stand: every key row is one event,
+// in list order, and the delay rows between it and the next key row are its
+// pause ("<digits>ms", summed and held at 2^32 - 1 ms; any other text is no
+// pause). Delay rows before the first key row have no event to go with. The
+// event count is the number of key rows. Past 70 key rows the rest is left
+// out: the 70th event keeps no pause, and a press whose release was left out
+// goes too, so that no key stays held on the mouse. The name is cut to 30
+// bytes on a character boundary. Both pages build the block a button plays
+// with this one function.
 MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows);

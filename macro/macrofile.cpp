@@ -4,6 +4,8 @@
 #include "widgets/macroname.h"
 
 #include <QDataStream>
+#include <QDebug>
+#include <QFile>
 #include <QIODevice>
 #include <QSaveFile>
 #include <QSize>
@@ -185,6 +187,49 @@ MacroFileContent parseMacroFile(const QByteArray& bytes)
         }
     }
     return content;
+}
+
+int shownRepeat(int value)
+{
+    const bool shown = (value >= 1 && value <= kMaxRepeatCount) || value == kRepeatUntilAnyButton
+        || value == kRepeatWhileHeld || value == kRepeatUntilClicked;
+    return shown ? value : 1;
+}
+
+bool readMacroFileBytes(const QString& path, QByteArray* bytes)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = file.read(kMaxMacroFileBytes);
+    return true;
+}
+
+QString replacedMacroFilePath(const QString& name)
+{
+    const QString path = macroFilePath(name);
+    if (path.isEmpty())
+        return QString();
+    return macroFolder() + QStringLiteral("/.") + name + QStringLiteral(".ini.replaced");
+}
+
+bool keepMacroFileBeforeFill(const QString& name, const QVector<MacroRow>& rows)
+{
+    QByteArray old;
+    if (!readMacroFileBytes(macroFilePath(name), &old))
+        return false;
+    // Compared as the files would be read: the events alone, the repeat
+    // value is the device's to give. A file without events loses nothing.
+    const QVector<MacroRow> oldRows = parseMacroFile(old).rows;
+    if (oldRows.isEmpty() || macroFileRowLines(oldRows) == macroFileRowLines(rows))
+        return false;
+    const QString copy = replacedMacroFilePath(name);
+    if (!writeFileAtomically(copy, old))
+        return false;
+    qDebug() << "the device's macro" << name << "replaces other events in its file; the old file is kept as" << copy;
+    return true;
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes)

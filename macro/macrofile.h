@@ -29,6 +29,10 @@ constexpr qint64 kMaxMacroFileBytes = 256 * 1024;
 // The repeat values of line 1 and of the export's repeat field.
 enum MacroRepeat { kRepeatUntilAnyButton = 253, kRepeatWhileHeld = 254, kRepeatUntilClicked = 255 };
 constexpr int kMaxRepeatCount = 250;
+// The repeat value a line-1 value stands for, as the page shows it and the
+// mouse gets it: 253, 254, 255 or a count of 1 to 250; anything else (0, 251,
+// 300, -1, no number) is a count of 1.
+int shownRepeat(int value);
 
 // One line per row: a key row "<code> <kind> <0 press|1 release>", a name
 // outside the key table as the empty name "0x00 1 <flag>"; a delay row its
@@ -48,6 +52,20 @@ struct MacroFileContent
 // delay row; other lines are skipped. The last line counts without a line
 // end. At most kMaxMacroFileRows rows.
 MacroFileContent parseMacroFile(const QByteArray& bytes);
+
+// The bytes of a macro file as every reader takes them: raw (parseMacroFile
+// makes the line ends), at most kMaxMacroFileBytes; false when it cannot be
+// opened.
+bool readMacroFileBytes(const QString& path, QByteArray* bytes);
+
+// Where a page fill keeps the content of macro `name`'s file that it replaces:
+// a hidden file beside it in the macro folder, which no macro list shows and
+// no macro name can reach. Empty when the name has no file.
+QString replacedMacroFilePath(const QString& name);
+// Before a fill rewrites macro `name`'s file with these rows: when the file
+// holds events and they are others, its content is kept at replacedMacroFilePath() (one
+// copy per name, the last one replaced). True when a copy was written.
+bool keepMacroFileBeforeFill(const QString& name, const QVector<MacroRow>& rows);
 
 // Writes a file atomically; false when it could not be written whole.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes);

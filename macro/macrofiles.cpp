@@ -30,12 +30,7 @@ constexpr char kMacroFileFilter[] = "File(*.ini)";
 // A repeat value as line 1 may hold it; anything else is a count of 1.
 QString fittingRepeat(const QString& text)
 {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    const bool fits = ok
-        && ((value >= 1 && value <= kMaxRepeatCount) || value == kRepeatUntilAnyButton || value == kRepeatWhileHeld
-            || value == kRepeatUntilClicked);
-    return fits ? QString::number(value) : QStringLiteral("1");
+    return QString::number(shownRepeat(text.toInt()));
 }
 
 } // namespace
@@ -73,10 +68,10 @@ void Macro::loadMacroFile()
     if (path.isEmpty())
         return;
     currentFile = path;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!readMacroFileBytes(path, &bytes))
         return;
-    const MacroFileContent content = parseMacroFile(file.read(kMaxMacroFileBytes));
+    const MacroFileContent content = parseMacroFile(bytes);
     if (content.hasRepeatLine)
         setRepeatControls(content.repeat);
     for (const MacroRow& row : content.rows)
@@ -85,7 +80,8 @@ void Macro::loadMacroFile()
 
 void Macro::setRepeatControls(int value)
 {
-    switch (value) {
+    // The value the button page sends for the same line.
+    switch (shownRepeat(value)) {
     case kRepeatWhileHeld:
         ui->ReUntilLoose->setChecked(true);
         break;
@@ -97,7 +93,7 @@ void Macro::setRepeatControls(int value)
         break;
     default:
         ui->ReNumber->setChecked(true);
-        ui->NumberEdit->setValue(value >= 1 && value <= kMaxRepeatCount ? value : 1);
+        ui->NumberEdit->setValue(shownRepeat(value));
         break;
     }
 }

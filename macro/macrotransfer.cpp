@@ -8,6 +8,7 @@
 #include "core/postmsg.h"
 #include "core/setters.h"
 #include "macro/macroblock.h"
+#include "macro/macrofile.h"
 #include "widgets/macroname.h"
 
 void Macro::connectTransfer()
@@ -70,10 +71,20 @@ void Macro::SlotMacroDownLoadData(QString MacroName, int index)
         return;
     const ButtonParam param = CurrentFlashData.buttons[index];
     const QString name = MacroName.remove(QChar(0));
-    if (name.isEmpty() || name != currentMacroName() || !deviceWriteEnabled)
+    if (name.isEmpty())
         return;
-    const MacroBlock block = macroBlockFromRows(name, eventRows());
-    if (!SetButtonMacro(index, &param, &block)) {
+    // The send comes a while after the Save: another macro may be open by now.
+    QVector<MacroRow> rows;
+    if (savedRows.contains(name)) {
+        rows = savedRows.value(name);
+    } else {
+        QByteArray bytes;
+        if (!readMacroFileBytes(macroFilePath(name), &bytes))
+            return;
+        rows = parseMacroFile(bytes).rows;
+    }
+    const MacroBlock block = macroBlockFromRows(name, rows);
+    if (!deviceWriteEnabled || !SetButtonMacro(index, &param, &block)) {
         // Not on the device: the events stay to be sent by the next save.
         macroSendRefused = true;
         eventsChanged = true;

@@ -19,13 +19,19 @@
 #include "core/settings.h"
 #include "core/setters.h"
 #include "macro/keynames.h"
+#include "macro/macro.h"
+#include "macro/macroblock.h"
+#include "macro/macrofile.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/macroname.h"
 #include "widgets/myconmbobox.h"
 
 #include <QDir>
+#include <QComboBox>
 #include <QFile>
+#include <QListWidget>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -177,7 +183,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("block");
         const QByteArray a = "Alpha";
-        QTest::newRow("head only") << "Alpha" << QByteArray("1\n") << blockHex(a, 1, {});
+        // No blank event: the count is the number of key lines.
+        QTest::newRow("head only") << "Alpha" << QByteArray("1\n") << blockHex(a, 0, {});
         QTest::newRow("press, delay, release")
             << "Alpha" << QByteArray("1\n0x04 1 0\n20ms\n0x04 1 1\n")
             << blockHex(a, 2, {{0, 1, 0x04, 20}, {1, 1, 0x04, 0}});
@@ -185,14 +192,23 @@ private slots:
             << "Alpha" << QByteArray("1\n0x04 1 0\n20ms\n0x04 1 1")
             << blockHex(a, 2, {{0, 1, 0x04, 20}, {1, 1, 0x04, 0}});
         QTest::newRow("ends with a delay") << "Alpha" << QByteArray("1\n0x02 0 0\n7ms\n")
-                                           << blockHex(a, 2, {{0, 0, 0x02, 7}});
+                                           << blockHex(a, 1, {{0, 0, 0x02, 7}});
+        // Every key line is an event, each with the delays after it.
+        QTest::newRow("two key lines in a row")
+            << "Alpha" << QByteArray("1\n0x04 1 0\n10ms\n0x04 1 1\n0x05 1 0\n3ms\n4ms\n0x05 1 1\n")
+            << blockHex(a, 4, {{0, 1, 0x04, 10}, {1, 1, 0x04, 0}, {0, 1, 0x05, 7}, {1, 1, 0x05, 0}});
+        QTest::newRow("delay past 32 bits") << "Alpha" << QByteArray("1\n0x04 1 0\n9999999999ms\n0x04 1 1\n")
+                                            << blockHex(a, 2, {{0, 1, 0x04, -1}, {1, 1, 0x04, 0}});
+        // Only a line end's carriage return goes, as on the macro page.
+        QTest::newRow("carriage return inside a line")
+            << "Alpha" << QByteArray("1\n0x0\r4 1 0\r\n") << blockHex(a, 1, {{0, 1, 0, 0}});
         QTest::newRow("line ends of another system")
             << "Alpha" << QByteArray("3\r\n0x01 4 0\r\n5ms\r\n0x01 4 1\r\n") << blockHex(a, 2, {{0, 4, 0x01, 5}, {1, 4, 0x01, 0}});
         QTest::newRow("odd lines skipped") << "Alpha" << QByteArray("1\nhello there\n0x04 1 0 9\n0x05 1 0\n3ms\n")
-                                           << blockHex(a, 2, {{0, 1, 0x05, 3}});
-        QTest::newRow("NUL in the name") << QString::fromLatin1("Al\0pha", 6) << QByteArray("1\n") << blockHex(a, 1, {});
+                                           << blockHex(a, 1, {{0, 1, 0x05, 3}});
+        QTest::newRow("NUL in the name") << QString::fromLatin1("Al\0pha", 6) << QByteArray("1\n") << blockHex(a, 0, {});
         QTest::newRow("name cut to its field")
-            << QString(40, QLatin1Char('n')) << QByteArray("1\n") << blockHex(QByteArray(30, 'n'), 1, {});
+            << QString(40, QLatin1Char('n')) << QByteArray("1\n") << blockHex(QByteArray(30, 'n'), 0, {});
         QByteArray many = "1\n";
         QVector<QVector<int>> seventy;
         for (int i = 0; i < 80; ++i) {
@@ -200,6 +216,8 @@ private slots:
             if (i < 70)
                 seventy.append({0, 1, 0x04, i + 1});
         }
+        // The 70th event keeps no pause towards a key left out.
+        seventy.last()[3] = 0;
         QTest::newRow("more events than the block") << "Alpha" << many << blockHex(a, 70, seventy);
     }
 
@@ -234,13 +252,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("head");
+        // The value the macro page shows for the same line: what it cannot
+        // show is a count of 1, as is a file not yet saved.
         QTest::newRow("number and more words") << QByteArray("255 9 x\n0x04 1 0\n") << "255";
         QTest::newRow("leading blanks") << QByteArray("   17\n") << "17";
-        QTest::newRow("no line end") << QByteArray("300") << "300";
+        QTest::newRow("no line end") << QByteArray("253") << "253";
+        QTest::newRow("past the counts") << QByteArray("300\n") << "1";
+        QTest::newRow("between counts and modes") << QByteArray("251\n") << "1";
+        QTest::newRow("negative") << QByteArray("-1\n") << "1";
         QTest::newRow("line ends of another system") << QByteArray("254\r\n") << "254";
-        QTest::newRow("empty first line") << QByteArray("\n255\n") << "";
-        QTest::newRow("blanks only") << QByteArray("   ") << "";
-        QTest::newRow("empty file") << QByteArray() << "0";
+        QTest::newRow("empty first line") << QByteArray("\n255\n") << "1";
+        QTest::newRow("blanks only") << QByteArray("   ") << "1";
+        QTest::newRow("empty file") << QByteArray() << "1";
         QTest::newRow("missing file") << QByteArray("<none>") << "0";
     }
 
@@ -263,8 +286,9 @@ private slots:
         QTest::addColumn<int>("kept");
         QTest::newRow("Button9, until clicked") << 8 << QByteArray("255") << 255 << 255;
         QTest::newRow("StartPause, count") << 4 << QByteArray("3") << 3 << 3;
-        QTest::newRow("FireKey, 300 keeps its low byte") << 0 << QByteArray("300") << 44 << 300;
-        QTest::newRow("TopMusic, empty head") << 3 << QByteArray("") << 0 << 0;
+        // The count the macro page shows for the file.
+        QTest::newRow("FireKey, 300 is a count of 1") << 0 << QByteArray("300") << 1 << 1;
+        QTest::newRow("TopMusic, empty head") << 3 << QByteArray("") << 1 << 1;
     }
 
     void assignMacro()
@@ -410,8 +434,9 @@ private slots:
         PostMsg::GetInstance()->PostUpDataMacro(QStringLiteral("Rep"), 1);
         const QVector<QByteArray> records = menu.device.recordsSent();
         QCOMPARE(records.size(), 2);
-        QCOMPARE(records.at(0).toHex(), withAssignment(before, 1, 6, 1, 44).toHex());
-        QCOMPARE(records.at(1).toHex(), withAssignment(withAssignment(before, 1, 6, 1, 44), 5, 6, 5, 44).toHex());
+        // 300 is no count the macro page can show: it shows, and sends, 1.
+        QCOMPARE(records.at(0).toHex(), withAssignment(before, 1, 6, 1, 1).toHex());
+        QCOMPARE(records.at(1).toHex(), withAssignment(withAssignment(before, 1, 6, 1, 1), 5, 6, 5, 1).toHex());
         // The page model is left as it was.
         QCOMPARE(menu.page.modelValues2().at(1), 1);
     }
@@ -580,6 +605,94 @@ private slots:
         QVERIFY(menu.page.macrosAwaitingDevice().isEmpty());
         QCOMPARE(menu.page.modelValues2().at(2), 9);
         QCOMPARE(macroFile(QStringLiteral("Mine")), saved);
+    }
+
+    // A fill brings the device's macro into a file that holds other events:
+    // the user's events are kept beside it, where no macro list shows them.
+    void fillKeepsTheFileItReplaces()
+    {
+        const QByteArray record = withMacro(OpenedDevice::record(), 2, QStringLiteral("Mine"), 1);
+        MacroPage menu(record);
+        const QByteArray mine = "9\n0x05 1 0\n30ms\n0x05 1 1\n";
+        writeMacro(QStringLiteral("Mine"), mine);
+        writeMacro(QStringLiteral("Other"), "1\n");
+
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("\"Mine\" replaces other events"));
+        for (int fill = 0; fill < 2; ++fill)
+            menu.fill(record);
+
+        QCOMPARE(macroFile(QStringLiteral("Mine")), QByteArray("1\n"));
+        QFile kept(replacedMacroFilePath(QStringLiteral("Mine")));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), mine);
+        // The same events again replace nothing: no copy, no trace.
+        QFile::remove(kept.fileName());
+        writeMacro(QStringLiteral("Mine"), "4\n0x04 1 0\n");
+        menu.fill(record);
+        QVERIFY(!QFile::exists(kept.fileName()));
+
+        // Neither page lists the copy.
+        writeMacro(QStringLiteral("Mine"), mine);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("\"Mine\" replaces other events"));
+        menu.fill(record);
+        QVERIFY(QFile::exists(kept.fileName()));
+        PostMsg::GetInstance()->PostAddMacroButton();
+        QStringList entries;
+        for (QToolButton* entry : menu.page.macroButtons())
+            if (entry->isEnabled())
+                entries << entry->text();
+        QCOMPARE(entries, (QStringList{"Mine", "Other"}));
+        Macro macroPage;
+        auto* list = child<QListWidget>(&macroPage, "listWidgetHong");
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Mine"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Other"));
+    }
+
+    // Both pages send one block for one macro, whatever the rows' placement;
+    // a Save sends the macro saved though another macro opens meanwhile.
+    void bothPagesSendTheMacroSaved()
+    {
+        const QByteArray record = withMacro(OpenedDevice::record(), 2, QStringLiteral("Hop"), 1);
+        MacroPage menu(record);
+        writeMacro(QStringLiteral("Hop"), "1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        writeMacro(QStringLiteral("Walk"), "1\n0x1D 1 0\n");
+        Macro macroPage;
+        auto* macros = child<QListWidget>(&macroPage, "listWidgetHong");
+        auto* events = child<QListWidget>(&macroPage, "listWidgetKey");
+        auto* save = child<QToolButton>(&macroPage, "Save");
+        auto open = [&](const QString& name) {
+            macros->setCurrentItem(macros->findItems(name, Qt::MatchExactly).value(0));
+            macroPage.loadMacroFile();
+        };
+        open(QStringLiteral("Hop"));
+        QCOMPARE(events->currentRow(), -1);
+        // A key inserted with no row selected sits right after the last key.
+        macroPage.insertKeyEvent(QStringLiteral("B"), true);
+        emit child<QComboBox>(&macroPage, "ChooseEvent")->activated(4);   // a left-button stroke
+        const QVector<MacroRow> rows = macroPage.eventRows();
+        QCOMPARE(rows.size(), 9);
+        QCOMPARE(rows.at(3).text, QStringLiteral("B"));
+
+        // Another macro opens while the button page waits before the send.
+        Buttoninterface::macroResendWaitMs = 300;
+        QTimer::singleShot(0, &macroPage, [&] { open(QStringLiteral("Walk")); });
+        save->click();
+        Buttoninterface::macroResendWaitMs = 0;
+        QCOMPARE(macroPage.currentMacroName(), QStringLiteral("Walk"));
+        QVERIFY(!save->isEnabled());
+
+        const MacroBlock sent = recordOf(hidsim::storedRecord(QStringLiteral("q3"))).macroBlocks[2];
+        QCOMPARE(int(sent.eventCount), 5);
+        const QVector<QVector<int>> expected = {
+            {0, 1, 0x04, 10}, {1, 1, 0x04, 0}, {0, 1, 0x05, 20}, {0, 4, 0x01, 10}, {1, 4, 0x01, 0}};
+        QCOMPARE(QString::fromLatin1(blockBytes(sent).toHex(' ')), blockHex("Hop", 5, expected));
+
+        // The button page assigns the saved file: the same block.
+        PostMsg::GetInstance()->PostAddMacroButton();
+        menu.page.displayButton(7)->setChecked(true);
+        menu.entry(QStringLiteral("Hop"))->click();
+        QCOMPARE(blockBytes(recordOf(hidsim::storedRecord(QStringLiteral("q3"))).macroBlocks[7]), blockBytes(sent));
     }
 
     void macroRenamedOfflineReachesTheDevice()

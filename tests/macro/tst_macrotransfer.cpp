@@ -165,7 +165,8 @@ class MacroTransferTest : public QObject
     QListWidget* macros() { return child<QListWidget>(page.get(), "listWidgetHong"); }
     QListWidget* events() { return child<QListWidget>(page.get(), "listWidgetKey"); }
 
-    // The page with macro `name` open and these rows in its list.
+    // The page with macro `name` open and these rows in its list, saved to
+    // its file: a send asked for after a Save sends the macro saved.
     void openWithRows(const QString& name, const RowTexts& texts)
     {
         page = std::make_unique<Macro>();
@@ -179,6 +180,7 @@ class MacroTransferTest : public QObject
                 page->appendKeyEvent(row.text, row.type == 0);
         }
         QCOMPARE(textsOf(page->eventRows()), named(texts));
+        writeFile(macroFile(name), macroFileBytes(QStringLiteral("1"), page->eventRows()));
     }
 
     // What the button page does while it labels a macro button: the file
@@ -262,13 +264,18 @@ private slots:
         QTest::newRow("no rows") << RowTexts{} << 0 << Events{{0, 0, 0, 0}};
         QTest::newRow("10ms before the next key")
             << RowTexts{"+A", "10ms", "-A"} << 2 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}, {0, 0, 0, 0}};
-        // One slot more than key rows; the extra one stays zero.
+        // As many events as key rows: the last keeps the delay after it.
         QTest::newRow("ends with a delay")
-            << RowTexts{"+A", "10ms", "-A", "30ms"} << 3
-            << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 30}, {0, 0, 0, 0}};
-        // The second key row is read as a delay of 0: its key is lost.
+            << RowTexts{"+A", "10ms", "-A", "30ms"} << 2 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 30}, {0, 0, 0, 0}};
+        // A key inserted with no row selected: every key row is an event,
+        // none lost and no blank one.
         QTest::newRow("two key rows in a row")
-            << RowTexts{"+A", "10ms", "-A", "+B"} << 3 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}, {0, 0, 0, 0}};
+            << RowTexts{"+A", "10ms", "-A", "+B", "10ms"} << 3
+            << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}, {0, 1, 0x05, 10}, {0, 0, 0, 0}};
+        QTest::newRow("two delay rows in a row, and one before the first key")
+            << RowTexts{"5ms", "+A", "3ms", "4ms", "-A"} << 2 << Events{{0, 1, 0x04, 7}, {1, 1, 0x04, 0}, {0, 0, 0, 0}};
+        QTest::newRow("delay past 32 bits") << RowTexts{"+A", "4294967296ms", "-A"} << 2
+                                            << Events{{0, 1, 0x04, 4294967295u}, {1, 1, 0x04, 0}};
         QTest::newRow("key outside the table") << RowTexts{"+Hyper", "10ms", "-Hyper"} << 2
                                                << Events{{0, 1, 0, 10}, {1, 1, 0, 0}};
         QTest::newRow("modifier and its usage twin")
@@ -365,20 +372,42 @@ private slots:
         QCOMPARE(textsOf(back), rows.mid(0, 2 * kMacroBlockEvents - 2) << "-A");
     }
 
-    // Nothing is sent unless the name is the open macro's and writes are on.
+    // A cut at 70 events leaves no key held: a press whose release was left
+    // out goes too.
+    void blockCutReleasesEveryKey()
+    {
+        RowTexts texts;
+        for (int i = 0; i < 34; ++i)
+            texts << "+B" << "1ms" << "-B" << "1ms";
+        texts << "+LShift" << "2ms" << "+A" << "3ms" << "-A" << "-LShift" << "+C";
+        const MacroBlock block = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
+        QCOMPARE(int(block.eventCount), 68);
+        QCOMPARE(eventsOf(block, 69).mid(66), (Events{{0, 1, 0x05, 1}, {1, 1, 0x05, 1}, {0, 0, 0, 0}}));
+        // A press the list never releases is the user's: it stays.
+        texts.replace(texts.indexOf("-A"), "-C");
+        const MacroBlock kept = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
+        QCOMPARE(int(kept.eventCount), 69);
+        QCOMPARE(eventsOf(kept, 69).at(68), (Event{0, 1, 0x04, 0}));
+    }
+
+    // The macro asked for is sent from its file, whichever macro is open,
+    // while writes are on, to a button of the device.
     void guard_data()
     {
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("writes");
-        QTest::newRow("another macro") << "Hop" << "Walk" << kButton << true;
-        QTest::newRow("no macro open") << "" << "Hop" << kButton << true;
-        QTest::newRow("writes disabled") << "Hop" << "Hop" << kButton << false;
-        QTest::newRow("button past the last") << "Hop" << "Hop" << int(kButtonCount) << true;
-        QTest::newRow("negative button") << "Hop" << "Hop" << -1 << true;
-        QTest::newRow("empty name, none open") << "" << "" << kButton << true;
-        QTest::newRow("NULs removed, sent") << "Hop" << QString::fromLatin1("H\0op\0", 5) << kButton << true;
+        QTest::addColumn<int>("events");   // -1: nothing sent
+        QTest::newRow("the open macro") << "Hop" << "Hop" << kButton << true << 1;
+        QTest::newRow("another macro") << "Hop" << "Walk" << kButton << true << 2;
+        QTest::newRow("no macro open") << "" << "Hop" << kButton << true << 1;
+        QTest::newRow("writes disabled") << "Hop" << "Hop" << kButton << false << -1;
+        QTest::newRow("button past the last") << "Hop" << "Hop" << int(kButtonCount) << true << -1;
+        QTest::newRow("negative button") << "Hop" << "Hop" << -1 << true << -1;
+        QTest::newRow("empty name, none open") << "" << "" << kButton << true << -1;
+        QTest::newRow("a macro with no file") << "Hop" << "Gone" << kButton << true << -1;
+        QTest::newRow("NULs removed, sent") << "Hop" << QString::fromLatin1("H\0op\0", 5) << kButton << true << 1;
     }
 
     void guard()
@@ -387,19 +416,26 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, button);
         QFETCH(bool, writes);
+        QFETCH(int, events);
         OpenedDevice device;
+        writeFile(macroFile("Hop"), "1\n0x04 1 0\n");
+        writeFile(macroFile("Walk"), "1\n0x05 1 0\n3ms\n0x05 1 1\n");
         page = std::make_unique<Macro>();
         if (!current.isEmpty()) {
             macros()->setCurrentItem(macros()->findItems(current, Qt::MatchExactly).value(0));
-            page->appendKeyEvent("A", true);
+            // Not saved: the file is what is sent.
+            page->appendKeyEvent("Z", true);
         }
         deviceWriteEnabled = writes ? 1 : 0;
 
         PostMsg::GetInstance()->PostMacroDownLoadData(name, button);
 
-        const bool sends = QString(name).remove(QChar(0)) == current && !current.isEmpty() && writes && button == kButton;
-        QCOMPARE(hidsim::callLog().size() > 0, sends);
-        QCOMPARE(device.recordsSent().size(), sends ? 1 : 0);
+        QCOMPARE(hidsim::callLog().size() > 0, events >= 0);
+        QCOMPARE(device.recordsSent().size(), events >= 0 ? 1 : 0);
+        if (events >= 0)
+            QCOMPARE(int(sentBlock(device.recordsSent().first(), kButton).eventCount), events);
+        // A macro not sent stays to be saved.
+        QCOMPARE(page->takeMacroSendRefused(), !writes);
     }
 
     // A record the device does not take leaves the events to be sent again.
