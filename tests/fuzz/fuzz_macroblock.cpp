@@ -1,6 +1,7 @@
 // A device macro block read into event rows. Whatever the 592 bytes, the rows
 // stay within 70 events, alternate key and delay rows, and the rows sent back
-// as a block read as themselves.
+// as a block keep every event's action and pause (the last event's pause has
+// no row) and read as themselves.
 #include "fuzzsupport.h"
 
 #include "core/flashdatamap.h"
@@ -35,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const MacroBlock again = macroBlockFromRows(macroBlockName(block), rows);
     fuzz::check(again.nameLength <= kMacroNameSize && again.eventCount == macroBlockEventCount(block),
                 "a block sent back out of bounds");
+    for (int i = 0; i < again.eventCount; ++i) {
+        const DeviceEvent& e = again.events[i];
+        const DeviceEvent& o = block.events[i];
+        fuzz::check(e.action == (o.action == 0 ? 0 : 1) && (i + 1 == again.eventCount || e.delay() == o.delay()),
+                    "an event sent back with another action or pause");
+    }
     const QVector<MacroRow> back = macroRowsFromBlock(again);
     fuzz::check(back.size() == rows.size(), "rows sent back read as another count");
     for (int i = 0; i < rows.size(); ++i)
