@@ -100,7 +100,8 @@ public:
     // ok false while device writes are off or when the file cannot be read.
     // k is the button the block is meant for (the block does not depend on it).
     static MacroBlock LoadMacroBlock(QString name, int k, bool& ok);
-    // The first word of the macro file's first line; "0" without a file.
+    // The repeat value the macro page shows for the file's first line (a
+    // count of 1 for what no repeat control shows); "0" without a file.
     static QString ReadMacroFileHead(QString name);
     // Writes the macro file of `name` whole, atomically, with `line` as its
     // only line; the macro page adds the events. Nothing for a name that
