@@ -39,7 +39,7 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
         const MacroRow& row = rows.at(position);
         DeviceEvent& event = block.events[slot];
         if (position % 2 == 0) {
-            writeKeyEventCode(row.text, event);
+            writeKeyEventCode(rowKeyCodes(row), event);
             event.action = row.type == 0 ? 0 : 1;
             event.setDelay(0);
         } else {
