@@ -106,6 +106,8 @@ Macro::~Macro()
     // The main window ignores every key while a recording runs.
     if (recording)
         macroRecording = 0;
+    // The list outlives this destructor's body: it must not reach the page.
+    disconnect(ui->listWidgetHong, nullptr, this, nullptr);
     delete ui;
 }
 
