@@ -265,6 +265,33 @@ QString mouseButtonName(int bit)
     return QString();
 }
 
+QStringList keyCodesOf(const QString& codeText, int kind)
+{
+    const QStringList codes{codeText, QString::number(kind)};
+    if (kind == kMouseButtonKey) {
+        for (const MouseButton& button : kMouseButtons) {
+            if (usageCodeText(button.bit) == codeText)
+                return codes;
+        }
+        return QStringList();
+    }
+    for (const KeyRow& row : rows()) {
+        if (row.kind == kind && usageCodeText(row.usage) == codeText)
+            return codes;
+    }
+    return QStringList();
+}
+
+void writeKeyEventCode(const QStringList& codes, DeviceEvent& event)
+{
+    if (codes.size() != 2 || keyCodesOf(codes.at(0), codes.at(1).toInt()) != codes) {
+        event.kind = kKeyboardKey;
+        return;
+    }
+    event.kind = uint8_t(codes.at(1).toInt());
+    event.setCode(uint16_t(codes.at(0).midRef(2).toInt(nullptr, 16)));
+}
+
 void writeKeyEventCode(const QString& name, DeviceEvent& event)
 {
     int usage = 0;

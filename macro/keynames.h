@@ -50,11 +50,18 @@ QString keyNameForCode(const QString& codeText, int kind);
 QString keyNameForUsage(int usage, int kind);
 // The name of a mouse-button bit; empty for any other value.
 QString mouseButtonName(int bit);
+// [code text, kind text] when the pair is a key of the table (a mouse button
+// by its bit, whatever it is called in the current language); empty for any
+// other pair.
+QStringList keyCodesOf(const QString& codeText, int kind);
 // Writes kind and code of one named key into a device event: a key or the
 // empty name kind 1 and its usage, a sided modifier kind 0 and its bit, a
 // mouse button kind 4 and its bit. A name outside the table gets kind 1 and
 // keeps the event's code. Action and delay stay as they are.
 void writeKeyEventCode(const QString& name, DeviceEvent& event);
+// The same from [code text, kind text] (see keyCodesOf); a pair outside the
+// table counts as a name outside it.
+void writeKeyEventCode(const QStringList& codes, DeviceEvent& event);
 
 // The row of a virtual-key code; nullptr outside the table.
 const KeyRow* keyRowOfVk(int vk);

@@ -93,6 +93,10 @@ Macro::Macro(QWidget* parent)
     connectTransfer();
     hubConnect(SIGNAL(SigSetMacroPage()), this, SLOT(SlotSetMacroPage()));
     applySkin();
+    // Whatever makes another macro current (a click, the arrow keys,
+    // type-ahead, a right click, the page itself) shows that macro's rows, so
+    // Save always writes the rows shown into the file of the macro shown.
+    connect(ui->listWidgetHong, &QListWidget::currentItemChanged, this, [this] { showCurrentMacro(); });
     hubConnect(SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
     SlotAllLanguage(languageIndex);
 }
@@ -102,6 +106,8 @@ Macro::~Macro()
     // The main window ignores every key while a recording runs.
     if (recording)
         macroRecording = 0;
+    // The list outlives this destructor's body: it must not reach the page.
+    disconnect(ui->listWidgetHong, nullptr, this, nullptr);
     delete ui;
 }
 
@@ -277,6 +283,11 @@ void Macro::mousePressEvent(QMouseEvent* event)
 // ---- Opening a macro ----------------------------------------------------------------
 
 void Macro::on_listWidgetHong_clicked(QModelIndex /*index*/)
+{
+    showCurrentMacro();
+}
+
+void Macro::showCurrentMacro()
 {
     setSaveActive(false);
     ui->listWidgetKey->clear();

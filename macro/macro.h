@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QModelIndex>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
@@ -49,7 +50,12 @@ public:
     void insertKeyStroke(const QString& name);
     // Sets the delay before the current key row, or replaces the current delay row.
     void setDelayEvent(double ms);
-    // The rows as they stand, icons included.
+    // The item data role of a key row's [code text, kind text].
+    static constexpr int kRowKeyCodesRole = Qt::UserRole;
+    // The row of the other half of key row `row`: the release of a press,
+    // the press of a release; -1 when it has none.
+    static int keyPartnerRow(const QVector<MacroRow>& rows, int row);
+    // The rows as they stand, icons and key codes included.
     QVector<MacroRow> eventRows() const;
     // Puts the two option groups together (delay mode, repeat mode).
     void groupOptionButtons();
@@ -138,6 +144,9 @@ protected:
 
 private:
     void applySkin();
+    // The current macro's rows and repeat mode from its file, Save inactive;
+    // no rows while no macro is current.
+    void showCurrentMacro();
     void setSaveActive(bool active);
     QListWidgetItem* newKeyRow(const QString& name, bool keyDown) const;
     QListWidgetItem* newDelayRow(const QString& text) const;
@@ -163,6 +172,10 @@ private:
     // Asks for a new or a renamed macro's name: empty when the user gave none,
     // when the name is taken (after the notice), or when it cannot name a file.
     QString askMacroName(bool rename);
+    // The notice that a name cannot name a macro, placed as by a dialog of that size.
+    void showNameRefused(const QSize& placedBy);
+    // The notice that a file to import is no exported macro.
+    void showImportRefused();
 
     // ---- Recording ------------------------------------------------------------------
     void restartDelayTimer();
@@ -199,7 +212,8 @@ private:
     CaptureHook<1> hookObject;
     RecordingClock recordingClock;
     qint64 delayTimerStart = 0;
-    int lastKey = -1;
+    // Keys down since the recording started and not yet up.
+    QSet<int> heldKeys;
     bool firstEvent = false;
     int recordedKeyCount = 0;
 

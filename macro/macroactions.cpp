@@ -202,6 +202,7 @@ void Macro::on_Amend_clicked()
         if (dialog.exec() != QDialog::Accepted || !dialog.isOk)
             return;
         row->setText(dialog.keyName);
+        row->setData(kRowKeyCodesRole, keyCodesForName(dialog.keyName));
     }
     setSaveActive(true);
 }
@@ -224,20 +225,54 @@ void Macro::on_DeleteKey_clicked()
     const int r = list->currentRow();
     if (r < 0)
         return;
-    auto remove = [list](int row) { delete list->takeItem(row); };
-    if (r == n - 1) {
-        remove(r);
-        remove(r - 1);
-    } else if (isDelayText(list->item(r)->text())) {
-        remove(r);
-        if (r > 0)
-            remove(r - 1);
+    const QVector<MacroRow> rows = eventRows();
+    if (isDelayText(rows.at(r).text)) {
+        // A pause goes alone: the keys around it keep their press and release.
+        delete list->takeItem(r);
     } else {
-        remove(r + 1);
-        remove(r);
+        // A key goes with its other half, so no key is left held down, and
+        // each of the two with one delay beside it.
+        const int partner = keyPartnerRow(rows, r);
+        QList<QListWidgetItem*> keys{list->item(r)};
+        if (partner >= 0)
+            keys << list->item(partner);
+        for (QListWidgetItem* key : keys) {
+            const int at = list->row(key);
+            if (at + 1 < list->count() && isDelayText(list->item(at + 1)->text()))
+                delete list->takeItem(at + 1);
+            else if (at > 0 && isDelayText(list->item(at - 1)->text()))
+                delete list->takeItem(at - 1);
+            delete list->takeItem(list->row(key));
+        }
     }
     eventsChanged = true;
     setSaveActive(true);
+}
+
+int Macro::keyPartnerRow(const QVector<MacroRow>& rows, int row)
+{
+    const QStringList key = rowKeyCodes(rows.at(row));
+    auto sameKey = [&](const MacroRow& other) {
+        return !isDelayText(other.text) && rowKeyCodes(other) == key
+            && (!key.isEmpty() || other.text == rows.at(row).text);
+    };
+    // A press pairs with the next release of its key, a release with the
+    // press before it; presses of the same key in between nest.
+    const bool press = rows.at(row).type == 0;
+    const int step = press ? 1 : -1;
+    int depth = 0;
+    for (int i = row + step; i >= 0 && i < rows.size(); i += step) {
+        if (!sameKey(rows.at(i)))
+            continue;
+        if ((rows.at(i).type == 0) == press) {
+            ++depth;
+        } else if (depth == 0) {
+            return i;
+        } else {
+            --depth;
+        }
+    }
+    return -1;
 }
 
 void Macro::on_listWidgetKey_itemChanged(QListWidgetItem* /*item*/)

@@ -94,7 +94,7 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
     setMacroBlockName(block, name);
     for (int i = 0; i < taken.size(); ++i) {
         DeviceEvent& event = block.events[i];
-        writeKeyEventCode(taken.at(i).row->text, event);
+        writeKeyEventCode(rowKeyCodes(*taken.at(i).row), event);
         event.action = taken.at(i).row->type == 0 ? 0 : 1;
         event.setDelay(taken.at(i).delay);
     }

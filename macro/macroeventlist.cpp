@@ -28,10 +28,14 @@ void Macro::setBlockEventCode(const QString& name, int i, MacroBlock& block)
 
 QListWidgetItem* Macro::newRow(const MacroRow& row) const
 {
-    QString picture = QStringLiteral("MacroTime.png");
-    if (!isDelayText(row.text))
-        picture = row.type == 0 ? QStringLiteral("MacroDown.png") : QStringLiteral("MacroUp.png");
-    return new QListWidgetItem(QIcon(pictureFolder + picture), row.text, nullptr, row.type);
+    if (isDelayText(row.text))
+        return new QListWidgetItem(QIcon(pictureFolder + QStringLiteral("MacroTime.png")), row.text, nullptr, row.type);
+    const QString picture = row.type == 0 ? QStringLiteral("MacroDown.png") : QStringLiteral("MacroUp.png");
+    auto* item = new QListWidgetItem(QIcon(pictureFolder + picture), row.text, nullptr, row.type);
+    // The key as it was named when the row was made: a mouse button's name
+    // changes with the language, its key must not.
+    item->setData(kRowKeyCodesRole, rowKeyCodes(row));
+    return item;
 }
 
 QListWidgetItem* Macro::newKeyRow(const QString& name, bool keyDown) const
@@ -151,7 +155,7 @@ QVector<MacroRow> Macro::eventRows() const
     rows.reserve(list->count());
     for (int i = 0; i < list->count(); ++i) {
         const QListWidgetItem* item = list->item(i);
-        rows.append({item->text(), item->type(), item->icon()});
+        rows.append({item->text(), item->type(), item->icon(), item->data(kRowKeyCodesRole).toStringList()});
     }
     return rows;
 }

@@ -116,6 +116,11 @@ bool skipIcon(QDataStream& in)
 
 } // namespace
 
+QStringList rowKeyCodes(const MacroRow& row)
+{
+    return row.codes.isEmpty() ? keyCodesForName(row.text) : row.codes;
+}
+
 bool isDelayText(const QString& text)
 {
     return text.contains(QLatin1String("ms"));
@@ -134,7 +139,7 @@ QByteArray macroFileRowLines(const QVector<MacroRow>& rows)
             lines += row.text.toUtf8() + '\n';
             continue;
         }
-        QStringList codes = keyCodesForName(row.text);
+        QStringList codes = rowKeyCodes(row);
         // A name outside the table is kept as the unnamed key.
         if (codes.isEmpty())
             codes = keyCodesForName(QString());
@@ -178,6 +183,7 @@ MacroFileContent parseMacroFile(const QByteArray& bytes)
                 continue;
             MacroRow row;
             row.text = keyNameForCode(words.at(0), words.at(1).toInt());
+            row.codes = keyCodesOf(words.at(0), words.at(1).toInt());
             row.type = flag == QLatin1String(kPressFlag) ? 0 : 1;
             content.rows.append(row);
         } else if (words.size() == 1 && isWellFormedDelay(words.first())) {
@@ -279,16 +285,18 @@ bool readMacroExportHead(QIODevice* device, MacroExportHead* head)
     return true;
 }
 
-QVector<MacroRow> readMacroExportRows(QIODevice* device)
+QVector<MacroRow> readMacroExportRows(QIODevice* device, bool* isExport)
 {
     QDataStream in(device);
     in.setVersion(kExportStreamVersion);
     QVector<MacroRow> rows;
     qint32 count = 0;
     in >> count;
-    if (!streamOk(in))
+    if (isExport)
+        *isExport = false;
+    if (!streamOk(in) || count < 0)
         return rows;
-    count = qBound(0, count, kMaxMacroFileRows);
+    count = qMin(count, kMaxMacroFileRows);
     for (int i = 0; i < count; ++i) {
         MacroRow row;
         in >> row.text;
@@ -306,5 +314,7 @@ QVector<MacroRow> readMacroExportRows(QIODevice* device)
         }
         rows.append(row);
     }
+    if (isExport)
+        *isExport = count == 0 || !rows.isEmpty();
     return rows;
 }

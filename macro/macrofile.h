@@ -4,6 +4,7 @@
 // what they can up to the first fault and never trust a count or a length.
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class QIODevice;
@@ -15,12 +16,19 @@ struct MacroRow
     QString text;
     int type = 0;
     QIcon icon;   // only shown, and carried by the export file
+    // A key row's [code text, kind text] when known: a mouse button's name
+    // follows the language, its key does not. Empty: taken from the text.
+    QStringList codes;
 };
 
 // A row is a delay row exactly when its text contains "ms".
 bool isDelayText(const QString& text);
 // "<ms>ms", the milliseconds printed without decimals.
 QString delayText(double ms);
+
+// A key row's [code text, kind text]: its own codes, else those of its
+// text; empty for a name outside the key table.
+QStringList rowKeyCodes(const MacroRow& row);
 
 // Bounds of what a reader takes from a file.
 constexpr int kMaxMacroFileRows = 4096;
@@ -93,5 +101,8 @@ bool writeMacroExport(QIODevice* device, const QString& name, const QString& rep
 bool readMacroExportHead(QIODevice* device, MacroExportHead* head);
 // The rows after the head, up to the first fault and at most
 // kMaxMacroFileRows. Icons are skipped, not decoded: rows come without one.
-// A delay row must read "<digits>ms"; any other is a fault.
-QVector<MacroRow> readMacroExportRows(QIODevice* device);
+// A delay row must read "<digits>ms"; any other is a fault. isExport, when
+// given, tells whether the rest reads as an export's rows at all: a row
+// count that reads and is not negative, and when it announces rows, at
+// least one row that reads.
+QVector<MacroRow> readMacroExportRows(QIODevice* device, bool* isExport = nullptr);

@@ -4,6 +4,7 @@
 
 #include "ui_macro.h"
 
+#include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/waits.h"
 #include "widgets/dialogframe.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QSaveFile>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -175,7 +177,27 @@ QString Macro::askMacroName(bool rename)
     }
     // A name that has no file of its own in the folder, or one the list would
     // not show at the next start, is refused.
-    return isMacroFileName(name) ? name : QString();
+    if (!isMacroFileName(name)) {
+        showNameRefused(question.size());
+        return QString();
+    }
+    return name;
+}
+
+void Macro::showNameRefused(const QSize& placedBy)
+{
+    SameMacro notice(nullptr);
+    notice.showNameRefusedText();
+    placeDialog(&notice, this, kDialogDx, kDialogDy, placedBy);
+    notice.exec();
+}
+
+void Macro::showImportRefused()
+{
+    importFailReason = kImportNotAMacro;
+    InportFail notice(nullptr);
+    placeDialog(&notice, this, kDialogDx, kDialogDy);
+    notice.exec();
 }
 
 void Macro::RenameMacro()
@@ -217,12 +239,14 @@ void Macro::InPortMacro()
                                                           QLatin1String(kMacroFileFilter));
     if (fileName.isEmpty())
         return;
+    // A file that is no exported macro (unreadable, another tag, or rows
+    // that do not read, as in a configuration export) adds nothing, and says so.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
     MacroExportHead head;
-    if (!readMacroExportHead(&file, &head))
+    if (!file.open(QIODevice::ReadOnly) || !readMacroExportHead(&file, &head)) {
+        showImportRefused();
         return;
+    }
     // The name a macro block can hold.
     const QString name = cutToLocal8Bit(head.name, kMacroNameBytes);
     if (macroListHas(name)) {
@@ -231,11 +255,20 @@ void Macro::InPortMacro()
         notice.exec();
         return;
     }
-    if (head.tag != QLatin1String(kMacroExportTag) || !isMacroFileName(name))
-        return;
+    bool isExport = false;
     // Read whole before anything changes on the page.
-    const QVector<MacroRow> rows = readMacroExportRows(&file);
+    const QVector<MacroRow> rows = head.tag == QLatin1String(kMacroExportTag)
+        ? readMacroExportRows(&file, &isExport)
+        : QVector<MacroRow>();
     file.close();
+    if (!isExport) {
+        showImportRefused();
+        return;
+    }
+    if (!isMacroFileName(name)) {
+        showNameRefused(kImportNoticeSize);
+        return;
+    }
 
     auto* item = new QListWidgetItem(name);
     ui->listWidgetHong->addItem(item);
@@ -243,8 +276,15 @@ void Macro::InPortMacro()
     ui->listWidgetKey->clear();
     for (const MacroRow& row : rows)
         ui->listWidgetKey->addItem(newRow(row));
+    // The repeat mode shown is the imported macro's, as its file says.
+    const QString repeat = fittingRepeat(head.repeat);
+    {
+        const QSignalBlocker blockModes(repeatModeGroup);
+        const QSignalBlocker blockCount(ui->NumberEdit);
+        setRepeatControls(repeat.toInt());
+    }
     const QString path = macroFilePath(name);
     QDir().mkpath(macroFolderPath);
     currentFile = path;
-    writeFileAtomically(path, macroFileBytes(fittingRepeat(head.repeat), rows));
+    writeFileAtomically(path, macroFileBytes(repeat, rows));
 }

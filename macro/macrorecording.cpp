@@ -77,7 +77,7 @@ void Macro::on_StartRecord_clicked()
     showRecordingControls(true);
     firstEvent = true;
     ui->listWidgetKey->clear();
-    lastKey = -1;
+    heldKeys.clear();
 }
 
 void Macro::on_StopRecord_clicked()
@@ -90,7 +90,7 @@ void Macro::on_StopRecord_clicked()
     macroRecording = 0;
     ui->ChooseEvent->setEnabled(true);
     setSaveActive(true);
-    lastKey = -1;
+    heldKeys.clear();
 }
 
 void Macro::SlotSetMacroPage()
@@ -100,7 +100,7 @@ void Macro::SlotSetMacroPage()
     showRecordingControls(false);
     recording = false;
     macroRecording = 0;
-    lastKey = -1;
+    heldKeys.clear();
     setSaveActive(false);
     // Leaving the device page ends a recording whole, as Stop does.
     ui->ChooseEvent->setEnabled(true);
@@ -114,13 +114,14 @@ void Macro::UpdateCapslockTip(int keyCode, bool downOrUp, bool /*aotu*/)
         restartDelayTimer();
         return;
     }
-    // A held key repeats its key-down: only its first press and its release count.
-    if (keyCode == lastKey) {
-        if (downOrUp)
+    // A held key repeats its key-down: only its first press and its release
+    // count. Any other key may go down and up meanwhile.
+    if (downOrUp) {
+        if (heldKeys.contains(keyCode))
             return;
-        lastKey = 0;
+        heldKeys.insert(keyCode);
     } else {
-        lastKey = keyCode;
+        heldKeys.remove(keyCode);
     }
 
     if (!firstEvent) {

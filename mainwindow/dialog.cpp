@@ -178,6 +178,9 @@ void Dialog::SlotSecondDialog()
 {
     ui->ButtonMain->setChecked(true);
     ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
+    // Every way home leaves the device page, the device's departure too: a
+    // recording ends and gives the page buttons back, as the back button's does.
+    PostMsg::GetInstance()->PostSetMacroPage();
 }
 
 void Dialog::SlotUpDataParam(int index)

@@ -157,9 +157,15 @@ SameMacro::~SameMacro()
     delete ui;
 }
 
+void SameMacro::showNameRefusedText()
+{
+    nameRefused = true;
+    SlotAllLanguage(languageIndex);
+}
+
 void SameMacro::SlotAllLanguage(int language)
 {
-    ui->label->setText(SameMacroTexts.text(language, 0));
+    ui->label->setText(SameMacroTexts.text(language, nameRefused ? 1 : 0));
     ui->NewHong->setText(QuestionTexts.text(language, kConfirmTextItem));
 }
 
@@ -255,7 +261,7 @@ InportFail::~InportFail()
 
 void InportFail::SlotAllLanguage(int language)
 {
-    if (importFailReason == 1 || importFailReason == 2)
+    if (importFailReason >= 1 && importFailReason <= kImportNotAMacro)
         ui->label->setText(InportFailTexts.text(language, importFailReason - 1));
     ui->NewHong->setText(QuestionTexts.text(language, kConfirmTextItem));
 }

@@ -93,13 +93,16 @@ private:
     QString pictureDir;
 };
 
-// A macro of that name exists already.
+// A macro of that name exists already, or (showNameRefusedText) the name
+// cannot name a macro at all.
 class SameMacro : public QDialog
 {
     Q_OBJECT
 public:
     explicit SameMacro(QWidget* parent = nullptr);
     ~SameMacro() override;
+
+    void showNameRefusedText();
 
 private slots:
     void on_NewHong_clicked();
@@ -109,6 +112,7 @@ private slots:
 private:
     Ui::SameMacro* ui;
     QString pictureDir;
+    bool nameRefused = false;
 };
 
 // A key combination holds at most three keys.
@@ -147,7 +151,11 @@ private:
     QString pictureDir;
 };
 
-// A configuration file cannot be imported; importFailReason tells why.
+// importFailReason of a macro import whose file is no exported macro.
+constexpr int kImportNotAMacro = 3;
+
+// A configuration file, or an exported macro, cannot be imported;
+// importFailReason tells why.
 class InportFail : public QDialog
 {
     Q_OBJECT

@@ -1,7 +1,8 @@
 // The macro export file: tag, name and repeat fields, a row count, then rows
 // of text, icon and flag. The reader never trusts the count, skips icons
-// without decoding them, takes only well-formed delays, and what it read is
-// written and read back unchanged.
+// without decoding them, takes only well-formed delays, takes no rows from
+// what it calls no export, and what it read is written and read back
+// unchanged, as an export.
 #include "fuzzsupport.h"
 
 #include "macro/macrofile.h"
@@ -16,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MacroExportHead head;
     if (!readMacroExportHead(&buffer, &head))
         return 0;
-    const QVector<MacroRow> rows = readMacroExportRows(&buffer);
+    bool isExport = false;
+    const QVector<MacroRow> rows = readMacroExportRows(&buffer, &isExport);
     fuzz::check(rows.size() <= kMaxMacroFileRows, "more rows than the bound");
+    fuzz::check(isExport || rows.isEmpty(), "rows taken from no export");
     for (const MacroRow& row : rows) {
         fuzz::check(row.icon.isNull(), "an icon was decoded");
         if (isDelayText(row.text))
@@ -33,7 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MacroExportHead again;
     fuzz::check(readMacroExportHead(&written, &again) && again.tag == QLatin1String(kMacroExportTag),
                 "an export does not read back");
-    const QVector<MacroRow> reread = readMacroExportRows(&written);
+    bool rereadIsExport = false;
+    const QVector<MacroRow> reread = readMacroExportRows(&written, &rereadIsExport);
+    fuzz::check(rereadIsExport, "a written export reads as no export");
     fuzz::check(reread.size() == rows.size(), "an export lost rows");
     for (int i = 0; i < rows.size(); ++i)
         fuzz::check(reread.at(i).text == rows.at(i).text && reread.at(i).type == rows.at(i).type,

@@ -7,10 +7,12 @@
 #include "support/testsupport.h"
 #include "support/widgetprobe.h"
 
+#include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
 #include "core/postmsg.h"
 #include "macro/keynames.h"
+#include "macro/macroblock.h"
 #include "macro/macrofile.h"
 #include "widgets/exeisrun.h"
 #include "widgets/macroname.h"
@@ -229,6 +231,82 @@ private slots:
         QCOMPARE(saveUpdates(), QList<QVariantList>());
     }
 
+    // Whatever makes another macro current shows its rows and repeat mode,
+    // and Save then writes the rows shown into that macro's file alone.
+    void currentMacroShowsItsRows_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("click") << "click";
+        QTest::newRow("arrow key") << "down";
+        QTest::newRow("type-ahead") << "type";
+        QTest::newRow("right click") << "right";
+    }
+
+    void currentMacroShowsItsRows()
+    {
+        QFETCH(QString, how);
+        f.open({"a.ini", "b.ini"});
+        const QByteArray bFile = macroFileBytes("9", eventRowsOf("P:B D:20ms R:B"));
+        writeFileBytes(filePath("a"), macroFileBytes("7", eventRowsOf("P:A D:10ms R:A")));
+        writeFileBytes(filePath("b"), bFile);
+        f.page->show();
+        QApplication::setActiveWindow(f.page.get());
+        f.select("a");
+        QCOMPARE(describeEvents(f.events), QStringLiteral("P:A D:10ms R:A"));
+        f.macros->setFocus();
+        const QPoint onB = f.macros->visualItemRect(f.macros->item(1)).center();
+        if (how == "click") {
+            QTest::mouseClick(f.macros->viewport(), Qt::LeftButton, Qt::NoModifier, onB);
+        } else if (how == "down") {
+            QTest::keyClick(f.macros, Qt::Key_Down);
+        } else if (how == "type") {
+            QTest::keyClicks(f.macros, "b");
+        } else {
+            QTest::mousePress(f.macros->viewport(), Qt::RightButton, Qt::NoModifier, onB);
+            QTest::mouseRelease(f.macros->viewport(), Qt::RightButton, Qt::NoModifier, onB);
+        }
+        QCOMPARE(f.page->currentMacroName(), QStringLiteral("b"));
+        QCOMPARE(describeEvents(f.events), QStringLiteral("P:B D:20ms R:B"));
+        QCOMPARE(get<QSpinBox>("NumberEdit")->value(), 9);
+        QVERIFY(!saveActive());
+
+        get<QCheckBox>("ReUntil")->click();
+        QCOMPARE(saveUpdates(), (QList<QVariantList>{{"b", 1}}));
+        QCOMPARE(readFileBytes(filePath("b")), "253" + bFile.mid(1));
+        QCOMPARE(readFileBytes(filePath("a")), macroFileBytes("7", eventRowsOf("P:A D:10ms R:A")));
+    }
+
+    // A row keeps its key across a language change: a mouse button's name
+    // changes, the line saved and the event sent do not.
+    void mouseButtonRowKeepsItsKey()
+    {
+        openWith("P:A D:10ms R:A");
+        f.events->setCurrentRow(-1);
+        choose(4);
+        const QString english = leftButtonName;
+        QCOMPARE(describeEvents(f.events), "P:A D:10ms R:A D:10ms P:" + english + " D:10ms R:" + english);
+        f.page->SlotAllLanguage(1);
+        QVERIFY(leftButtonName != english);
+        saveUpdates();
+        QCOMPARE(readFileBytes(filePath("m")),
+                 QByteArray("1\n0x04 1 0\n10ms\n0x04 1 1\n10ms\n0x01 4 0\n10ms\n0x01 4 1\n"));
+        const MacroBlock block = macroBlockFromRows("m", f.page->eventRows());
+        QCOMPARE(int(block.events[2].kind), int(kMouseButtonKey));
+        QCOMPARE(int(block.events[2].code()), 0x01);
+
+        // A row changed to another key takes that key.
+        f.page->show();
+        QApplication::setActiveWindow(f.page.get());
+        f.events->setCurrentRow(4);
+        {
+            ModalAnswer modal(captureKey(Qt::Key_B));
+            act("on_Amend_clicked");
+        }
+        saveUpdates();
+        QVERIFY(readFileBytes(filePath("m")).endsWith("10ms\n0x05 1 0\n10ms\n0x01 4 1\n"));
+        f.page->SlotAllLanguage(0);
+    }
+
     // Save with no macro selected writes nothing, says nothing, and goes inactive.
     void saveWithoutAMacro()
     {
@@ -243,30 +321,38 @@ private slots:
     // New: a fresh name becomes the current macro with an empty file and a
     // count of 1; a taken name shows the notice; a name the folder cannot
     // keep is refused.
+    // The notice's text: -1 none, 0 the name is taken, 1 it cannot be used.
     void newMacro_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<int>("notice");
         QTest::addColumn<bool>("created");
-        QTest::newRow("fresh") << "fresh" << QStringList{"QuestionDialog"} << true;
-        QTest::newRow("other case") << "M" << QStringList{"QuestionDialog"} << true;
-        QTest::newRow("cancelled") << "" << QStringList{"QuestionDialog"} << false;
-        QTest::newRow("taken") << "m" << QStringList{"QuestionDialog", "SameMacro"} << false;
-        QTest::newRow("xml in it") << "axml" << QStringList{"QuestionDialog"} << false;
+        QTest::newRow("fresh") << "fresh" << -1 << true;
+        QTest::newRow("other case") << "M" << -1 << true;
+        QTest::newRow("cancelled") << "" << -1 << false;
+        QTest::newRow("taken") << "m" << 0 << false;
+        QTest::newRow("xml in it") << "myxml" << 1 << false;
+        QTest::newRow("hidden file") << ".x" << 1 << false;
     }
 
     void newMacro()
     {
         QFETCH(QString, name);
-        QFETCH(QStringList, dialogs);
+        QFETCH(int, notice);
         QFETCH(bool, created);
         openWith("P:A D:10ms R:A", "9");
         QCOMPARE(get<QSpinBox>("NumberEdit")->value(), 9);
+        QString shown;
         {
-            ModalAnswer modal({enterName(name), clickButton("NewHong")});
+            ModalAnswer modal({enterName(name), testsupport::inspectThen(
+                                                    [&](QDialog* d) { shown = child<QLabel>(d, "label")->text(); },
+                                                    clickButton("NewHong"))});
             act("on_NewHong_clicked");
-            QCOMPARE(modal.answered(), dialogs);
+            QCOMPARE(modal.answered(),
+                     (notice < 0 ? QStringList{"QuestionDialog"} : QStringList{"QuestionDialog", "SameMacro"}));
         }
+        if (notice >= 0)
+            QCOMPARE(shown, SameMacroTexts.text(0, notice));
         QCOMPARE(f.macros->count(), created ? 2 : 1);
         QCOMPARE(QDir(macroFolder()).entryList(QDir::Files).size(), created ? 2 : 1);
         if (!created) {
@@ -419,21 +505,30 @@ private slots:
         QCOMPARE(saveUpdates(), (changed ? QList<QVariantList>{{"m", 0}} : QList<QVariantList>()));
     }
 
-    // Delete event: a key goes with its delay, as the placement rules say;
-    // three rows or fewer go whole, and the macro counts as changed.
+    // Delete event: a delay goes alone; a key goes with its other half (the
+    // release of a press, the press of a release) and a delay beside each,
+    // so no key is left held down. Three rows or fewer go whole, and the
+    // macro counts as changed.
     void deleteEvent_data()
     {
         QTest::addColumn<QString>("rows");
         QTest::addColumn<int>("current");
         QTest::addColumn<QString>("left");
         const QString seven = QStringLiteral("P:A D:10ms R:A D:20ms P:B D:30ms R:B");
+        const QString typed = QStringLiteral("P:H D:10ms R:H D:20ms P:I D:30ms R:I");
         QTest::newRow("three rows, none selected") << "P:A D:10ms R:A" << -1 << "";
         QTest::newRow("three rows, one selected") << "P:A D:10ms R:A" << 2 << "";
         QTest::newRow("delay at the top") << "D:5ms P:A D:10ms R:A" << 0 << "P:A D:10ms R:A";
-        QTest::newRow("delay inside") << seven << 3 << "P:A D:10ms P:B D:30ms R:B";
-        QTest::newRow("first key") << seven << 0 << "R:A D:20ms P:B D:30ms R:B";
-        QTest::newRow("key inside") << seven << 4 << "P:A D:10ms R:A D:20ms R:B";
-        QTest::newRow("last row") << seven << 6 << "P:A D:10ms R:A D:20ms P:B";
+        QTest::newRow("delay after a release") << typed << 3 << "P:H D:10ms R:H P:I D:30ms R:I";
+        QTest::newRow("delay after a press") << typed << 1 << "P:H R:H D:20ms P:I D:30ms R:I";
+        QTest::newRow("delay at the end") << seven + " D:40ms" << 7 << seven;
+        QTest::newRow("first key") << seven << 0 << "P:B D:30ms R:B";
+        QTest::newRow("release of the first key") << seven << 2 << "P:B D:30ms R:B";
+        QTest::newRow("press inside") << seven << 4 << "P:A D:10ms R:A";
+        QTest::newRow("last row") << seven << 6 << "P:A D:10ms R:A";
+        QTest::newRow("overlapping keys") << "P:A D:1ms P:B D:2ms R:A D:3ms R:B" << 0 << "P:B D:2ms R:B";
+        QTest::newRow("same key again") << "P:A D:1ms R:A D:2ms P:A D:3ms R:A" << 6 << "P:A D:1ms R:A";
+        QTest::newRow("press without release") << "P:A D:1ms R:A D:2ms P:B" << 4 << "P:A D:1ms R:A";
         QTest::newRow("none selected") << seven << -1 << seven;
     }
 
@@ -470,8 +565,9 @@ private slots:
         QTest::newRow("delay, no event row") << 3 << true << -1 << QStringList{"AddDelayTime"} << start;
         QTest::newRow("left button") << 4 << true << 2 << QStringList{} << start + " D:10ms P:L D:10ms R:L";
         QTest::newRow("back button") << 8 << true << 2 << QStringList{} << start + " D:10ms P:K D:10ms R:K";
-        QTest::newRow("key, no macro") << 1 << false << 2 << QStringList{"addKey"} << start;
-        QTest::newRow("button, no macro") << 4 << false << 2 << QStringList{} << start;
+        // With no macro current no rows are shown, and none are added.
+        QTest::newRow("key, no macro") << 1 << false << 2 << QStringList{"addKey"} << "";
+        QTest::newRow("button, no macro") << 4 << false << 2 << QStringList{} << "";
     }
 
     void chooseEvent()

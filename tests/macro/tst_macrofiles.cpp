@@ -9,12 +9,14 @@
 
 #include "core/flashdatamap.h"
 #include "core/globals.h"
+#include "core/languagetable.h"
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "macro/keynames.h"
 #include "macro/macro.h"
 #include "macro/macrofile.h"
 #include "widgets/macroname.h"
+#include "widgets/notices.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -22,6 +24,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -54,7 +57,7 @@ QString describe(QListWidget* list)
 {
     QVector<MacroRow> rows;
     for (int i = 0; i < list->count(); ++i)
-        rows.append({list->item(i)->text(), list->item(i)->type(), QIcon()});
+        rows.append({list->item(i)->text(), list->item(i)->type(), QIcon(), {}});
     return describe(rows);
 }
 
@@ -461,8 +464,9 @@ private slots:
         QTest::newRow("own name") << "m" << QStringList{"QuestionDialog", "SameMacro"} << "m";
         QTest::newRow("other macro") << "n" << QStringList{"QuestionDialog", "SameMacro"} << "m";
         QTest::newRow("cancelled") << "" << QStringList{"QuestionDialog"} << "m";
-        QTest::newRow("xml") << "axml" << QStringList{"QuestionDialog"} << "m";
-        QTest::newRow("up the tree") << "../../up" << QStringList{"QuestionDialog"} << "m";
+        // A name that cannot name a macro says so.
+        QTest::newRow("xml") << "axml" << QStringList{"QuestionDialog", "SameMacro"} << "m";
+        QTest::newRow("up the tree") << "../../up" << QStringList{"QuestionDialog", "SameMacro"} << "m";
         // The file cannot be renamed: the list, the buttons and the file keep the old name.
         QTest::newRow("a folder in the way") << "blocked" << QStringList{"QuestionDialog"} << "m";
     }
@@ -497,10 +501,11 @@ private slots:
 
     // Export, then import into a folder without that macro: the same rows and
     // the same file.
+    // The page then shows the imported repeat mode, and a later Save keeps it.
     void exportThenImport()
     {
         openPage({"m.ini"});
-        writeFile(macroFolder() + "/m.ini", "9\n0x04 1 0\n10ms\n0x04 1 1\n5ms\n0x02 0 0\n");
+        writeFile(macroFolder() + "/m.ini", "253\n0x04 1 0\n10ms\n0x04 1 1\n5ms\n0x02 0 0\n");
         select("m");
         page->loadMacroFile();
         const QString exported = testsupport::homeDir() + "/m-export.ini";
@@ -512,7 +517,9 @@ private slots:
         QVERIFY(QFile::exists(exported));
 
         openPage({"other.ini"});
+        writeFile(macroFolder() + "/other.ini", "7\n");
         select("other");
+        QCOMPARE(page->repeatText(), QStringLiteral("7"));
         {
             ModalAnswer modal(chooseFile(exported));
             page->InPortMacro();
@@ -522,44 +529,96 @@ private slots:
         QCOMPARE(describe(events), kStroke + " D:5ms P:LShift");
         for (int i = 0; i < events->count(); ++i)
             QVERIFY(!events->item(i)->icon().isNull());
-        QCOMPARE(readAll(macroFolder() + "/m.ini"), QByteArray("9\n0x04 1 0\n10ms\n0x04 1 1\n5ms\n0x02 0 0\n"));
+        const QByteArray file("253\n0x04 1 0\n10ms\n0x04 1 1\n5ms\n0x02 0 0\n");
+        QCOMPARE(readAll(macroFolder() + "/m.ini"), file);
+        QCOMPARE(page->repeatText(), QStringLiteral("253"));
+        QVERIFY(child<QCheckBox>(page.get(), "ReUntil")->isChecked());
+        // The file already holds it: nothing waits to be saved.
+        QVERIFY(!child<QWidget>(page.get(), "Save")->isEnabled());
+        // An edit and Save keep the imported repeat mode.
+        events->setCurrentRow(1);
+        QMetaObject::invokeMethod(page.get(), "on_DeleteKey_clicked");
+        QMetaObject::invokeMethod(page.get(), "on_Save_clicked");
+        QCOMPARE(readAll(macroFolder() + "/m.ini"), QByteArray("253\n0x04 1 0\n0x04 1 1\n5ms\n0x02 0 0\n"));
     }
 
+    // The notice of a refused import and its text: the name is taken, the
+    // name cannot be used, or the file is no exported macro.
     void importRefusals_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("text");
         const auto stroke = [](QDataStream& out) {
             out << qint32(1) << QString("A") << QIcon() << QByteArray("0", 2);
         };
-        QTest::newRow("name clash") << exportBytes("Qelvo", "m", "1", stroke)
-                                    << QStringList{"QFileDialog", "SameMacro"};
-        QTest::newRow("clash before tag") << exportBytes("Other", "m", "1", stroke)
-                                          << QStringList{"QFileDialog", "SameMacro"};
-        QTest::newRow("wrong tag") << exportBytes("Qelv", "x", "1", stroke) << QStringList{"QFileDialog"};
-        QTest::newRow("truncated") << exportBytes("Qelvo", "x", "1").left(40) << QStringList{"QFileDialog"};
-        QTest::newRow("slash") << exportBytes("Qelvo", "../../../evil", "1", stroke) << QStringList{"QFileDialog"};
-        QTest::newRow("dots") << exportBytes("Qelvo", "..", "1", stroke) << QStringList{"QFileDialog"};
-        QTest::newRow("empty name") << exportBytes("Qelvo", "", "1", stroke) << QStringList{"QFileDialog"};
-        QTest::newRow("xml") << exportBytes("Qelvo", "a.xml", "1", stroke) << QStringList{"QFileDialog"};
+        const QString taken = SameMacroTexts.text(0, 0);
+        const QString badName = SameMacroTexts.text(0, 1);
+        const QString notAMacro = InportFailTexts.text(0, kImportNotAMacro - 1);
+        QTest::newRow("name clash") << exportBytes("Qelvo", "m", "1", stroke) << "SameMacro" << taken;
+        QTest::newRow("clash before tag") << exportBytes("Other", "m", "1", stroke) << "SameMacro" << taken;
+        QTest::newRow("wrong tag") << exportBytes("Qelv", "x", "1", stroke) << "InportFail" << notAMacro;
+        QTest::newRow("truncated head") << exportBytes("Qelvo", "x", "1").left(40) << "InportFail" << notAMacro;
+        QTest::newRow("no row count") << exportBytes("Qelvo", "x", "1") << "InportFail" << notAMacro;
+        QTest::newRow("negative row count") << exportBytes("Qelvo", "x", "1", [](QDataStream& out) {
+            out << qint32(-1);
+        }) << "InportFail" << notAMacro;
+        QTest::newRow("no row reads") << exportBytes("Qelvo", "x", "1", [](QDataStream& out) {
+            out << qint32(2) << QString("A") << QString("not an icon");
+        }) << "InportFail" << notAMacro;
+        QTest::newRow("random bytes") << QByteArray::fromHex("1377ffffff0120ee9a") << "InportFail" << notAMacro;
+        QTest::newRow("slash") << exportBytes("Qelvo", "../../../evil", "1", stroke) << "SameMacro" << badName;
+        QTest::newRow("dots") << exportBytes("Qelvo", "..", "1", stroke) << "SameMacro" << badName;
+        QTest::newRow("empty name") << exportBytes("Qelvo", "", "1", stroke) << "SameMacro" << badName;
+        QTest::newRow("xml") << exportBytes("Qelvo", "a.xml", "1", stroke) << "SameMacro" << badName;
+        // An exported configuration: the same tag, the sensor's name, the record.
+        QBuffer config;
+        config.open(QIODevice::WriteOnly);
+        QDataStream out(&config);
+        out.setVersion(QDataStream::Qt_5_6);
+        out << QByteArray("Qelvo").leftJustified(12, '\0') << QByteArray("3395").leftJustified(12, '\0')
+            << QByteArray(int(sizeof(FlashDataMap)), '\0');
+        QTest::newRow("configuration export") << config.data() << "InportFail" << notAMacro;
     }
 
-    // A refused import changes neither the list nor any file.
+    // A refused import changes neither the list nor any file, and says why.
     void importRefusals()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, dialogs);
+        QFETCH(QString, notice);
+        QFETCH(QString, text);
         openPage({"m.ini"});
         const QString source = testsupport::homeDir() + "/import.ini";
         writeFile(source, bytes);
         const QStringList before = homeFiles();
+        QString shown;
         {
-            ModalAnswer modal({chooseFile(source), testsupport::clickButton("NewHong")});
+            ModalAnswer modal({chooseFile(source), testsupport::inspectThen(
+                                                       [&](QDialog* d) { shown = child<QLabel>(d, "label")->text(); },
+                                                       testsupport::clickButton("NewHong"))});
             page->InPortMacro();
-            QCOMPARE(modal.answered(), dialogs);
+            QCOMPARE(modal.answered(), (QStringList{"QFileDialog", notice}));
         }
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(shown, text);
         QCOMPARE(macros->count(), 1);
         QCOMPARE(homeFiles(), before);
+    }
+
+    // An export of a macro without events is still a macro.
+    void importEmptyMacro()
+    {
+        openPage({});
+        const QString source = testsupport::homeDir() + "/import.ini";
+        writeFile(source, exportBytes("Qelvo", "empty", "255", [](QDataStream& out) { out << qint32(0); }));
+        {
+            ModalAnswer modal(chooseFile(source));
+            page->InPortMacro();
+            QCOMPARE(modal.answered(), QStringList{"QFileDialog"});
+        }
+        QCOMPARE(page->currentMacroName(), QStringLiteral("empty"));
+        QCOMPARE(events->count(), 0);
+        QCOMPARE(readAll(macroFolder() + "/empty.ini"), QByteArray("255\n"));
     }
 
     // What an import takes of a damaged file: the rows up to the fault; the

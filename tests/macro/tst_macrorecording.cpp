@@ -12,6 +12,7 @@
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "macro/keyboardhook.h"
+#include "widgets/macroname.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,10 +106,11 @@ private slots:
         QTest::newRow("one stroke") << false << "A+ 35 A-" << "P:A D:35ms R:A";
         // The repeats of a held key are ignored; their time counts.
         QTest::newRow("held key") << false << "A+ 30 A+ 30 A+ 40 A-" << "P:A D:100ms R:A";
-        // B stays the last key after the releases, so its new press is
-        // ignored and its release recorded.
+        // Only a key still held repeats: B, released, goes down again.
         QTest::newRow("overlapping keys") << false << "A+ 10 B+ 10 A- 10 B- 10 B+ 10 B-"
-                                          << "P:A D:10ms P:B D:10ms R:A D:10ms R:B D:20ms R:B";
+                                          << "P:A D:10ms P:B D:10ms R:A D:10ms R:B D:10ms P:B D:10ms R:B";
+        QTest::newRow("a held key repeats while another goes")
+            << false << "A+ 10 B+ 10 A+ 10 B- 10 A+ 10 A-" << "P:A D:10ms P:B D:20ms R:B D:20ms R:A";
         // A key outside the table keeps the delay before it and no row; the
         // next listed key gets no delay row of its own.
         QTest::newRow("unlisted key") << false << "A+ 10 ?+ 15 B+ 5 B-" << "P:A D:10ms P:B D:5ms R:B";
@@ -291,6 +293,10 @@ private slots:
         QVERIFY(get<QComboBox>("ChooseEvent")->isEnabled());
         QVERIFY(!get<QToolButton>("Save")->isEnabled());
         QVERIFY(get<QToolButton>("Save")->styleSheet().contains("rgb(127,127,127)"));
+        // No macro is current, and no rows are shown that belong to none.
+        QCOMPARE(f.macros->currentItem(), nullptr);
+        QCOMPARE(f.events->count(), 0);
+        QCOMPARE(testsupport::readFileBytes(macroFolder() + "/m.ini"), QByteArray("1\n"));
     }
 
     // A page that goes while it records leaves no hook and no flag behind.

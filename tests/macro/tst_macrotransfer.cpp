@@ -524,6 +524,7 @@ private slots:
         else if (state == "macroRecording")
             macroRecording = 1;
         const RowTexts during = textsOf(page->eventRows());
+        const QString fileDuring = page->currentFilePath();
         QSignalSpy rebuilt(PostMsg::GetInstance(), SIGNAL(SigAddMacroButton()));
 
         FlashDataMap record = {};
@@ -553,7 +554,7 @@ private slots:
             QCOMPARE(page->currentMacroName(), QStringLiteral("Walk"));
             QCOMPARE(macros()->item(2)->text(), QStringLiteral("Fresh"));
             QCOMPARE(textsOf(page->eventRows()), during);
-            QCOMPARE(page->currentFilePath(), QString());
+            QCOMPARE(page->currentFilePath(), fileDuring);
         }
     }
 

@@ -1,7 +1,9 @@
 // Opening a device from the home page, the Space key's pairing and firmware
 // decisions, and leaving the device page, on the whole main window against
 // the simulated device bus.
+#include "support/buttonfixture.h"
 #include "support/devicefixture.h"
+#include "support/macrofixture.h"
 #include "support/dialogfixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
@@ -14,11 +16,15 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "core/worker.h"
+#include "macro/keyboardhook.h"
+#include "macro/macro.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
+#include "settings/formsetting.h"
+#include "widgets/macroname.h"
 #include "widgets/mytoolbuttonenter.h"
 #include "widgets/updataparam.h"
 
@@ -30,6 +36,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -511,6 +519,53 @@ private slots:
             QVERIFY(currentDevice.path.isEmpty());
         }
         upgradeIdle = 1;
+    }
+
+    // The receiver leaves while the macro page records: the recording ends
+    // with nothing left behind, and once the receiver is back and opened
+    // again every page button works at once.
+    void receiverUnpluggedWhileRecording()
+    {
+        testsupport::writeMacroFiles({"m.ini"});
+        buildWindow();
+        openByTile("rx4k");
+        auto* frame = window->findChild<Dialog*>();
+        auto* stack = frame->findChild<QStackedWidget*>("stackedWidgetDialog");
+        auto* macroPage = frame->findChild<Macro*>();
+        auto clickTab = [&](const char* name) {
+            auto* tab = frame->findChild<QToolButton*>(name);
+            QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+        };
+        clickTab("MacroButton");
+        QCOMPARE(stack->currentWidget(), macroPage);
+        auto* macros = macroPage->findChild<QListWidget*>("listWidgetHong");
+        macros->setCurrentRow(0);
+        macroPage->findChild<QPushButton*>("StartRecord")->click();
+        QVERIFY(macroPage->isRecording());
+        macroPage->UpdateCapslockTip('A', true, false);
+        macroPage->UpdateCapslockTip('A', false, false);
+        QVERIFY(!frame->findChild<QToolButton*>("SensorButton")->isEnabled());
+
+        QVERIFY(hidsim::unplug("rx4k"));
+        QTRY_COMPARE(page(), 0);
+        QVERIFY(!macroPage->isRecording());
+        QCOMPARE(int(macroRecording), 0);
+        QVERIFY(!KeyboardHook<1>::installed());
+        QCOMPARE(macroPage->findChild<QListWidget*>("listWidgetKey")->count(), 0);
+        QCOMPARE(testsupport::readFileBytes(macroFolder() + "/m.ini"), QByteArray("1\n"));
+
+        QVERIFY(hidsim::plug("rx4k"));
+        QTRY_VERIFY(tileOf("rx4k") >= 0);
+        openByTile("rx4k");
+        const QList<QPair<const char*, QWidget*>> tabs{{"SensorButton", frame->findChild<Sensor*>()},
+                                                       {"MacroButton", macroPage},
+                                                       {"FormSetting", frame->findChild<FormSetting*>()},
+                                                       {"ButtonMain", frame->findChild<Buttoninterface*>()}};
+        for (const auto& tab : tabs) {
+            QVERIFY(tab.second);
+            clickTab(tab.first);
+            QCOMPARE(stack->currentWidget(), tab.second);
+        }
     }
 };
 
