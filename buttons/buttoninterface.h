@@ -128,6 +128,9 @@ public slots:
     void SlotUpDataButtonUIButton(FlashDataMap DataMap);
     void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
     void SlotFormResetButton();
+    // The device page comes or goes: a device opened next starts with the
+    // menu closed and no button selected.
+    void SlotChangeMainDialog(int index);
 
     // Export, import and factory reset of the whole configuration.
     void on_OutputData_clicked();
@@ -273,7 +276,6 @@ private:
     bool writeKeyBlock(int k, const KeyBlock& block, const QString& caption);
     void showMenuOn(QWidget* subPage, QAbstractButton* entry, int mainStep);
     void selectRow(int row);
-    QString consumerCaption(int usage) const;
     // Caption without NULs and without the macro prefix; the page model's
     // type, -1 for a button it does not hold.
     QString strippedMacroCaption(int k) const;
