@@ -1666,7 +1666,16 @@ void Buttoninterface::on_DPI_6_clicked()
         FireTime = dialog.TimeValue;
         FireCount = dialog.CountValue;
         on_DPI_6_clicked(true);
+    } else {
+        showSelectedFunction();
     }
+}
+
+void Buttoninterface::showSelectedFunction()
+{
+    const int k = checkedDeviceIndex();
+    if (k >= 0 && ui->stackedWidget->currentWidget() == ui->page_2)
+        ShowMenuForButton(k);
 }
 
 void Buttoninterface::on_DPI_8_clicked()
@@ -1674,8 +1683,8 @@ void Buttoninterface::on_DPI_8_clicked()
     GroupKey dialog(nullptr);
     placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
     dialog.exec();
-    if (dialog.IsOk)
-        SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText);
+    if (!dialog.IsOk || !SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText))
+        showSelectedFunction();
 }
 
 // ---- Key and multimedia assignments ----------------------------------------------------
@@ -1729,17 +1738,19 @@ void Buttoninterface::SetConsumerKeyButton(int k, int lowByte)
                   findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text());
 }
 
-void Buttoninterface::SetKeyComboButton(int k, const QString& text)
+bool Buttoninterface::SetKeyComboButton(int k, const QString& text)
 {
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
     ClearMenuChecks();
+    bool written = false;
     if (k >= 0 && k < kDisplayButtons) {
         // The caption names the keys the block holds.
         const QString kept = splitKeyText(text).mid(0, kMaxComboKeys).join(QLatin1Char('+'));
-        writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
+        written = writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
     }
     // The function list stays open for the next choice.
     ui->stackedWidget->setCurrentWidget(ui->page_2);
     ui->scrollArea_11->verticalScrollBar()->setStyleSheet(kNarrowScrollBar);
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    return written;
 }

@@ -567,6 +567,37 @@ private slots:
         }
     }
 
+    // A dialog cancelled from the open menu leaves it on the button's own
+    // function, not on the option that opened the dialog.
+    void cancelledDialogKeepsTheFunction_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("rapid fire on Ctrl+C") << "StartPause" << "DPI_6" << "DPI_8";
+        QTest::newRow("key combination on rapid fire") << "RightKey" << "DPI_8" << "DPI_6";
+    }
+
+    void cancelledDialogKeepsTheFunction()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, option);
+        QFETCH(QString, entry);
+        MenuPage menu;
+        QByteArray record = withAssignment(OpenedDevice::record(), 1, 4, 50, 0);
+        record = withKeyBlock(withAssignment(record, 4, 5, 0, 0), 4,
+                              Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Ctrl+C")));
+        menu.fill(record);
+        menu.button(qPrintable(row))->click();
+        QCOMPARE(checkedMainEntry(&menu.page), entry);
+        ModalAnswer modal(testsupport::clickButton("NewHong_2"));
+        QTest::mousePress(menu.button(qPrintable(option)), Qt::LeftButton);
+        QCOMPARE(modal.answeredCount(), 1);
+        QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page_2"));
+        QCOMPARE(checkedMainEntry(&menu.page), entry);
+        QVERIFY(menu.button(qPrintable(row))->isChecked());
+    }
+
     // Offline the badge still selects; the notice is the setter's.
     void numberBadgeOffline()
     {
