@@ -179,6 +179,14 @@ struct MenuPage
 };
 constexpr const char* MenuPage::kScreenRows[12];
 
+// RightKey fires rapidly, StartPause (row 4) sends Ctrl+C.
+QByteArray rapidFireAndCtrlC()
+{
+    const QByteArray record = withAssignment(OpenedDevice::record(), 1, 4, 50, 0);
+    return withKeyBlock(withAssignment(record, 4, 5, 0, 0), 4,
+                        Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Ctrl+C")));
+}
+
 // A DPI-lock value of the open sensor that reads back as this DPI.
 int sensorValueOf(Buttoninterface* page, int dpi)
 {
@@ -534,9 +542,7 @@ private slots:
     {
         QFETCH(QString, then);
         MenuPage menu;
-        QByteArray record = withAssignment(OpenedDevice::record(), 1, 4, 50, 0);
-        record = withKeyBlock(withAssignment(record, 4, 5, 0, 0), 4,
-                              Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Ctrl+C")));
+        const QByteArray record = rapidFireAndCtrlC();
         menu.fill(record);
         menu.button("RightKey")->click();
         QCOMPARE(checkedMainEntry(&menu.page), QStringLiteral("DPI_6"));
@@ -584,9 +590,7 @@ private slots:
         QFETCH(QString, option);
         QFETCH(QString, entry);
         MenuPage menu;
-        QByteArray record = withAssignment(OpenedDevice::record(), 1, 4, 50, 0);
-        record = withKeyBlock(withAssignment(record, 4, 5, 0, 0), 4,
-                              Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Ctrl+C")));
+        const QByteArray record = rapidFireAndCtrlC();
         menu.fill(record);
         menu.button(qPrintable(row))->click();
         QCOMPARE(checkedMainEntry(&menu.page), entry);
