@@ -187,6 +187,14 @@ int consumerRow(int lowByte)
     return -1;
 }
 
+// The multimedia option a key block holds, -1 for none: only a consumer key
+// in its first event is one, so that a keyboard key whose usage shares a low
+// byte (the digit 4 and Browser search) stays a key combination.
+int multimediaRow(const KeyBlock& block)
+{
+    return block.events[0].kind == kConsumerKind ? consumerRow(block.events[0].codeLE[0]) : -1;
+}
+
 QString driveGroup()
 {
     return QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
@@ -258,6 +266,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     hubConnect(SIGNAL(SigUpDataMacro(QString,int)), this, SLOT(SlotUpDataMacro(QString,int)));
     hubConnect(SIGNAL(SigMacroRename(QString,QString)), this, SLOT(SlotMacroRename(QString,QString)));
     hubConnect(SIGNAL(SigFormReset()), this, SLOT(SlotFormResetButton()), Qt::BlockingQueuedConnection);
+    hubConnect(SIGNAL(SigChangeMainDialog(int)), this, SLOT(SlotChangeMainDialog(int)));
 
     ui->stackedWidget->setCurrentWidget(ui->page);
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
@@ -864,6 +873,8 @@ void Buttoninterface::fillFromRecord(const FlashDataMap& record)
     PostMsg::GetInstance()->PostLightToFrom(record.sleepTime * 10);
     rebuildFromRecord(record);
     ui->DebunceButton->setCurrentIndex(record.debounceTime);
+    // An open menu shows the function the selected button had before.
+    closeFunctionMenu();
     buttonPageFilling = 0;
 }
 
@@ -875,6 +886,12 @@ void Buttoninterface::SlotUpDataButtonUIButton(FlashDataMap DataMap)
     // The device is back: what it missed goes after the fill, never in it.
     if (!pendingMacros.isEmpty())
         QTimer::singleShot(0, this, &Buttoninterface::sendPendingMacros);
+}
+
+void Buttoninterface::SlotChangeMainDialog(int /*index*/)
+{
+    uncheckDisplayButtons();
+    closeFunctionMenu();
 }
 
 void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap DataMap)
@@ -1146,12 +1163,6 @@ QString Buttoninterface::keyComboCaption(const KeyBlock& block) const
     return names.join(QLatin1Char('+'));
 }
 
-QString Buttoninterface::consumerCaption(int usage) const
-{
-    const int row = consumerRow(usage);
-    return row < 0 ? QString() : findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text();
-}
-
 void Buttoninterface::SetButtonText(int index, int type, int value1, int value2, FlashDataMap record)
 {
     QToolButton* display = displayButton(index);
@@ -1185,9 +1196,9 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
     case TypeKeyFunction: {
         const KeyBlock& block = record.keyBlocks[index];
         if (block.events[0].kind == kConsumerKind) {
-            const QString caption = consumerCaption(block.events[0].codeLE[0]);
-            if (!caption.isEmpty())
-                display->setText(caption);
+            const int row = multimediaRow(block);
+            if (row >= 0)
+                display->setText(optionText(kConsumerOptions[row].option));
         } else {
             display->setText(keyComboCaption(block));
         }
@@ -1458,8 +1469,8 @@ void Buttoninterface::ShowMenuForButton(int k)
         showMenuOn(ui->page_9, ui->DPI_6, kMainStepRapidFire);
         break;
     case TypeKeyFunction: {
-        // The first event's low byte alone tells a multimedia key.
-        const int row = consumerRow(CurrentFlashData.keyBlocks[k].events[0].codeLE[0]);
+        // Menu and caption tell a multimedia key alike.
+        const int row = multimediaRow(CurrentFlashData.keyBlocks[k]);
         if (row >= 0) {
             showMenuOn(ui->page_3, ui->DPI_12, kMainStepMultimedia);
             findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->setChecked(true);
@@ -1528,7 +1539,11 @@ void Buttoninterface::selectRow(int row)
 {
     // The notice is all an offline device gets here: the selection holds.
     CheckDeviceOnline();
-    displayButton(kScreenOrderIndexes[row - 1])->setChecked(true);
+    QToolButton* button = displayButton(kScreenOrderIndexes[row - 1]);
+    // The menu open for another button would offer that button's function.
+    if (!button->isChecked())
+        closeFunctionMenu();
+    button->setChecked(true);
     ui->scrollArea_11->verticalScrollBar()->setValue(kDisplayRowPixels * (row - 1));
 }
 
@@ -1655,7 +1670,16 @@ void Buttoninterface::on_DPI_6_clicked()
         FireTime = dialog.TimeValue;
         FireCount = dialog.CountValue;
         on_DPI_6_clicked(true);
+    } else {
+        showSelectedFunction();
     }
+}
+
+void Buttoninterface::showSelectedFunction()
+{
+    const int k = checkedDeviceIndex();
+    if (k >= 0 && ui->stackedWidget->currentWidget() == ui->page_2)
+        ShowMenuForButton(k);
 }
 
 void Buttoninterface::on_DPI_8_clicked()
@@ -1663,8 +1687,8 @@ void Buttoninterface::on_DPI_8_clicked()
     GroupKey dialog(nullptr);
     placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
     dialog.exec();
-    if (dialog.IsOk)
-        SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText);
+    if (!dialog.IsOk || !SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText))
+        showSelectedFunction();
 }
 
 // ---- Key and multimedia assignments ----------------------------------------------------
@@ -1718,17 +1742,19 @@ void Buttoninterface::SetConsumerKeyButton(int k, int lowByte)
                   findChild<QToolButton*>(QLatin1String(kConsumerOptions[row].option))->text());
 }
 
-void Buttoninterface::SetKeyComboButton(int k, const QString& text)
+bool Buttoninterface::SetKeyComboButton(int k, const QString& text)
 {
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
     ClearMenuChecks();
+    bool written = false;
     if (k >= 0 && k < kDisplayButtons) {
         // The caption names the keys the block holds.
         const QString kept = splitKeyText(text).mid(0, kMaxComboKeys).join(QLatin1Char('+'));
-        writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
+        written = writeKeyBlock(k, KeyTextToKeyBlock(kept), kept);
     }
     // The function list stays open for the next choice.
     ui->stackedWidget->setCurrentWidget(ui->page_2);
     ui->scrollArea_11->verticalScrollBar()->setStyleSheet(kNarrowScrollBar);
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
+    return written;
 }

@@ -65,8 +65,9 @@ public:
     static KeyBlock MakeConsumerKeyBlock(int high, int low);
     static void WaitMs(int ms);
 
-    // Gives button k a key combination and leaves the function list open.
-    void SetKeyComboButton(int k, const QString& text);
+    // Gives button k a key combination and leaves the function list open;
+    // whether the device took it.
+    bool SetKeyComboButton(int k, const QString& text);
     // Gives button k the multimedia key whose usage has this low byte; any
     // other value does nothing.
     void SetConsumerKeyButton(int k, int lowByte);
@@ -129,6 +130,9 @@ public slots:
     void SlotUpDataButtonUIButton(FlashDataMap DataMap);
     void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
     void SlotFormResetButton();
+    // The device page comes or goes: a device opened next starts with the
+    // menu closed and no button selected.
+    void SlotChangeMainDialog(int index);
 
     // Export, import and factory reset of the whole configuration.
     void on_OutputData_clicked();
@@ -274,7 +278,9 @@ private:
     bool writeKeyBlock(int k, const KeyBlock& block, const QString& caption);
     void showMenuOn(QWidget* subPage, QAbstractButton* entry, int mainStep);
     void selectRow(int row);
-    QString consumerCaption(int usage) const;
+    // An open menu goes back to the selected button's function: an option
+    // left checked by a cancelled dialog or a refused write is none of it.
+    void showSelectedFunction();
     // Caption without NULs and without the macro prefix; the page model's
     // type, -1 for a button it does not hold.
     QString strippedMacroCaption(int k) const;

@@ -53,6 +53,10 @@ void FireKey::SlotAllLanguage(int index)
 void FireKey::on_NewHong_clicked()
 {
     IsOk = true;
+    // A half-typed entry ("7" where 10 is the least) counts as the nearest
+    // value in range, as the box then shows it, never as an older value.
+    ui->Time->interpretText();
+    ui->Count->interpretText();
     TimeValue = ui->Time->value();
     CountValue = ui->Count->value();
     close();

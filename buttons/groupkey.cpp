@@ -22,6 +22,22 @@ QStringList fieldNames(const QString& field)
 
 constexpr int kMaxItems = 3;
 
+// The modifier boxes, in the order their names lead the key text.
+const char* const kBoxNames[] = {"Shift", "Ctrl", "Alt", "Win"};
+
+// A name a key block can hold: an ordinary key's or a modifier box's.
+bool isComboName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    if (keyUsage(name) >= 0)
+        return true;
+    for (const char* box : kBoxNames)
+        if (name == QLatin1String(box))
+            return true;
+    return false;
+}
+
 } // namespace
 
 QString ComboCapture::keyEvent(const QString& field, int vk, bool down, qint64 nowMs)
@@ -105,7 +121,21 @@ void GroupKey::on_lineEdit_textEdited(const QString& text)
 void GroupKey::on_NewHong_clicked()
 {
     KeyText.clear();
-    int count = 0;
+    const QString field = ui->lineEdit->text();
+    // A name pasted into the field that no key has would reach the device as
+    // usage 0 under a caption naming a key: the field keeps the known names
+    // and nothing is assigned.
+    const QStringList names = fieldNames(field);
+    QStringList known;
+    for (const QString& name : names)
+        if (isComboName(name))
+            known << name;
+    if (known.size() != names.size()) {
+        ui->lineEdit->setText(known.join(QLatin1Char('+')));
+        capture.forgetLastKey();
+        return;
+    }
+    int count = names.size();
     for (QCheckBox* box : {ui->Shift, ui->Ctrl, ui->Alt, ui->Win}) {
         if (!box->isChecked())
             continue;
@@ -115,8 +145,6 @@ void GroupKey::on_NewHong_clicked()
         // The Shift box reads "shift"; the key text uses its object name.
         KeyText += box->objectName();
     }
-    const QString field = ui->lineEdit->text();
-    count += fieldNames(field).size();
     if (count > kMaxItems) {
         GroupMaxThree notice(nullptr);
         notice.move(mapToGlobal(QPoint(0, 0)));

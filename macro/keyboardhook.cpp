@@ -77,10 +77,60 @@ int keypadQtKey(int qtKey)
     }
 }
 
+// The keys of the usual PC keyboard by X11 key code (the kernel's key code
+// + 8; for the main block that is the PC scan code + 8). Position, not
+// layout, gives the code: the key right of Tab is VK 'Q' whether it types q
+// or a. keypadNavigation is the code of a keypad key while Num Lock is off.
+struct PhysicalKey
+{
+    quint8 keycode;
+    quint8 vk;
+    quint8 keypadNavigation;
+};
+
+constexpr PhysicalKey kPhysicalKeys[] = {
+    {9, 0x1B, 0},    {10, 0x31, 0},   {11, 0x32, 0},   {12, 0x33, 0},   {13, 0x34, 0},   {14, 0x35, 0},
+    {15, 0x36, 0},   {16, 0x37, 0},   {17, 0x38, 0},   {18, 0x39, 0},   {19, 0x30, 0},   {20, 0xBD, 0},
+    {21, 0xBB, 0},   {22, 0x08, 0},   {23, 0x09, 0},   {24, 0x51, 0},   {25, 0x57, 0},   {26, 0x45, 0},
+    {27, 0x52, 0},   {28, 0x54, 0},   {29, 0x59, 0},   {30, 0x55, 0},   {31, 0x49, 0},   {32, 0x4F, 0},
+    {33, 0x50, 0},   {34, 0xDB, 0},   {35, 0xDD, 0},   {36, 0x0D, 0},   {37, 0xA2, 0},   {38, 0x41, 0},
+    {39, 0x53, 0},   {40, 0x44, 0},   {41, 0x46, 0},   {42, 0x47, 0},   {43, 0x48, 0},   {44, 0x4A, 0},
+    {45, 0x4B, 0},   {46, 0x4C, 0},   {47, 0xBA, 0},   {48, 0xDE, 0},   {49, 0xC0, 0},   {50, 0xA0, 0},
+    {51, 0xDC, 0},   {52, 0x5A, 0},   {53, 0x58, 0},   {54, 0x43, 0},   {55, 0x56, 0},   {56, 0x42, 0},
+    {57, 0x4E, 0},   {58, 0x4D, 0},   {59, 0xBC, 0},   {60, 0xBE, 0},   {61, 0xBF, 0},   {62, 0xA1, 0},
+    {63, 0x6A, 0},   {64, 0xA4, 0},   {65, 0x20, 0},   {66, 0x14, 0},   {67, 0x70, 0},   {68, 0x71, 0},
+    {69, 0x72, 0},   {70, 0x73, 0},   {71, 0x74, 0},   {72, 0x75, 0},   {73, 0x76, 0},   {74, 0x77, 0},
+    {75, 0x78, 0},   {76, 0x79, 0},   {77, 0x90, 0},   {78, 0x91, 0},   {79, 0x67, 0x24}, {80, 0x68, 0x26},
+    {81, 0x69, 0x21}, {82, 0x6D, 0},  {83, 0x64, 0x25}, {84, 0x65, 0x0C}, {85, 0x66, 0x27}, {86, 0x6B, 0},
+    {87, 0x61, 0x23}, {88, 0x62, 0x28}, {89, 0x63, 0x22}, {90, 0x60, 0x2D}, {91, 0x6E, 0x2E},
+    {94, 0xE2, 0}, // the extra key of ISO keyboards, VK_OEM_102
+    {95, 0x7A, 0},   {96, 0x7B, 0},   {104, 0x0D, 0},  {105, 0xA3, 0},  {106, 0x6F, 0},  {107, 0x2C, 0},
+    {108, 0xA5, 0}, // right Alt, AltGr on national layouts
+    {110, 0x24, 0},  {111, 0x26, 0},  {112, 0x21, 0},  {113, 0x25, 0},  {114, 0x27, 0},  {115, 0x23, 0},
+    {116, 0x28, 0},  {117, 0x22, 0},  {118, 0x2D, 0},  {119, 0x2E, 0},  {127, 0x13, 0},  {133, 0x5B, 0},
+    {134, 0x5C, 0},  {135, 0x5D, 0},
+};
+
+int physicalKey(quint32 keycode, quint32 keysym)
+{
+    for (const PhysicalKey& key : kPhysicalKeys) {
+        if (key.keycode != keycode)
+            continue;
+        // A keypad digit types its navigation keysym while Num Lock is off.
+        if (key.keypadNavigation && keysym >= XK_KP_Home && keysym <= XK_KP_Delete)
+            return key.keypadNavigation;
+        return key.vk;
+    }
+    return 0;
+}
+
 } // namespace
 
-int virtualKeyOf(int qtKey, quint32 nativeKeysym, bool keypad)
+int virtualKeyOf(quint32 nativeScanCode, int qtKey, quint32 nativeKeysym, bool keypad)
 {
+    if (nativeScanCode != 0)
+        return physicalKey(nativeScanCode, nativeKeysym);
+    // No physical key (an event made by a program): the Qt key stands in.
     if (const int vk = sidedKeysym(nativeKeysym))
         return vk;
     if (const int vk = keypadKeysym(nativeKeysym))
@@ -159,27 +209,24 @@ bool isSystemKey(int vk, Qt::KeyboardModifiers modifiers)
 
 namespace keyhook {
 
-void HookState::handle(int vk, bool down, bool system, bool sysKeysChangeDown)
+void HookState::handle(int vk, bool down, bool system, bool recorderSysKeys)
 {
     repeat = vk == lastVkCode;
     if (!repeat)
         lastVkCode = vk;
-    if (!system) {
-        keyDown = down;
-        if (!down) {
-            lastVkCode = 0;
-            repeat = false;
-        }
-    } else if (sysKeysChangeDown) {
-        keyDown = down;
+    keyDown = down;
+    // The recorder's copy keeps the last code over a system key's release.
+    if (!down && !(system && recorderSysKeys)) {
+        lastVkCode = 0;
+        repeat = false;
     }
     if (callback)
         callback(vk, keyDown, repeat);
 }
 
-KeyFilter::KeyFilter(HookState* state, bool sysKeysChangeDown)
+KeyFilter::KeyFilter(HookState* state, bool recorderSysKeys)
     : state(state)
-    , sysKeysChangeDown(sysKeysChangeDown)
+    , recorderSysKeys(recorderSysKeys)
 {
     if (qApp)
         qApp->installEventFilter(this);
@@ -206,10 +253,11 @@ bool KeyFilter::report(QObject* watched, const QKeyEvent* key)
     // and the press becomes the system's repeated key-down.
     if (!down && key->isAutoRepeat())
         return false;
-    const int vk = virtualKeyOf(key->key(), key->nativeVirtualKey(), key->modifiers() & Qt::KeypadModifier);
+    const int vk = virtualKeyOf(key->nativeScanCode(), key->key(), key->nativeVirtualKey(),
+                                key->modifiers() & Qt::KeypadModifier);
     if (vk == 0)
         return false;
-    state->handle(vk, down, isSystemKey(vk, key->modifiers()), sysKeysChangeDown);
+    state->handle(vk, down, isSystemKey(vk, key->modifiers()), recorderSysKeys);
     return true;
 }
 

@@ -13,10 +13,14 @@
 
 class QKeyEvent;
 
-// The virtual-key code of a Qt key. nativeKeysym (the X11 keysym, 0 when
-// unknown) tells left from right modifiers and the keypad keys; keypad is
-// Qt's keypad modifier. 0 for a key without a code.
-int virtualKeyOf(int qtKey, quint32 nativeKeysym, bool keypad);
+// The virtual-key code of a key. A physical key (nativeScanCode, the X11 key
+// code, not 0) gets the code of its place on the usual PC keyboard whatever
+// the layout, and 0 when it has none there; nativeKeysym (the X11 keysym)
+// tells only whether a keypad key is a digit or, Num Lock off, a navigation
+// key. An event without a key code (made by a program) is mapped from its Qt
+// key: the keysym tells left from right modifiers and the keypad keys, and
+// keypad is Qt's keypad modifier.
+int virtualKeyOf(quint32 nativeScanCode, int qtKey, quint32 nativeKeysym, bool keypad);
 
 // A system key: Windows reports it as a "sys" key message. Alt itself, F10,
 // and any key while Alt is held without Ctrl.
@@ -32,24 +36,24 @@ struct HookState
     bool repeat = false;
     std::function<void(int vkCode, bool keyDown, bool repeat)> callback;
 
-    // One key message. sysKeysChangeDown: whether system-key messages
-    // change keyDown (the macro recorder's copy) or leave it as the last
-    // message left it.
-    void handle(int vk, bool down, bool system, bool sysKeysChangeDown);
+    // One key message. A system key is a key like any other, except in the
+    // macro recorder's copy (recorderSysKeys), where its release keeps
+    // lastVkCode and repeat.
+    void handle(int vk, bool down, bool system, bool recorderSysKeys);
 };
 
 // The filter installed on the application while a copy's hook is on.
 class KeyFilter : public QObject
 {
 public:
-    KeyFilter(HookState* state, bool sysKeysChangeDown);
+    KeyFilter(HookState* state, bool recorderSysKeys);
     bool eventFilter(QObject* watched, QEvent* event) override;
     // What the filter does with one key event; false when it reports nothing.
     bool report(QObject* watched, const QKeyEvent* key);
 
 private:
     HookState* state;
-    bool sysKeysChangeDown;
+    bool recorderSysKeys;
 };
 
 } // namespace keyhook

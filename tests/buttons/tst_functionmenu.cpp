@@ -18,6 +18,7 @@
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/settings.h"
+#include "macro/keynames.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/dialogframe.h"
@@ -178,6 +179,14 @@ struct MenuPage
 };
 constexpr const char* MenuPage::kScreenRows[12];
 
+// RightKey fires rapidly, StartPause (row 4) sends Ctrl+C.
+QByteArray rapidFireAndCtrlC()
+{
+    const QByteArray record = withAssignment(OpenedDevice::record(), 1, 4, 50, 0);
+    return withKeyBlock(withAssignment(record, 4, 5, 0, 0), 4,
+                        Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Ctrl+C")));
+}
+
 // A DPI-lock value of the open sensor that reads back as this DPI.
 int sensorValueOf(Buttoninterface* page, int dpi)
 {
@@ -322,6 +331,7 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("value");        // a DPI for type 10
         QTest::addColumn<int>("lowByte");      // of the first key event
+        QTest::addColumn<bool>("consumer");    // the first key event is a consumer key
         QTest::addColumn<QString>("macro");    // the record's macro name
         QTest::addColumn<QStringList>("macros");  // macro files
         QTest::addColumn<QString>("subPage");
@@ -336,8 +346,8 @@ private slots:
         const QStringList three = {"Alpha", "Beta", "Gamma"};
         auto row = [&](const char* name, int type, int value, int low, const QString& macro, const QStringList& macros,
                        const char* sub, const char* entry, const char* option, int mainStep, int mediaStep,
-                       int dpiStep, int macroStep) {
-            QTest::newRow(name) << type << value << low << macro << macros << QString::fromLatin1(sub)
+                       int dpiStep, int macroStep, bool consumer = false) {
+            QTest::newRow(name) << type << value << low << consumer << macro << macros << QString::fromLatin1(sub)
                                 << QString::fromLatin1(entry) << QString::fromLatin1(option) << mainStep << mediaStep
                                 << dpiStep << macroStep;
         };
@@ -349,10 +359,14 @@ private slots:
         row("DPI switch 4", 2, 4, 0, {}, none, "page_7", "DPI_7", "", 13, -1, 0, -1);
         row("wheel right", 3, 2, 0, {}, none, "page_4", "DPI_11", "VolumeDown_2", 10, -1, 0, -1);
         row("rapid fire", 4, 50, 0, {}, none, "page_9", "DPI_6", "", 7, -1, 0, -1);
-        row("media player 0x183", 5, 0, 0x83, {}, none, "page_3", "DPI_12", "Player", 16, 0, -1, -1);
-        row("keyboard 0x21 as search", 5, 0, 0x21, {}, none, "page_3", "DPI_12", "VolumeDown_9", 16, 12, -1, -1);
-        row("bookmarks", 5, 0, 0x2A, {}, none, "page_3", "DPI_12", "VolumeDown_11", 16, 17, -1, -1);
+        row("media player 0x183", 5, 0, 0x83, {}, none, "page_3", "DPI_12", "Player", 16, 0, -1, -1, true);
+        row("browser search", 5, 0, 0x21, {}, none, "page_3", "DPI_12", "VolumeDown_9", 16, 12, -1, -1, true);
+        row("bookmarks", 5, 0, 0x2A, {}, none, "page_3", "DPI_12", "VolumeDown_11", 16, 17, -1, -1, true);
         row("key combination", 5, 0, 0x01, {}, none, "page_9", "DPI_8", "", 8, 0, -1, -1);
+        // Keyboard keys that share a low byte with a multimedia usage: the
+        // caption names the keys, and so does the menu.
+        row("key 4, not search", 5, 0, 0x21, {}, none, "page_9", "DPI_8", "", 8, 0, -1, -1);
+        row("BackSpace, not bookmarks", 5, 0, 0x2A, {}, none, "page_9", "DPI_8", "", 8, 0, -1, -1);
         row("macro listed", 6, 0, 0, "Beta", three, "page_5", "DPI_10", "Beta", 15, -1, 0, 2);
         row("macro gone", 6, 0, 0, "Delta", three, "page_5", "DPI_10", "", 15, -1, 0, -1);
         row("report rate", 7, 0, 0, {}, none, "page_9", "DPI_2", "", 5, -1, 0, -1);
@@ -373,6 +387,7 @@ private slots:
         QFETCH(int, type);
         QFETCH(int, value);
         QFETCH(int, lowByte);
+        QFETCH(bool, consumer);
         QFETCH(QString, macro);
         QFETCH(QStringList, macros);
         writeMacroFiles(macros);
@@ -388,7 +403,10 @@ private slots:
         QByteArray record = withAssignment(OpenedDevice::record(), 1, type, value1, 0);
         KeyBlock keys = Buttoninterface::KeyTextToKeyBlock(QStringLiteral("A"));
         keys.events[0].codeLE[0] = uint8_t(lowByte);
-        keys.events[0].codeLE[1] = 0x01;
+        if (consumer) {
+            keys.events[0].codeLE[1] = 0x01;
+            keys.events[0].kind = keys.events[1].kind = 2;
+        }
         record = withKeyBlock(record, 1, keys);
         const QByteArray name = macro.toLocal8Bit();
         record.replace(0x3BC + 592 + 1, name.size(), name);
@@ -426,6 +444,8 @@ private slots:
         expect("scrollArea_7", macroStep);
         QCOMPARE(listBar(page, "scrollArea_11")->styleSheet(), QStringLiteral("QScrollBar {width:0px;}"));
         QVERIFY(device.recordsSent().isEmpty());
+        if (type == 5 && !consumer && !keyNameOfUsage(lowByte).isEmpty())
+            QCOMPARE(caption(page, 1), keyNameOfUsage(lowByte));
     }
 
     // The lists are long enough for the steps the menu takes.
@@ -504,6 +524,82 @@ private slots:
         QCOMPARE(checkedUnder(child<QWidget>(&menu.page, "scrollArea_11")), QStringList{selected});
         QCOMPARE(listBar(&menu.page, "scrollArea_11")->value(), position(&menu.page, "scrollArea_11", 20 * (row - 1)));
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page"));
+    }
+
+    // The open menu shows the selected button's function or nothing: a badge
+    // selecting another button, a new record and another device opened each
+    // leave it closed.
+    void menuFollowsTheSelection_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("badge of another row") << "badge";
+        QTest::newRow("badge of the same row") << "same badge";
+        QTest::newRow("record arrives") << "record";
+        QTest::newRow("device opened") << "opened";
+    }
+
+    void menuFollowsTheSelection()
+    {
+        QFETCH(QString, then);
+        MenuPage menu;
+        const QByteArray record = rapidFireAndCtrlC();
+        menu.fill(record);
+        menu.button("RightKey")->click();
+        QCOMPARE(checkedMainEntry(&menu.page), QStringLiteral("DPI_6"));
+
+        bool open = false;
+        QString selected = QStringLiteral("RightKey");
+        if (then == QLatin1String("badge")) {
+            menu.select(4);
+            selected = QStringLiteral("StartPause");
+        } else if (then == QLatin1String("same badge")) {
+            menu.select(1);
+            open = true;
+        } else if (then == QLatin1String("record")) {
+            menu.fill(withKeyBlock(withAssignment(record, 1, 5, 0, 0), 1,
+                                   Buttoninterface::KeyTextToKeyBlock(QStringLiteral("Q"))));
+        } else {
+            PostMsg::GetInstance()->PostChangeMainDialog(1);
+            selected.clear();
+        }
+        QCOMPARE(shownPage(&menu.page, "stackedWidget"), QLatin1String(open ? "page_2" : "page"));
+        QCOMPARE(checkedUnder(child<QWidget>(&menu.page, "scrollArea_11")),
+                 selected.isEmpty() ? QStringList() : QStringList{selected});
+        if (!selected.isEmpty()) {
+            // Opening it again shows the selected button's own function.
+            menu.button(qPrintable(selected))->click();
+            QCOMPARE(checkedMainEntry(&menu.page),
+                     QLatin1String(then == QLatin1String("badge") || then == QLatin1String("record") ? "DPI_8" : "DPI_6"));
+        }
+    }
+
+    // A dialog cancelled from the open menu leaves it on the button's own
+    // function, not on the option that opened the dialog.
+    void cancelledDialogKeepsTheFunction_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("rapid fire on Ctrl+C") << "StartPause" << "DPI_6" << "DPI_8";
+        QTest::newRow("key combination on rapid fire") << "RightKey" << "DPI_8" << "DPI_6";
+    }
+
+    void cancelledDialogKeepsTheFunction()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, option);
+        QFETCH(QString, entry);
+        MenuPage menu;
+        const QByteArray record = rapidFireAndCtrlC();
+        menu.fill(record);
+        menu.button(qPrintable(row))->click();
+        QCOMPARE(checkedMainEntry(&menu.page), entry);
+        ModalAnswer modal(testsupport::clickButton("NewHong_2"));
+        QTest::mousePress(menu.button(qPrintable(option)), Qt::LeftButton);
+        QCOMPARE(modal.answeredCount(), 1);
+        QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page_2"));
+        QCOMPARE(checkedMainEntry(&menu.page), entry);
+        QVERIFY(menu.button(qPrintable(row))->isChecked());
     }
 
     // Offline the badge still selects; the notice is the setter's.
@@ -827,6 +923,37 @@ private slots:
         QTest::newRow("English") << 0;
         QTest::newRow("Czech") << 1;
         QTest::newRow("Slovak") << 2;
+    }
+
+    // OK takes what the boxes show once they have read the typed text: a
+    // value below the range is its floor, never the value before.
+    void fireKeyTypedValue_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("time");
+        QTest::newRow("7") << "7" << 10;
+        QTest::newRow("5") << "5" << 10;
+        QTest::newRow("nothing") << "" << 10;
+        QTest::newRow("120") << "120" << 120;
+        QTest::newRow("a digit past the top is refused") << "300" << 30;
+    }
+
+    void fireKeyTypedValue()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, time);
+        FireKey dialog;
+        dialog.setTimeValue(50);
+        dialog.setCountValue(2);
+        auto* box = child<QSpinBox>(&dialog, "Time");
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, typed);
+        child<QToolButton>(&dialog, "NewHong")->click();
+        QVERIFY(dialog.IsOk);
+        QCOMPARE(dialog.TimeValue, time);
+        QCOMPARE(box->text(), QString::number(time));
+        QCOMPARE(dialog.CountValue, 2);
     }
 
     void fireKeyDialog()

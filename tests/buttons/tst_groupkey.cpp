@@ -9,6 +9,7 @@
 #include "core/languagetable.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -42,9 +43,20 @@ QString field(GroupKey& dialog)
     return dialog.findChild<QLineEdit*>("lineEdit")->text();
 }
 
+// A key from the keyboard: X11 key code, Qt key, keysym; held: pressed
+// and kept down as Alt.
+struct KeyPress
+{
+    quint32 scanCode;
+    int qtKey;
+    quint32 keysym;
+    bool held = false;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Events)
+Q_DECLARE_METATYPE(QVector<KeyPress>)
 
 class GroupKeyTest : public QObject
 {
@@ -187,11 +199,83 @@ private slots:
         QCOMPARE(field(dialog), QStringLiteral("Esc+Q"));
     }
 
+    // Keys from the keyboard, named by their place whatever the layout: the
+    // Czech digit row, F10 and keys pressed with Alt held are captured.
+    void physicalKeysThroughTheHook_data()
+    {
+        QTest::addColumn<QVector<KeyPress>>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Czech 2 3 Q") << QVector<KeyPress>{{11, 0x11A, 0x1ec}, {12, 0x160, 0x1b9}, {24, Qt::Key_Q, 0x71}}
+                                     << "2+3+Q";
+        QTest::newRow("F10") << QVector<KeyPress>{{76, Qt::Key_F10, 0xffc7}} << "F10";
+        QTest::newRow("Alt held, Q and F4")
+            << QVector<KeyPress>{{64, Qt::Key_Alt, 0xffe9, true}, {24, Qt::Key_Q, 0x71}, {70, Qt::Key_F4, 0xffc1}}
+            << "Q+F4";
+        QTest::newRow("AltGr held, Czech 2")
+            << QVector<KeyPress>{{108, Qt::Key_AltGr, 0xfe03, true}, {11, Qt::Key_At, 0x40}} << "2";
+    }
+
+    void physicalKeysThroughTheHook()
+    {
+        QFETCH(QVector<KeyPress>, keys);
+        QFETCH(QString, text);
+        GroupKey dialog;
+        dialog.clock = [] { return qint64(0); };
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        Qt::KeyboardModifiers held;
+        auto send = [&](QEvent::Type type, const KeyPress& key) {
+            QKeyEvent event(type, key.qtKey, held, key.scanCode, key.keysym, 0);
+            QApplication::sendEvent(target, &event);
+        };
+        for (const KeyPress& key : keys) {
+            send(QEvent::KeyPress, key);
+            if (key.held)
+                held |= Qt::AltModifier;
+            else
+                send(QEvent::KeyRelease, key);
+        }
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(field(dialog), text);
+    }
+
     void pastedTextIsUpperCase()
     {
         GroupKey dialog;
         QVERIFY(QMetaObject::invokeMethod(&dialog, "on_lineEdit_textEdited", Q_ARG(QString, QStringLiteral("ctrl+a"))));
         QCOMPARE(field(dialog), QStringLiteral("CTRL+A"));
+    }
+
+    // OK takes only names a key has: a pasted unknown name is taken out of
+    // the field and nothing is accepted until OK is pressed again.
+    void pastedNamesOutsideTheTable_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("ctrl+a") << "ctrl+a" << "A";
+        QTest::newRow("nothing known") << "hello" << "";
+        QTest::newRow("empty name") << "a++b" << "A+B";
+        QTest::newRow("upper-cased Num+") << "num+" << "";
+        QTest::newRow("F1 and an upper-cased Tab") << "f1+tab" << "F1";
+    }
+
+    void pastedNamesOutsideTheTable()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QString, left);
+        GroupKey dialog;
+        dialog.show();
+        QVERIFY(QMetaObject::invokeMethod(&dialog, "on_lineEdit_textEdited", Q_ARG(QString, pasted)));
+        auto* ok = dialog.findChild<QToolButton*>("NewHong");
+        ok->click();
+        QVERIFY(!dialog.IsOk);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(field(dialog), left);
+        ok->click();
+        QVERIFY(dialog.IsOk);
+        QCOMPARE(dialog.KeyText, left);
     }
 
     void texts()

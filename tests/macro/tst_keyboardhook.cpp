@@ -134,7 +134,95 @@ private slots:
         QFETCH(uint, keysym);
         QFETCH(bool, keypad);
         QFETCH(int, vk);
-        QCOMPARE(virtualKeyOf(qtKey, keysym, keypad), vk);
+        QCOMPARE(virtualKeyOf(0, qtKey, keysym, keypad), vk); // made by a program: no key code
+    }
+
+    // A physical key's code is its place on the keyboard: the same under a
+    // US and a Czech layout, whatever character the key types.
+    void physicalKey_data()
+    {
+        QTest::addColumn<uint>("scanCode"); // X11 key code
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<uint>("keysym");
+        QTest::addColumn<bool>("keypad");
+        QTest::addColumn<int>("vk");
+        struct Key
+        {
+            const char* name;
+            uint scanCode;
+            int usKey;
+            uint usKeysym;
+            int czKey;
+            uint czKeysym;
+            bool keypad;
+            int vk;
+        };
+        static const Key keys[] = {
+            {"1", 10, Qt::Key_1, 0x31, Qt::Key_Plus, 0x2b, false, 0x31},
+            {"2", 11, Qt::Key_2, 0x32, 0x11A /* Ě */, 0x1ec, false, 0x32},
+            {"3", 12, Qt::Key_3, 0x33, 0x160 /* Š */, 0x1b9, false, 0x33},
+            {"9", 18, Qt::Key_9, 0x39, Qt::Key_Iacute, 0xed, false, 0x39},
+            {"0", 19, Qt::Key_0, 0x30, Qt::Key_Eacute, 0xe9, false, 0x30},
+            {"minus", 20, Qt::Key_Minus, 0x2d, Qt::Key_Equal, 0x3d, false, 0xBD},
+            {"equal", 21, Qt::Key_Equal, 0x3d, Qt::Key_Dead_Acute, 0xfe51, false, 0xBB},
+            {"Q", 24, Qt::Key_Q, 0x71, Qt::Key_Q, 0x71, false, 0x51},
+            {"Y of QWERTY", 29, Qt::Key_Y, 0x79, Qt::Key_Z, 0x7a, false, 0x59},
+            {"Z of QWERTY", 52, Qt::Key_Z, 0x7a, Qt::Key_Y, 0x79, false, 0x5A},
+            {"left bracket", 34, Qt::Key_BracketLeft, 0x5b, Qt::Key_Uacute, 0xfa, false, 0xDB},
+            {"semicolon", 47, Qt::Key_Semicolon, 0x3b, 0x16E /* Ů */, 0x1f9, false, 0xBA},
+            {"apostrophe", 48, Qt::Key_Apostrophe, 0x27, Qt::Key_section, 0xa7, false, 0xDE},
+            {"grave", 49, Qt::Key_QuoteLeft, 0x60, Qt::Key_Semicolon, 0x3b, false, 0xC0},
+            {"backslash", 51, Qt::Key_Backslash, 0x5c, Qt::Key_Dead_Diaeresis, 0xfe57, false, 0xDC},
+            {"slash", 61, Qt::Key_Slash, 0x2f, Qt::Key_Minus, 0x2d, false, 0xBF},
+            {"ISO extra key", 94, Qt::Key_Less, 0x3c, Qt::Key_Backslash, 0x5c, false, 0xE2},
+            {"left Shift", 50, Qt::Key_Shift, 0xffe1, Qt::Key_Shift, 0xffe1, false, 0xA0},
+            {"right Shift", 62, Qt::Key_Shift, 0xffe2, Qt::Key_Shift, 0xffe2, false, 0xA1},
+            {"right Ctrl", 105, Qt::Key_Control, 0xffe4, Qt::Key_Control, 0xffe4, false, 0xA3},
+            {"left Alt", 64, Qt::Key_Alt, 0xffe9, Qt::Key_Alt, 0xffe9, false, 0xA4},
+            {"right Alt, AltGr", 108, Qt::Key_Alt, 0xffea, Qt::Key_AltGr, 0xfe03, false, 0xA5},
+            {"left Win", 133, Qt::Key_Super_L, 0xffeb, Qt::Key_Super_L, 0xffeb, false, 0x5B},
+            {"Menu", 135, Qt::Key_Menu, 0xff67, Qt::Key_Menu, 0xff67, false, 0x5D},
+            {"F10", 76, Qt::Key_F10, 0xffc7, Qt::Key_F10, 0xffc7, false, 0x79},
+            {"F12", 96, Qt::Key_F12, 0xffc9, Qt::Key_F12, 0xffc9, false, 0x7B},
+            {"Pause", 127, Qt::Key_Pause, 0xff13, Qt::Key_Pause, 0xff13, false, 0x13},
+            {"Print", 107, Qt::Key_Print, 0xff61, Qt::Key_Print, 0xff61, false, 0x2C},
+            {"Home", 110, Qt::Key_Home, 0xff50, Qt::Key_Home, 0xff50, false, 0x24},
+            {"Delete", 119, Qt::Key_Delete, 0xffff, Qt::Key_Delete, 0xffff, false, 0x2E},
+            {"keypad 7", 79, Qt::Key_7, 0xffb7, Qt::Key_7, 0xffb7, true, 0x67},
+            {"keypad 7 without NumLock", 79, Qt::Key_Home, 0xff95, Qt::Key_Home, 0xff95, true, 0x24},
+            {"keypad 5 without NumLock", 84, Qt::Key_Clear, 0xff9d, Qt::Key_Clear, 0xff9d, true, 0x0C},
+            {"keypad decimal", 91, Qt::Key_Period, 0xffae, Qt::Key_Comma, 0xffac, true, 0x6E},
+            {"keypad Del", 91, Qt::Key_Delete, 0xff9f, Qt::Key_Delete, 0xff9f, true, 0x2E},
+            {"keypad plus", 86, Qt::Key_Plus, 0xffab, Qt::Key_Plus, 0xffab, true, 0x6B},
+            {"keypad Enter", 104, Qt::Key_Enter, 0xff8d, Qt::Key_Enter, 0xff8d, true, 0x0D},
+            {"mute, on no PC keyboard", 121, Qt::Key_VolumeMute, 0x1008ff12, Qt::Key_VolumeMute, 0x1008ff12, false, 0},
+        };
+        for (const Key& key : keys) {
+            QTest::addRow("US %s", key.name) << key.scanCode << key.usKey << key.usKeysym << key.keypad << key.vk;
+            QTest::addRow("Czech %s", key.name) << key.scanCode << key.czKey << key.czKeysym << key.keypad << key.vk;
+        }
+    }
+
+    void physicalKey()
+    {
+        QFETCH(uint, scanCode);
+        QFETCH(int, qtKey);
+        QFETCH(uint, keysym);
+        QFETCH(bool, keypad);
+        QFETCH(int, vk);
+        QCOMPARE(virtualKeyOf(scanCode, qtKey, keysym, keypad), vk);
+        // Through the filter too: the key's own code and name.
+        Window window;
+        QVERIFY(QTest::qWaitForWindowActive(&window.widget));
+        Reports reports;
+        KeyboardHook<3>::install();
+        KeyboardHook<3>::setCallback([&](int code, bool down, bool repeat) { reports.append({code, down, repeat}); });
+        const Qt::KeyboardModifiers modifiers = keypad ? Qt::KeypadModifier : Qt::NoModifier;
+        QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, scanCode, keysym, 0);
+        QApplication::sendEvent(window.edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, scanCode, keysym, 0);
+        QApplication::sendEvent(window.edit, &release);
+        QCOMPARE(reports, vk ? (Reports{{vk, true, false}, {vk, false, false}}) : Reports());
     }
 
     void systemKeys()
@@ -161,13 +249,16 @@ private slots:
                                 {B, true, false}}
             << false << Reports{{A, true, false}, {B, true, false}, {A, false, false}, {B, true, false},
                                 {B, true, true}};
-        // Alt+A: the capture copies keep keyDown as the last plain message left
-        // it; the recorder's copy takes system keys as any other.
+        // Alt+A: the capture copies take a system key as any other; the
+        // recorder's copy keeps the last code over a system key's release.
         const QVector<Message> altA{{A, false, false}, {alt, true, true}, {A, true, true}, {A, false, true},
                                     {alt, false, false}};
         QTest::newRow("Alt+A, capture copy") << altA << false
-                                             << Reports{{A, false, false}, {alt, false, false}, {A, false, false},
-                                                        {A, false, true}, {alt, false, false}};
+                                             << Reports{{A, false, false}, {alt, true, false}, {A, true, false},
+                                                        {A, false, false}, {alt, false, false}};
+        const int F10 = 0x79;
+        QTest::newRow("F10, capture copy") << QVector<Message>{{F10, true, true}, {F10, false, true}} << false
+                                           << Reports{{F10, true, false}, {F10, false, false}};
         QTest::newRow("Alt+A, recorder copy") << altA << true
                                               << Reports{{A, false, false}, {alt, true, false}, {A, true, false},
                                                          {A, false, true}, {alt, false, false}};

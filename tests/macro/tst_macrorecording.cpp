@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -256,6 +257,31 @@ private slots:
         QCOMPARE(testsupport::describeEvents(f.events),
                  QStringLiteral("P:H D:50ms R:H D:100ms P:E D:50ms R:E D:100ms P:L D:50ms R:L D:100ms "
                                 "P:L D:50ms R:L D:100ms P:O D:50ms R:O"));
+    }
+
+    // Under a Czech layout the digit row types ě and š: the keys are still 2
+    // and 3, and Q is Q.
+    void recordsKeysByPlace()
+    {
+        QWidget* target = startOnActivePage();
+        QVERIFY(target);
+        struct Key
+        {
+            quint32 scanCode;
+            int qtKey;
+            quint32 keysym;
+        };
+        for (const Key& key : {Key{11, 0x11A, 0x1ec}, Key{12, 0x160, 0x1b9}, Key{24, Qt::Key_Q, 0x71}}) {
+            QKeyEvent press(QEvent::KeyPress, key.qtKey, Qt::NoModifier, key.scanCode, key.keysym, 0);
+            QApplication::sendEvent(target, &press);
+            now += 50;
+            QKeyEvent release(QEvent::KeyRelease, key.qtKey, Qt::NoModifier, key.scanCode, key.keysym, 0);
+            QApplication::sendEvent(target, &release);
+            now += 100;
+        }
+        stop();
+        QCOMPARE(testsupport::describeEvents(f.events),
+                 QStringLiteral("P:2 D:50ms R:2 D:100ms P:3 D:50ms R:3 D:100ms P:Q D:50ms R:Q"));
     }
 
     // The limit reached from inside the hook: the hook goes while its own
