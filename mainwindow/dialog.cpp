@@ -229,8 +229,9 @@ void Dialog::dropRequestedWait()
 {
     waitRequested = false;
     unansweredPause->stop();
-    // A wait left by Escape would otherwise decide about a device already left.
-    waitDialog->stopWaitTimer();
+    // A wait for a device already left (the device gone while it counted, or
+    // its dialog put away with Escape) decides nothing.
+    waitDialog->abandonWait();
 }
 
 void Dialog::SlotStartRecord(int index)

@@ -57,9 +57,12 @@ bool UpDataParam::restartWait()
     return true;
 }
 
-void UpDataParam::stopWaitTimer()
+void UpDataParam::abandonWait()
 {
+    if (!waitTimer->isActive())
+        return;
     waitTimer->stop();
+    close();
 }
 
 void UpDataParam::SlotAllLanguage(int index)

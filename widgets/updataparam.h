@@ -33,8 +33,9 @@ public:
     // Starts the timer's count over when it is still counting; false once the
     // decision has begun (or when no wait was started).
     bool restartWait();
-    // No decision comes of a wait that has not reached it.
-    void stopWaitTimer();
+    // A wait still counting ends without a decision: its timer stops and the
+    // dialog, when shown, closes. A decision under way goes on.
+    void abandonWait();
 
     // 0 the file fits the open model (the record is in *out); 1 it cannot be
     // read or is no configuration file; 2 another sensor or too many stages.

@@ -228,8 +228,9 @@ private slots:
         QCOMPARE(offline.size(), showings);
     }
 
-    // Leaving the device drops a wait still to come, and a wait that Escape
-    // put away decides nothing any more.
+    // Leaving the device drops a wait still to come, ends one that counts (the
+    // device gone meanwhile), and a wait that Escape put away decides nothing
+    // any more.
     void leavingDropsTheWaitToCome()
     {
         PostMsg* hub = PostMsg::GetInstance();
@@ -237,8 +238,9 @@ private slots:
         expectUnansweredData();
         const int pauseMs = Dialog::unansweredPauseMs;
         Dialog::unansweredPauseMs = 60000;
-        testsupport::ModalAnswer modal(
-            QList<testsupport::ModalAnswer::Answer>{[](QDialog*) {}, testsupport::pressKey(Qt::Key_Escape)});
+        testsupport::ModalAnswer modal(QList<testsupport::ModalAnswer::Answer>{
+            [](QDialog*) {}, [hub](QDialog*) { hub->PostSecondPageChange(); },
+            testsupport::pressKey(Qt::Key_Escape)});
 
         hub->PostUpDataParam(0);  // decides unanswered: the window is left free
         QCOMPARE(offline.size(), 1);
@@ -249,13 +251,18 @@ private slots:
         QVERIFY(!frame->unansweredPause->isActive());
         QVERIFY(!frame->waitRequested);
 
-        // Escape returns to the page before the decision; leaving then stops it.
         Dialog::unansweredPauseMs = pauseMs;
         const int timerMs = UpDataParam::waitTimerMs;
         UpDataParam::waitTimerMs = 60000;
+        // Left while the wait counts: the dialog closes, nothing is decided.
+        hub->PostUpDataParam(0);
+        QCOMPARE(modal.answeredCount(), 2);
+        QVERIFY(!frame->waitDialog->isVisible());
+        QCOMPARE(frame->waitDialog->restartWait(), false);
+        // Escape returns to the page before the decision; leaving then stops it.
         hub->PostUpDataParam(0);
         UpDataParam::waitTimerMs = timerMs;
-        QCOMPARE(modal.answeredCount(), 2);
+        QCOMPARE(modal.answeredCount(), 3);
         QVERIFY(!frame->waitDialog->isVisible());
         child<QToolButton>("UpArrow")->click();
         QCOMPARE(frame->waitDialog->restartWait(), false);
