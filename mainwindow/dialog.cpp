@@ -20,8 +20,10 @@
 #include <QButtonGroup>
 #include <QDebug>
 #include <QKeyEvent>
+#include <QTimer>
 
 int Dialog::backWaitMs = 100;
+int Dialog::unansweredPauseMs = 5000;
 
 namespace {
 
@@ -69,6 +71,15 @@ Dialog::Dialog(QWidget* parent)
     ui->stackedWidgetDialog->addWidget(settingsPage);
 
     waitDialog = new UpDataParam(nullptr);
+    unansweredPause = new QTimer(this);
+    unansweredPause->setSingleShot(true);
+    connect(unansweredPause, &QTimer::timeout, this, &Dialog::showRequestedWait);
+    connect(waitDialog, &UpDataParam::waitDecided, this, [this](bool answered) {
+        // An opening whose reads go unanswered would otherwise put one modal
+        // dialog after another on screen and leave no way out.
+        if (!answered && deviceSessionActive == 1)
+            unansweredPause->start(unansweredPauseMs);
+    });
     qDebug() << "Start";
 
     const QString& p = pictureFolder;
@@ -176,6 +187,7 @@ void Dialog::SlotMouseIndex(int /*index*/)
 
 void Dialog::SlotSecondDialog()
 {
+    dropRequestedWait();
     ui->ButtonMain->setChecked(true);
     ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
     // Every way home leaves the device page, the device's departure too: a
@@ -185,16 +197,44 @@ void Dialog::SlotSecondDialog()
 
 void Dialog::SlotUpDataParam(int index)
 {
-    waitDialog->startWaitTimer();
+    // A pass of a device that is being left, or has been, asks for nothing.
+    if (leaving || deviceSessionActive != 1)
+        return;
     qDebug() << "q";
     if (index == 1) {
         // Stays on for every later showing.
         waitDialog->waitForPages = 1;
         qDebug() << "w";
     }
-    placeDialog(waitDialog, this, 0, -20);
-    qDebug() << "t1";
-    waitDialog->exec();
+    // A wait on screen only starts its count over: a second exec() of the
+    // same dialog would nest inside the first.
+    if (waitDialog->isVisible() && waitDialog->restartWait())
+        return;
+    waitRequested = true;
+    showRequestedWait();
+}
+
+void Dialog::showRequestedWait()
+{
+    // A request that comes while a showing decides runs once it has returned.
+    while (waitRequested && !waitRunning && !unansweredPause->isActive() && deviceSessionActive == 1) {
+        waitRequested = false;
+        waitRunning = true;
+        waitDialog->startWaitTimer();
+        placeDialog(waitDialog, this, 0, -20);
+        qDebug() << "t1";
+        waitDialog->exec();
+        waitRunning = false;
+    }
+}
+
+void Dialog::dropRequestedWait()
+{
+    waitRequested = false;
+    unansweredPause->stop();
+    // A wait for a device already left (the device gone while it counted, or
+    // its dialog put away with Escape) decides nothing.
+    waitDialog->abandonWait();
 }
 
 void Dialog::SlotStartRecord(int index)
@@ -230,12 +270,19 @@ void Dialog::saveDeviceCache()
 
 void Dialog::on_CloseButton_clicked()
 {
+    // The program ends: no wait may come in its way.
+    dropRequestedWait();
+    leaving = true;
     saveDeviceCache();
     PostMsg::GetInstance()->PostChangeSize(1);
 }
 
 void Dialog::on_UpArrow_clicked()
 {
+    // The pause below handles events: a pass's request that comes in it must
+    // not put a wait in the way out.
+    dropRequestedWait();
+    leaving = true;
     UsbServer_SetPCDriverStatus(0);
     saveDeviceCache();
     ui->ButtonMain->setChecked(true);
@@ -244,6 +291,7 @@ void Dialog::on_UpArrow_clicked()
     PostMsg* hub = PostMsg::GetInstance();
     hub->PostChangeMainDialog(0);
     hub->PostSetMacroPage();
+    leaving = false;
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event)

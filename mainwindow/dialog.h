@@ -8,6 +8,7 @@ class Buttoninterface;
 class FormSetting;
 class Macro;
 class QButtonGroup;
+class QTimer;
 class Sensor;
 class UpDataParam;
 
@@ -26,6 +27,9 @@ public:
 
     // The event-processing pause of the back button before the connection ends.
     static int backWaitMs;
+    // After a wait that went unanswered, the window takes clicks this long
+    // before the next wait shows, so the back and close buttons can be used.
+    static int unansweredPauseMs;
 
     // The battery indicator as before a device's first battery report: full,
     // grey, not charging. A device that never reports (a receiver without its
@@ -55,6 +59,11 @@ protected:
 
 private:
     void saveDeviceCache();
+    // Runs the requested wait unless one is running or the window is left
+    // free after an unanswered one; the pause's end comes back here.
+    void showRequestedWait();
+    // Leaving the device: no wait is shown for it any more.
+    void dropRequestedWait();
 
     Ui::Dialog* ui;
     QButtonGroup* unusedGroup;
@@ -64,6 +73,10 @@ private:
     Sensor* sensorPage;
     FormSetting* settingsPage;
     UpDataParam* waitDialog;
+    QTimer* unansweredPause;
+    bool waitRequested = false;
+    bool waitRunning = false;  // inside the wait dialog's exec()
+    bool leaving = false;      // the back or close button is at work
     QString pictureFolder;
     QString batteryUnknownStyle;  // the form's grey fill
 };

@@ -95,6 +95,9 @@ Match::Match(QWidget* parent)
     ui->toolButton_2->setStyleSheet(QStringLiteral("QToolButton{border:0px;color: rgb(255, 255, 255);"
                                                    "background-image: url(")
                                     + folder + QStringLiteral("Picture.png);}"));
+    // The form's second picture place has no picture: without a style of its
+    // own it would show as a blank light square beside the button.
+    ui->toolButton_3->setStyleSheet(QStringLiteral("QToolButton{border:0px;background:transparent;}"));
     ui->CloseButton->setStyleSheet(closeButtonStyleSheet(folder, QStringLiteral("CloseSecondPage")));
     ui->MatchA->setStyleSheet(QStringLiteral("#MatchA{border:0px;background-position:center;"
                                              "background-repeat:no-repeat;background-image: url(")

@@ -49,6 +49,22 @@ void UpDataParam::startWaitTimer()
     waitTimer->start(waitTimerMs);
 }
 
+bool UpDataParam::restartWait()
+{
+    if (!waitTimer->isActive())
+        return false;
+    waitTimer->start(waitTimerMs);
+    return true;
+}
+
+void UpDataParam::abandonWait()
+{
+    if (!waitTimer->isActive())
+        return;
+    waitTimer->stop();
+    close();
+}
+
 void UpDataParam::SlotAllLanguage(int index)
 {
     ui->label->setText(UpDataParamTexts.text(index, importWaitText ? 1 : 0));
@@ -128,6 +144,7 @@ void UpDataParam::onTimeupDestroy()
         if (!acknowledged)
             hub->PostMouseOffLineo(0);
         close();
+        emit waitDecided(acknowledged);
         return;
     }
 
@@ -135,6 +152,7 @@ void UpDataParam::onTimeupDestroy()
         importFile();
         importMode = 0;
         close();
+        emit waitDecided(true);
         return;
     }
 
@@ -145,6 +163,7 @@ void UpDataParam::onTimeupDestroy()
             refillPages(cached);
         hub->PostMouseOffLineo(0);
         close();
+        emit waitDecided(false);
         return;
     }
 
@@ -160,4 +179,5 @@ void UpDataParam::onTimeupDestroy()
     FlashDataMap cached;
     if (lastOnline && !Worker::readDeviceCache(selectedCacheName, &cached))
         Worker::writeDeviceCache(receivedCacheName, CurrentFlashData);
+    emit waitDecided(acknowledged);
 }

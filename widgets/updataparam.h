@@ -30,6 +30,12 @@ public:
 
     // Starts the single-shot timer whose end makes the decision.
     void startWaitTimer();
+    // Starts the timer's count over when it is still counting; false once the
+    // decision has begun (or when no wait was started).
+    bool restartWait();
+    // A wait still counting ends without a decision: its timer stops and the
+    // dialog, when shown, closes. A decision under way goes on.
+    void abandonWait();
 
     // 0 the file fits the open model (the record is in *out); 1 it cannot be
     // read or is no configuration file; 2 another sensor or too many stages.
@@ -38,6 +44,11 @@ public:
     QString filePath;
     uint8_t importMode = 0;    // the next timer end imports filePath
     uint8_t waitForPages = 0;  // every timer end waits for both page acknowledgements
+
+signals:
+    // The end of a decision: whether the configuration it waited for came
+    // (an import counts as answered).
+    void waitDecided(bool answered);
 
 private slots:
     void onTimeupDestroy();

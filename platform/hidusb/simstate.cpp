@@ -269,6 +269,22 @@ void applyState(Bus& b)
             break;
         }
     }
+    // A mouse answers the receiver id it holds: a pair whose ids differ is no
+    // pairing, whatever the two names say.
+    QStringList unpaired;
+    for (Device& mouse : b.devices) {
+        if (mouse.receiver || mouse.pairedWith.isEmpty())
+            continue;
+        Device* rx = deviceById(b, mouse.pairedWith);
+        if (!rx || std::memcmp(rx->receiverId, mouse.receiverId, 3) == 0)
+            continue;
+        unpaired << mouse.id + QLatin1Char('/') + rx->id;
+        rx->pairedWith.clear();
+        mouse.pairedWith.clear();
+    }
+    if (!unpaired.isEmpty())
+        qWarning("hidsim: state file %s pairs %s with differing receiver ids; they start unpaired",
+                 qPrintable(QDir::toNativeSeparators(b.statePath)), qPrintable(unpaired.join(QStringLiteral(", "))));
 }
 
 // ---- Scenario files ----------------------------------------------------------

@@ -10,6 +10,8 @@
 
 #include <QDataStream>
 
+#include <cstring>
+
 using namespace hidsim::detail;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -42,6 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                     "a mouse with profiles it cannot use");
         for (const QByteArray& record : d.profiles)
             fuzz::check(hidsim::image::canonical(record) == record, "a mouse with a record it cannot hold");
+        // A paired mouse answers its receiver's id.
+        if (!d.pairedWith.isEmpty()) {
+            const Device* rx = deviceById(b, d.pairedWith);
+            fuzz::check(rx && rx->receiver && rx->pairedWith == d.id
+                            && std::memcmp(rx->receiverId, d.receiverId, 3) == 0,
+                        "a mouse paired with a receiver whose id it does not answer");
+        }
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/hidusb/simcontrol.h"
 #include "widgets/updataparam.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -47,6 +48,14 @@ class DialogTest : public QObject
         thread.join();
     }
 
+    // An open device whose configuration is expected and never acknowledged.
+    static void expectUnansweredData()
+    {
+        sensorPageUpdated = buttonPageUpdated = 0;
+        deviceDataExpected = 1;
+        deviceSessionActive = 1;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -54,6 +63,7 @@ private slots:
         UpDataParam::stepMs = 5;
         UpDataParam::settleSleepMs = 1;
         Dialog::backWaitMs = 1;
+        Dialog::unansweredPauseMs = 1;
     }
 
     void init()
@@ -68,6 +78,7 @@ private slots:
     void cleanup()
     {
         frame.reset();
+        deviceSessionActive = 0;
     }
 
     void buildsTheFrame()
@@ -130,20 +141,138 @@ private slots:
     {
         PostMsg* hub = PostMsg::GetInstance();
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
-        sensorPageUpdated = buttonPageUpdated = 0;
-        deviceDataExpected = 1;
+        expectUnansweredData();
 
         // Before any 1: the device-data wait, whose notice is 1.
         hub->PostUpDataParam(0);
         QCOMPARE(frame->waitDialog->waitForPages, uint8_t(0));
-        // 1 switches to the page wait; a later 0 keeps it.
+        QCOMPARE(offline.size(), 1);
+        // 1 switches to the page wait; a later 0 keeps it. Each unanswered
+        // wait leaves the window free for a while before the next shows.
         hub->PostUpDataParam(1);
+        QTRY_COMPARE(offline.size(), 2);
         hub->PostUpDataParam(0);
+        QTRY_COMPARE(offline.size(), 3);
         QCOMPARE(frame->waitDialog->waitForPages, uint8_t(1));
-        QCOMPARE(offline.size(), 3);
         QCOMPARE(offline[0].first().toInt(), 1);
         QCOMPARE(offline[1].first().toInt(), 0);
         QCOMPARE(offline[2].first().toInt(), 0);
+    }
+
+    // A pass that sees the device change twice asks for the wait twice. While
+    // the wait is counting, the second request only starts the count over and
+    // takes its index; one that comes while the wait decides (its offline
+    // notice up) gets a showing of its own once the first has returned. The
+    // dialog is never entered twice.
+    void furtherRequestsNeverEnterTheWaitTwice_data()
+    {
+        QTest::addColumn<bool>("whileDeciding");
+        QTest::addColumn<int>("showings");
+        QTest::newRow("while the wait counts") << false << 1;
+        QTest::newRow("while its notice is up") << true << 2;
+    }
+
+    void furtherRequestsNeverEnterTheWaitTwice()
+    {
+        QFETCH(bool, whileDeciding);
+        QFETCH(int, showings);
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        expectUnansweredData();
+        const int timerMs = UpDataParam::waitTimerMs;
+        UpDataParam::waitTimerMs = 200;
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&,
+                                                                    const QString& text) {
+            // Qt warns when a dialog's exec() is entered a second time.
+            if (type != QtDebugMsg && text.contains("exec"))
+                warnings.append(text);
+        });
+        QElapsedTimer sincePosts;
+        const auto postTwice = [&] {
+            hub->PostUpDataParam(0);
+            hub->PostUpDataParam(1);
+            sincePosts.start();
+        };
+        QMetaObject::Connection fromNotice;
+        if (whileDeciding) {
+            fromNotice = connect(hub, &PostMsg::SigMouseOffLineo, this, [&] {
+                disconnect(fromNotice);
+                postTwice();
+            });
+        }
+        testsupport::ModalAnswer modal(QList<testsupport::ModalAnswer::Answer>{
+            [&](QDialog*) {
+                if (!whileDeciding)
+                    postTwice();
+            },
+            [](QDialog*) {}});
+
+        hub->PostUpDataParam(0);
+        QTRY_COMPARE(offline.size(), showings);
+        const qint64 decidedAfter = sincePosts.elapsed();
+        qInstallMessageHandler(previous);
+        UpDataParam::waitTimerMs = timerMs;
+
+        QCOMPARE(modal.answeredCount(), showings);
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+        // The later request's index holds: the page wait, whose notice is 0.
+        QCOMPARE(frame->waitDialog->waitForPages, uint8_t(1));
+        QCOMPARE(offline.last().first().toInt(), 0);
+        // The count started over at the second request (a coarse timer may
+        // end 5 % early).
+        if (!whileDeciding)
+            QVERIFY2(decidedAfter >= 190, qPrintable(QString::number(decidedAfter)));
+        QTest::qWait(50);
+        QCOMPARE(offline.size(), showings);
+    }
+
+    // Leaving the device drops a wait still to come, ends one that counts (the
+    // device gone meanwhile), and a wait that Escape put away decides nothing
+    // any more.
+    void leavingDropsTheWaitToCome()
+    {
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        expectUnansweredData();
+        const int pauseMs = Dialog::unansweredPauseMs;
+        Dialog::unansweredPauseMs = 60000;
+        testsupport::ModalAnswer modal(QList<testsupport::ModalAnswer::Answer>{
+            [](QDialog*) {}, [hub](QDialog*) { hub->PostSecondPageChange(); },
+            testsupport::pressKey(Qt::Key_Escape)});
+
+        hub->PostUpDataParam(0);  // decides unanswered: the window is left free
+        QCOMPARE(offline.size(), 1);
+        hub->PostUpDataParam(0);  // waits for the pause
+        QVERIFY(frame->unansweredPause->isActive());
+        QVERIFY(frame->waitRequested);
+        hub->PostSecondPageChange();
+        QVERIFY(!frame->unansweredPause->isActive());
+        QVERIFY(!frame->waitRequested);
+
+        Dialog::unansweredPauseMs = pauseMs;
+        const int timerMs = UpDataParam::waitTimerMs;
+        UpDataParam::waitTimerMs = 60000;
+        // Left while the wait counts: the dialog closes, nothing is decided.
+        hub->PostUpDataParam(0);
+        QCOMPARE(modal.answeredCount(), 2);
+        QVERIFY(!frame->waitDialog->isVisible());
+        QCOMPARE(frame->waitDialog->restartWait(), false);
+        // Escape returns to the page before the decision; leaving then stops it.
+        hub->PostUpDataParam(0);
+        UpDataParam::waitTimerMs = timerMs;
+        QCOMPARE(modal.answeredCount(), 3);
+        QVERIFY(!frame->waitDialog->isVisible());
+        child<QToolButton>("UpArrow")->click();
+        QCOMPARE(frame->waitDialog->restartWait(), false);
+        QCOMPARE(offline.size(), 1);
+
+        // A device left asks for no wait.
+        deviceSessionActive = 0;
+        hub->PostUpDataParam(0);
+        QCOMPARE(offline.size(), 1);
+        QVERIFY(!frame->waitRequested);
     }
 
     void escapeDoesNotCloseTheFrame()

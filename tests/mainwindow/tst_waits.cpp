@@ -3,17 +3,20 @@
 // endless wait-and-notice cycle of a device whose reads are never answered.
 #include "support/devicefixture.h"
 #include "support/dialogfixture.h"
+#include "support/modalanswer.h"
 #include "support/testsupport.h"
 
 #include "buttons/buttoninterface.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/waits.h"
+#include "core/worker.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogmain.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/mytoolbuttonenter.h"
+#include "widgets/updataparam.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -50,6 +53,19 @@ class WaitsTest : public QObject
 
     int page() const { return window->findChild<QStackedWidget*>("stackedWidgetMain")->currentIndex(); }
 
+    // The program's timings, or short ones for the acknowledgement steps, the
+    // online watch and the ways out (the wait itself and the pause between
+    // two waits keep their lengths).
+    static void useTimings(bool shortened)
+    {
+        UpDataParam::stepMs = shortened ? 20 : 500;
+        UpDataParam::settleSleepMs = shortened ? 1 : 2000;
+        Worker::onlineCheckIntervalMs = shortened ? 100 : 1300;
+        Dialog::backWaitMs = shortened ? 1 : 100;
+        DialogMain::homeReturnSleepMs = shortened ? 1 : 100;
+        DialogMain::quitWaitMs = shortened ? 1 : 200;
+    }
+
     void openQ3()
     {
         window = std::make_unique<DialogMain>();
@@ -81,6 +97,7 @@ private slots:
         hidsim::setReadsUnanswered(false);
         window.reset();
         waitDialogShown = 0;
+        useTimings(false);
     }
 
     void waitLastsItsTimeAndHandlesEvents_data()
@@ -202,6 +219,63 @@ private slots:
         QCOMPARE(offline.value(0).value(0).toInt(), 1);
         QVERIFY(closed.count() >= 1);
         QCOMPARE(page(), 1);
+    }
+
+    // Reads never answered: the window takes clicks between two waits, so the
+    // back arrow leaves the device (its connection closed) and the close
+    // button quits; Escape on the wait dialog returns to the page. The wait
+    // keeps its length; the acknowledgement steps and the online watch are
+    // shortened, the free time between two waits is the real one.
+    void unansweredOpeningCanBeLeft_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("back arrow") << false << false;
+        QTest::newRow("close button") << false << true;
+        QTest::newRow("Escape, then the back arrow") << true << false;
+    }
+
+    void unansweredOpeningCanBeLeft()
+    {
+        QFETCH(bool, escape);
+        QFETCH(bool, quit);
+        useTimings(true);
+        hidsim::setReadsUnanswered(true);
+        PostMsg* hub = PostMsg::GetInstance();
+        QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
+        testsupport::ModalAnswer modal(
+            escape ? testsupport::pressKey(Qt::Key_Escape) : testsupport::ModalAnswer::Answer([](QDialog*) {}));
+
+        openQ3();
+        if (escape) {
+            // Back on the page at once, whether or not the wait had begun
+            // to decide.
+            QTRY_VERIFY(modal.answeredCount() == 1 && !QApplication::activeModalWidget());
+        } else {
+            // The wait went unanswered and its notice closed once the
+            // device answered the online check: the window is free now.
+            QTRY_VERIFY(offline.count() >= 1 && !QApplication::activeModalWidget());
+        }
+        QCOMPARE(page(), 1);
+        QVERIFY(window->isVisible());
+        const int notices = offline.count();
+        hidsim::clearCallLog();
+
+        auto* device = window->findChild<Dialog*>();
+        device->findChild<QToolButton*>(quit ? "CloseButton" : "UpArrow")->click();
+
+        QVERIFY(callCount("UsbServer_Exit") >= 1);
+        if (quit) {
+            // The program ends with its window.
+            QVERIFY(!window->isVisible());
+            return;
+        }
+        QCOMPARE(page(), 0);
+        QCOMPARE(deviceSessionActive, uint8_t(0));
+        // Nothing of the device left follows: no wait, no notice.
+        QTest::qWait(UpDataParam::waitTimerMs + 3 * Worker::onlineCheckIntervalMs + 12 * UpDataParam::stepMs);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(offline.count(), notices);
     }
 };
 

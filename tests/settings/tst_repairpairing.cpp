@@ -455,20 +455,61 @@ private slots:
         deviceSessionActive = 0;
     }
 
-    // A mouse on its cable cannot be paired.
-    void mouseOnItsCable()
+    // A mouse cannot be paired, on its cable or wired only, chosen on the
+    // home page or open: notice, button disabled with the not-pairable look
+    // (black text on the button's picture), nothing sent. A receiver keeps
+    // the normal look, its light text.
+    void whatCannotPair_data()
     {
-        startWith({q7("q7", true)});
+        QTest::addColumn<QJsonArray>("bus");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("pairable");
+        QTest::newRow("Q7 Pro on its cable") << QJsonArray{q7("q7", true)} << false << false;
+        QTest::newRow("the wired Q3") << QJsonArray{q3()} << false << false;
+        QTest::newRow("the wired Q3, open") << QJsonArray{q3()} << true << false;
+        QTest::newRow("a receiver") << QJsonArray{receiver("rx4k", 4), q7("q7", false)} << false << true;
+    }
+
+    void whatCannotPair()
+    {
+        QFETCH(QJsonArray, bus);
+        QFETCH(bool, open);
+        QFETCH(bool, pairable);
+        startWith(bus);
+        QCOMPARE(foundDevices.size(), 1);
+        if (open) {
+            currentDevice = foundDevices.first();
+            deviceSessionActive = 1;
+        }
         Match dialog;
         dialog.InitPair();
         dialog.show();
-        QTRY_VERIFY(!dialog.findChild<QLabel*>("label")->isHidden());
         auto* start = dialog.findChild<QPushButton*>("MatchButton");
-        QVERIFY(!start->isEnabled());
+        QCOMPARE(start->isEnabled(), pairable);
+        QCOMPARE(dialog.findChild<QLabel*>("label")->isHidden(), pairable);
+
+        // The text's pixels inside the button's picture.
+        const QImage shot = start->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int dark = 0;
+        int light = 0;
+        for (int y = 6; y < shot.height() - 6; ++y) {
+            for (int x = 8; x < shot.width() - 8; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                dark += qMax(c.red(), qMax(c.green(), c.blue())) < 60;
+                light += qMin(c.red(), qMin(c.green(), c.blue())) > 200;
+            }
+        }
+        QVERIFY2(pairable ? light > 10 && dark == 0 : dark > 10 && light == 0,
+                 qPrintable(QStringLiteral("dark %1, light %2").arg(dark).arg(light)));
+
         hidsim::clearCallLog();
         start->click();
-        QCOMPARE(pairResult, 0);
-        QVERIFY(!testsupport::callNames().contains("UsbServer_EnterDonglePairOnlyCid"));
+        if (!pairable) {
+            QCOMPARE(pairResult, 0);
+            QVERIFY(!testsupport::callNames().contains("UsbServer_EnterDonglePairOnlyCid"));
+        }
+        currentDevice = DeviceAllInfo();
+        deviceSessionActive = 0;
     }
 };
 

@@ -71,6 +71,19 @@ void writeStateFile(const QByteArray& payload)
     file.write(bytes);
 }
 
+// The program starts again with these bytes as its state file; its warnings
+// are collected.
+void restartWithStateFile(const QByteArray& bytes)
+{
+    QFile file(hidsim::stateFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    qInstallMessageHandler(collect);
+    hidsim::restart();
+    qInstallMessageHandler(nullptr);
+}
+
 } // namespace
 
 class PersistenceTest : public QObject
@@ -141,6 +154,44 @@ private slots:
         QVERIFY(q7.pairedWith.isEmpty());
     }
 
+    // Two partners that name each other but hold different receiver ids are
+    // no pairing: both start unpaired, with one warning line, and the rest
+    // of the saved state holds.
+    void pairingWithDifferentIdsIsNotRestored()
+    {
+        QVERIFY(UsbServerC_Start(kRx, kRx, nullptr));
+        UsbServer_SetCurrentConfig(2);
+        hidsim::saveState();
+        hidsim::DeviceStatus q7;
+        QVERIFY(hidsim::device("q7", &q7));
+        QFile file(hidsim::stateFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QDataStream in(&file);
+        in.setVersion(QDataStream::Qt_5_15);
+        QByteArray magic, payload;
+        quint32 format = 0;
+        quint16 checksum = 0;
+        in >> magic >> format >> payload >> checksum;
+        file.close();
+        // q7's pairing as saved: its receiver's id and the receiver id it answers.
+        const QByteArray saved = streamed(QStringLiteral("rx4k")) + streamed(q7.receiverId);
+        QCOMPARE(payload.count(saved), 1);
+        payload.replace(saved, streamed(QStringLiteral("rx4k")) + streamed(QByteArray("\x01\x02\x03", 3)));
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_5_15);
+        out << magic << format << payload << qChecksum(payload.constData(), payload.size());
+        restartWithStateFile(bytes);
+        QCOMPARE(g_warnings.size(), 1);
+        QVERIFY(g_warnings[0].contains(hidsim::stateFilePath()));
+        hidsim::DeviceStatus rx;
+        QVERIFY(hidsim::device("q7", &q7));
+        QVERIFY(hidsim::device("rx4k", &rx));
+        QVERIFY(q7.pairedWith.isEmpty());
+        QVERIFY(rx.pairedWith.isEmpty());
+        QCOMPARE(q7.profile, 2);
+    }
+
     void resetRemovesTheState()
     {
         QVERIFY(UsbServerC_Start(kQ3, kQ3, nullptr));
@@ -182,13 +233,7 @@ private slots:
         if (flip >= 0)
             bytes[flip] = char(bytes[flip] ^ 0x10);
         bytes += junk;
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
-
-        qInstallMessageHandler(collect);
-        hidsim::restart();
-        qInstallMessageHandler(nullptr);
+        restartWithStateFile(bytes);
         QCOMPARE(g_warnings.size(), 1);
         QVERIFY(g_warnings[0].contains("factory settings"));
         QCOMPARE(hidsim::storedRecord("q3"), image::factoryRecord(0, "Q3"));
