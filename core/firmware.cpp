@@ -30,9 +30,10 @@ const uchar* bytes(const QByteArray& image)
     return reinterpret_cast<const uchar*>(image.constData());
 }
 
-// The whole file, or nothing when it cannot be read, holds no whole header,
-// is longer than any device takes, or is not as long as its header says:
-// such a file is never flashed, so it must not be offered either.
+// The whole file, or nothing when the library would refuse to flash it: it
+// cannot be read, holds no whole header, lacks the magic, is longer than any
+// device takes, is not as long as its header says, or is neither a mouse nor
+// a receiver image. What is never flashed must not be offered either.
 QByteArray readImage(const QString& path)
 {
     QFile file(path);
@@ -42,7 +43,11 @@ QByteArray readImage(const QString& path)
     if (file.error() != QFileDevice::NoError || image.size() < HIDUSB_FIRMWARE_HEADER_SIZE
         || image.size() > HIDUSB_FIRMWARE_MAX_SIZE)
         return QByteArray();
-    if (qFromLittleEndian<quint32>(bytes(image) + HIDUSB_FIRMWARE_LENGTH_OFFSET) != quint32(image.size()))
+    if (!image.startsWith(HIDUSB_FIRMWARE_MAGIC)
+        || qFromLittleEndian<quint32>(bytes(image) + HIDUSB_FIRMWARE_LENGTH_OFFSET) != quint32(image.size()))
+        return QByteArray();
+    const int kind = bytes(image)[HIDUSB_FIRMWARE_KIND_OFFSET];
+    if (kind != kMouseFirmware && kind != kReceiverFirmware)
         return QByteArray();
     return image;
 }

@@ -843,6 +843,9 @@ void FormSetting::showUpdateNotice(const QString& text)
 
 void FormSetting::on_Start()
 {
+    dialogRun = true;
+    dialogRunFlashed = false;
+    dialogRunMessage.clear();
     std::fill(std::begin(receiverBootCounts), std::end(receiverBootCounts), 0);
     settingsRepairDialog->showUpgradingState();
     const QString group = repairGroup.isEmpty() ? driveGroup() : repairGroup;
@@ -858,6 +861,26 @@ void FormSetting::on_Start()
     } else if (receiverNoImage) {
         setUpdateLook(false);
         SlotContinue(0);
+    }
+    finishDialogRun();
+}
+
+void FormSetting::finishDialogRun()
+{
+    if (!dialogRun || versionCheckRunning)
+        return;
+    dialogRun = false;
+    if (!settingsRepairDialog->awaitsResult())
+        return;
+    if (dialogRunMessage.isEmpty() && dialogRunFlashed) {
+        // The mouse had nothing to flash after the receiver's run.
+        PostMsg::GetInstance()->PostProgress(0, 2);
+    } else if (dialogRunFlashed) {
+        settingsRepairDialog->showRunEnd(dialogRunMessage);
+    } else {
+        // Nothing reached a device: the dialog says why, as its check would.
+        settingsRepairDialog->setStatusText(dialogRunMessage.isEmpty() ? upToDateText : dialogRunMessage);
+        settingsRepairDialog->showMessageState();
     }
 }
 
@@ -1011,12 +1034,15 @@ void FormSetting::startRunIfOneTarget(int kind, const QString& currentVersion)
     if (targets != 1) {
         runState(kind) = kRunIdle;
         refreshLook(kind);
+        const QString why = targets > 1                    ? sameDeviceText
+                            : kind == kReceiverFirmware ? noDeviceText
+                                                         : updateWarningText;
+        if (dialogRun)
+            dialogRunMessage = why;
         if (!chainedStart) {
             (kind == kReceiverFirmware ? ui->toolButton_2 : ui->toolButton_3)->show();
         } else {
-            showUpdateNotice(targets > 1                    ? sameDeviceText
-                             : kind == kReceiverFirmware ? noDeviceText
-                                                          : updateWarningText);
+            showUpdateNotice(why);
             chainedStart = false;
         }
         updateStep = 4;
@@ -1087,21 +1113,24 @@ void FormSetting::waitForRun(int kind)
 void FormSetting::endRun(int kind)
 {
     (kind == kReceiverFirmware ? receiverRunActive : mouseRunActive) = false;
+    if (dialogRun && runState(kind) == kRunSucceeded)
+        dialogRunFlashed = true;
     refreshLook(kind);
     chainedStart = false;
     receiverCheckTimer->stop();
     mouseCheckTimer->stop();
     versionCheckRunning = 0;
-    if (kind != kReceiverFirmware)
-        return;
-    if (mouseRepairPending == 1) {
-        chainedStart = true;
-        on_Mouse_clicked();
-    } else {
-        // The mouse may follow; a receiver run never restarts itself, or a
-        // receiver that found no single target would ask again for ever.
-        chainRuns(false);
+    if (kind == kReceiverFirmware) {
+        if (mouseRepairPending == 1) {
+            chainedStart = true;
+            on_Mouse_clicked();
+        } else {
+            // The mouse may follow; a receiver run never restarts itself, or a
+            // receiver that found no single target would ask again for ever.
+            chainRuns(false);
+        }
     }
+    finishDialogRun();
 }
 
 void FormSetting::refreshLook(int kind)

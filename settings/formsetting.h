@@ -87,6 +87,9 @@ private:
     void startRunIfOneTarget(int kind, const QString& currentVersion);
     void waitForRun(int kind);
     void endRun(int kind);
+    // Once the runs the update dialog started have all ended: a dialog that
+    // no run has given a result gets one, and its way out.
+    void finishDialogRun();
     // The button and indicator after a run of this kind.
     void refreshLook(int kind);
     void showUpdateNotice(const QString& text);
@@ -155,6 +158,11 @@ private:
     QString repairReceiverImage;
     QString receiverVersionText;
     QString mouseVersionText;
+    // The runs the update dialog's start button began: whether one flashed,
+    // and why one could not start (the text its notice would show).
+    bool dialogRun = false;
+    bool dialogRunFlashed = false;
+    QString dialogRunMessage;
     // The update dialog has opened by itself for the device now open.
     bool updateOffered = false;
     // Time since the running flash last reported; a run that stays silent

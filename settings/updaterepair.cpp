@@ -317,6 +317,24 @@ bool UpDateRepair::showsRun() const
     return !ui->progressBar_2->isHidden();
 }
 
+bool UpDateRepair::awaitsResult() const
+{
+    return showsRun() && !ui->CloseButton->isEnabled();
+}
+
+void UpDateRepair::showRunEnd(const QString& text)
+{
+    stopAnswerWatch();
+    ui->NewHong_2->setText(finishText);
+    ui->NewHong_2->show();
+    ui->NewHong->show();
+    ui->NewHong->setEnabled(true);
+    ui->CloseButton->setEnabled(true);
+    ui->ToolText_2->setText(text);
+    ui->ToolText_2->show();
+    setShortcuts();
+}
+
 bool UpDateRepair::showMessage(const QString& text)
 {
     setStatusText(text);

@@ -28,6 +28,11 @@ public:
     void hideCancelAndProgress();
     // The progress bar is up: a run goes on, or its result is shown.
     bool showsRun() const;
+    // A run goes on and no result has been shown yet.
+    bool awaitsResult() const;
+    // A run ended with this message: the bar stays as it got, the dialog can
+    // be left.
+    void showRunEnd(const QString& text);
 
     // A repair the user asked for: the check then skips the device match and
     // the image scan. Nothing starts until a check has found an image.

@@ -538,6 +538,9 @@ unsigned char UsbUpgrade_Start(const unsigned char* imageBytes, HidUsbUpgradeCal
     UpgradeRun run;
     run.callback = callback;
     run.deviceId = target->id;
+    // A mouse off its cable takes its image through its receiver.
+    if (!target->plugged)
+        run.viaReceiverId = target->pairedWith;
     run.imageName = h.name;
     run.imageVersion = h.version;
     run.imageLength = int(h.length);

@@ -98,11 +98,14 @@ struct UpgradeRun
     bool reportingResult = false;  // the progress is done; the result comes next
     HidUsbUpgradeCallback callback = nullptr;
     QString deviceId;
+    QString viaReceiverId;         // the receiver a mouse off its cable is reached through
+    bool lost = false;             // the device, or its receiver, left the bus
     QString imageName;
     int imageVersion = 0;
     int imageLength = 0;
     int fromVersion = 0;
     int percent = 0;               // the next progress to report
+    int reported = -1;             // the last progress reported
     int failAt = -1;
     bool silent = false;
     std::int64_t dueMs = 0;
@@ -149,6 +152,7 @@ struct Bus
     int latencyMs = 0;
     int upgradeFailAt = -1;
     bool upgradeSilent = false;
+    int upgradeHoldAt = -1;          // a run waits once it has reported this percentage
     int pairingResult = 3;           // 3 success, 2 failure, 0 never answers
 
     // Firmware runs and pairing.
@@ -273,6 +277,9 @@ void startThread(Bus& b);
 
 // Firmware runs and pairing, worked by the library thread.
 void startUpgrade(Bus& b, const UpgradeRun& run);
+// After a device left the bus: a run whose device, or the receiver it goes
+// through, is gone fails at once.
+void checkUpgradeReach(Bus& b);
 void startPairing(Bus& b, Device& receiver, int cid);
 // The upgrade log's eight lines, empty ones included.
 void setUpgradeLog(Bus& b, const QStringList& lines);

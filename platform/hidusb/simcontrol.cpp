@@ -34,6 +34,8 @@ bool setPlugged(const QString& id, bool plugged)
         d->plugged = plugged;
         notifyChanged(b);
         releaseHeld(b);
+        if (!plugged)
+            checkUpgradeReach(b);
     }
     return true;
 }
@@ -49,6 +51,7 @@ void dropSession(Bus& b)
     b.latencyMs = 0;
     b.upgradeFailAt = -1;
     b.upgradeSilent = false;
+    b.upgradeHoldAt = -1;
     b.pairingResult = 3;
     b.upgrade = UpgradeRun();
     b.upgradeStepMs = kUpgradeStepMsDefault;
@@ -247,6 +250,14 @@ void setUpgradeSilent(bool on)
     Bus& b = bus();
     Lock lock(b.mutex);
     b.upgradeSilent = on;
+}
+
+void setUpgradeHoldAt(int percent)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    b.upgradeHoldAt = percent < 0 ? -1 : qMin(percent, 100);
+    startThread(b);
 }
 
 void setPairingResult(int result)

@@ -74,12 +74,16 @@ bool setIdentityUnknownFor(const QString& id, int asks);
 void setReadLatencyMs(int ms);                       // reports arrive late
 // Firmware runs. A run reports its progress in steps of 5 % (one step each
 // setUpgradeStepMs, 150 ms by default, so a person can watch it), then its
-// result. On success the device takes the image's version; a device whose run
+// result. On success the device takes the image's version. A run whose device,
+// or the receiver it goes through, leaves the bus fails at once. A device whose run
 // failed waits in boot mode (found only by UsbUpgradeC_FindBootDevices, not as
 // a normal device) until a run succeeds.
 void setUpgradeFailAt(int percent);                  // -1 off; 0..100: the run fails there
 void setUpgradeSilent(bool on);                      // a run leaves the device in boot mode and never answers
 void setUpgradeStepMs(int ms);                       // 0..60000; tests shorten it
+// -1 off; 0..100: a run waits once it has reported that percentage, until
+// the hold is lifted or its device leaves the bus. Tests act at a known point.
+void setUpgradeHoldAt(int percent);
 bool upgradeRunning();
 // Puts a device into boot mode (as a failed run leaves it) or takes it out;
 // the program hears of it as a plug or unplug. False for an unknown id.

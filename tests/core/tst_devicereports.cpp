@@ -354,7 +354,7 @@ private slots:
     void versionReport()
     {
         deliver(header(18), QByteArray());
-        QCOMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.03"));
+        QCOMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.05"));
         QCOMPARE(recorder->signalTexts(), QStringList{"SigSetver(0)"});
     }
 

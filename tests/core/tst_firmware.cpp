@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/settings.h"
 #include "platform/hidusb/hidusb.h"
+#include "platform/hidusb/simcontrol.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -188,6 +189,53 @@ private slots:
         QCOMPARE(versionOf(repairFirmwareList), repairKept);
         // The repair scan has a list of its own.
         QCOMPARE(versionOf(firmwareImages), kept);
+    }
+
+    // An image is offered exactly when the library would flash it: at the
+    // bounds of its length, with a damaged magic, of an unknown kind.
+    void offeredAsTheLibraryFlashes_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("offered");
+        const QByteArray magic(HIDUSB_FIRMWARE_MAGIC);
+        const int largest = HIDUSB_FIRMWARE_MAX_SIZE;
+        const int header = HIDUSB_FIRMWARE_HEADER_SIZE;
+        QTest::newRow("largest a device takes") << largest << magic << 210 << true;
+        QTest::newRow("one byte over the largest") << largest + 1 << magic << 210 << false;
+        QTest::newRow("header alone") << header << magic << 210 << true;
+        QTest::newRow("damaged magic") << header + 64 << QByteArray("QFW2") << 210 << false;
+        QTest::newRow("neither mouse nor receiver") << header + 64 << magic << 212 << false;
+    }
+    void offeredAsTheLibraryFlashes()
+    {
+        QFETCH(int, size);
+        QFETCH(QByteArray, magic);
+        QFETCH(int, kind);
+        QFETCH(bool, offered);
+        // The default bus's Q7 Pro mouse, reached through its receiver,
+        // takes a Q7 Pro mouse image.
+        hidsim::resetToDefaultBus();
+        hidsim::setUpgradeStepMs(1);
+        QByteArray image = imageBytes({"a.bin", 0x0107, Fault::None, kind});
+        image.resize(size);
+        uchar* d = reinterpret_cast<uchar*>(image.data());
+        std::memcpy(d, magic.constData(), 4);
+        qToLittleEndian<quint32>(quint32(size), d + HIDUSB_FIRMWARE_LENGTH_OFFSET);
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/a.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image) == size);
+        file.close();
+
+        QCOMPARE(findFirmwareUpdateFile(kind, "v1.05", "Q7PRO_MOUSE", 42, 17), offered);
+        QCOMPARE(probeFirmwareUpdateFile(kind, "v1.05", "Q7PRO_MOUSE", 42, 17), offered);
+        QCOMPARE(findFirmwareFile(kind, QString(), "Q7PRO_MOUSE", 42, 17), offered);
+        const auto ignore = [](const unsigned char*, int) {};
+        QCOMPARE(UsbUpgrade_Start(reinterpret_cast<const unsigned char*>(image.constData()), ignore, 10000) != 0,
+                 offered);
+        QVERIFY(hidsim::waitForIdle());
     }
 
     void hasUpdate_data()

@@ -15,8 +15,10 @@
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QtEndian>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -115,9 +117,9 @@ private slots:
         QCOMPARE(hidsim::recordsSent().last(), testsupport::currentRecordBytes());
 
         // The follow-up reads arrive as their own reports.
-        QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.03"));
+        QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.05"));
         QVERIFY(recorder->contains(QStringLiteral("SigSetver(0)")));
-        QCOMPARE(RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("MouseVer4217")), QStringLiteral("v1.03"));
+        QCOMPARE(RegistryKey(mouseDriveTestRegistryKey()).value(QStringLiteral("MouseVer4217")), QStringLiteral("v1.05"));
 
         QCOMPARE(receivedCacheName, QStringLiteral("Device_CID2A_MID11.bin"));
         Worker::writeDeviceCache(receivedCacheName, CurrentFlashData);
@@ -417,8 +419,24 @@ private slots:
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("q3")));
         QTRY_COMPARE(currentDevice.firmwareVersionText, QStringLiteral("v1.01"));
         QVERIFY(hidsim::waitForIdle());
-        if (!folderPresent)
-            setFirmwareFolderForTests(testsupport::homeDir() + QStringLiteral("/no-such-folder"));
+        // The installation ships no image for the wired Q3: a v1.03 one,
+        // made from the installed Q7 Pro mouse image.
+        const QString folder = testsupport::homeDir() + (folderPresent ? "/q3-images" : "/no-such-folder");
+        if (folderPresent) {
+            QFile installed(firmwareFolder() + QStringLiteral("/Q7PRO_MOUSE.bin"));
+            QVERIFY(installed.open(QIODevice::ReadOnly));
+            QByteArray image = installed.readAll();
+            QVERIFY(image.size() > HIDUSB_FIRMWARE_HEADER_SIZE);
+            uchar* d = reinterpret_cast<uchar*>(image.data());
+            qToLittleEndian<quint32>(0x0103, d + HIDUSB_FIRMWARE_VERSION_OFFSET);
+            d[HIDUSB_FIRMWARE_MID_OFFSET] = 18;
+            std::memset(d + HIDUSB_FIRMWARE_NAME_OFFSET, 0, HIDUSB_FIRMWARE_NAME_SIZE);
+            std::memcpy(d + HIDUSB_FIRMWARE_NAME_OFFSET, "Q3_MOUSE", 8);
+            QVERIFY(QDir().mkpath(folder));
+            QFile q3(folder + QStringLiteral("/Q3_MOUSE.bin"));
+            QVERIFY(q3.open(QIODevice::WriteOnly) && q3.write(image) == image.size());
+        }
+        setFirmwareFolderForTests(folder);
         recorder->clear();
 
         Worker::onUsbChanged();

@@ -2,7 +2,8 @@
 // "QFWNEXT!") scanned as the settings page, the repair dialog and the
 // device page's firmware check scan them, for the catalogue's models and for
 // the model the first header names. An image taken is whole: its length
-// field is its size and its header is the one asked for.
+// field is its size, it carries the magic, and its header is the one asked
+// for, of a mouse or a receiver.
 #include "fuzzsupport.h"
 
 #include "core/firmware.h"
@@ -37,6 +38,8 @@ void checkTaken(const QList<QByteArray>& kept, const Query& q)
     fuzz::check(image.size() >= HIDUSB_FIRMWARE_HEADER_SIZE, "an image shorter than its header was taken");
     fuzz::check(qFromLittleEndian<quint32>(d + HIDUSB_FIRMWARE_LENGTH_OFFSET) == quint32(image.size()),
                 "an image whose length field is not its size was taken");
+    fuzz::check(image.startsWith(HIDUSB_FIRMWARE_MAGIC), "an image without the magic was taken");
+    fuzz::check(q.kind == kMouseFirmware || q.kind == kReceiverFirmware, "an image of an unknown kind was taken");
     fuzz::check(d[HIDUSB_FIRMWARE_KIND_OFFSET] == uchar(q.kind) && d[HIDUSB_FIRMWARE_CID_OFFSET] == uchar(q.cid)
                     && d[HIDUSB_FIRMWARE_MID_OFFSET] == uchar(q.mid),
                 "an image for another device was taken");

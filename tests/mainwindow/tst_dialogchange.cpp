@@ -321,7 +321,7 @@ private slots:
         // The default bus: the 4 kHz receiver with its mouse, and the Q3.
         QCOMPARE(paths(foundDevices), (QStringList{devicePathOf("q3"), devicePathOf("rx4k")}));
         QCOMPARE(foundDevices.at(0).usbVersionText, QString("v1.01"));
-        QCOMPARE(foundDevices.at(1).usbVersionText, QString("v1.02"));
+        QCOMPARE(foundDevices.at(1).usbVersionText, QString("v1.04"));
         QPointer<mytoolButtonEnter> before = tile(0);
 
         QVERIFY(hidsim::unplug("q3"));

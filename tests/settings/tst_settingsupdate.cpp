@@ -541,34 +541,54 @@ private slots:
     // A failure injected into the receiver's or the mouse's run leaves the
     // record; after a restart the home page offers the repair, which then
     // succeeds.
+    // A device that leaves the bus during its run (`unplugged`, once the run
+    // has reported `failAt` %) fails the run just the same.
     void failedRunIsRepairedFromTheHomePage_data()
     {
         QTest::addColumn<int>("failAt");
         QTest::addColumn<bool>("inMouseRun");
         QTest::addColumn<QString>("record");
-        QTest::newRow("receiver at 0 %") << 0 << false << "211,4,42,17";
-        QTest::newRow("receiver at 35 %") << 35 << false << "211,4,42,17";
-        QTest::newRow("receiver at 95 %") << 95 << false << "211,4,42,17";
-        QTest::newRow("mouse at 50 %") << 50 << true << "210,4,42,17";
+        QTest::addColumn<QString>("unplugged");
+        QTest::newRow("receiver at 0 %") << 0 << false << "211,4,42,17" << "";
+        QTest::newRow("receiver at 35 %") << 35 << false << "211,4,42,17" << "";
+        QTest::newRow("receiver at 95 %") << 95 << false << "211,4,42,17" << "";
+        QTest::newRow("mouse at 50 %") << 50 << true << "210,4,42,17" << "";
+        QTest::newRow("receiver unplugged at 34 %") << 34 << false << "211,4,42,17" << "rx4k";
+        QTest::newRow("mouse's cable unplugged at 44 %") << 44 << true << "210,4,42,17" << "q7";
     }
     void failedRunIsRepairedFromTheHomePage()
     {
         QFETCH(int, failAt);
         QFETCH(bool, inMouseRun);
         QFETCH(QString, record);
+        QFETCH(QString, unplugged);
         const QJsonArray bus{receiver("rx4k", 4), q7("q7", true, false, "rx4k")};
         openPage(bus, "rx4k", {"rx4k", "q7"});
         ProgressLog log;
         QObject guard;
+        const auto arm = [failAt, unplugged] {
+            if (unplugged.isEmpty())
+                hidsim::setUpgradeFailAt(failAt);
+            else
+                hidsim::setUpgradeHoldAt(failAt);
+        };
         if (inMouseRun) {
             // Armed once the receiver's run has ended well.
-            connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, &guard,
-                    [failAt](int which) { if (which == 0) hidsim::setUpgradeFailAt(failAt); });
+            connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, &guard, [arm](int which) {
+                if (which == 0)
+                    arm();
+            });
         } else {
-            hidsim::setUpgradeFailAt(failAt);
+            arm();
         }
         PostMsg::GetInstance()->PostSetver(0);
         repairButton("NewHong_2")->click();
+        if (!unplugged.isEmpty()) {
+            // The bar of the two runs: 17 % into the receiver's, 72 % into the mouse's.
+            const int bar = inMouseRun ? failAt / 2 + 50 : failAt / 2;
+            QTRY_VERIFY(log.values(0).contains(bar));
+            QVERIFY(hidsim::unplug(unplugged));
+        }
         QTRY_VERIFY(stepMachineIdle() && (receiverRunState == kRunFailed || mouseRunState == kRunFailed));
 
         QCOMPARE(log.values(1), QList<int>{0});
@@ -577,15 +597,21 @@ private slots:
         QVERIFY(QFile::exists(upgradeLogPath()));
         QCOMPARE(status()->text(), testsupport::tableText("Progress", 0, 2));
         QCOMPARE(inMouseRun ? receiverRunState : mouseRunState, inMouseRun ? int(kRunSucceeded) : int(kRunIdle));
-        // A failure chains nothing and leaves the device waiting.
+        // A failure chains nothing and leaves the device waiting, on the
+        // version it had.
         hidsim::DeviceStatus failed;
         QVERIFY(hidsim::device(inMouseRun ? "q7" : "rx4k", &failed));
         QVERIFY(failed.bootMode);
+        QCOMPARE(failed.version, inMouseRun ? 0x0103 : 0x0102);
+        QCOMPARE(label(inMouseRun ? "label_7" : "label_5")->text(), QString(inMouseRun ? "v1.03" : "v1.02"));
         QVERIFY(repairButton("CloseButton")->isEnabled());
 
         // The program starts again on the home page; the devices stay as the
-        // failed run left them.
+        // failed run left them, the one unplugged back on the bus.
         hidsim::setUpgradeFailAt(-1);
+        hidsim::setUpgradeHoldAt(-1);
+        if (!unplugged.isEmpty())
+            QVERIFY(hidsim::plug(unplugged));
         page.reset();
         testsupport::resetDeviceState();
         deviceSessionActive = 0;
@@ -648,6 +674,62 @@ private slots:
         verifyBothFlashed();
         if (QTest::currentTestFailed())
             return;
+    }
+
+    // However the runs that the start button began end without flashing,
+    // the dialog shows why and can be left: the receiver unplugged right
+    // after the click, two receivers to flash, the mouse gone before its
+    // chained run.
+    void everyStartEndsWithAWayOut_data()
+    {
+        QTest::addColumn<QJsonArray>("bus");
+        QTest::addColumn<QString>("unplugged");  // right after the click, and gone from the page
+        QTest::addColumn<bool>("mouseLeaves");   // gone from the page once the receiver is flashed
+        QTest::addColumn<int>("message");        // FormSetting item (14: the mouse notice's text)
+        QTest::addColumn<int>("bar");            // -1: hidden
+
+        const QJsonArray wired{receiver("rx4k", 4), q7("q7", true)};
+        QTest::newRow("receiver unplugged") << wired << "rx4k" << false << 15 << -1;
+        QTest::newRow("two receivers") << QJsonArray{receiver("rx4k", 4), receiver("rxb", 4, true), q7("q7", true)}
+                                       << "" << false << 17 << -1;
+        QTest::newRow("no mouse for the chained run") << wired << "" << true << 14 << 50;
+    }
+    void everyStartEndsWithAWayOut()
+    {
+        QFETCH(QJsonArray, bus);
+        QFETCH(QString, unplugged);
+        QFETCH(bool, mouseLeaves);
+        QFETCH(int, message);
+        QFETCH(int, bar);
+        openPage(bus, "rx4k", {"rx4k", "q7"});
+        PostMsg::GetInstance()->PostSetver(0);
+        QVERIFY(settingsRepairDialog->isVisible());
+        QCOMPARE(status()->text(), testsupport::tableText("AutoRepair", 0, 12));
+        QObject guard;
+        if (mouseLeaves) {
+            connect(PostMsg::GetInstance(), &PostMsg::SigLabelText, &guard, [](int which) {
+                if (which == 0)
+                    workerDevices.removeLast();
+            });
+        }
+
+        repairButton("NewHong_2")->click();
+        if (!unplugged.isEmpty()) {
+            QVERIFY(hidsim::unplug(unplugged));
+            workerDevices.removeFirst();
+        }
+        QTRY_VERIFY(stepMachineIdle() && repairButton("CloseButton")->isEnabled());
+
+        QCOMPARE(status()->text(), message == 14 ? updateWarningText : formText(message));
+        QCOMPARE(repairButton("NewHong_2")->text(), testsupport::tableText("DialogChange", 0, 4));
+        QVERIFY(!repairButton("NewHong_2")->isHidden());
+        QVERIFY(repairButton("NewHong")->isEnabled());
+        auto* progress = settingsRepairDialog->findChild<QProgressBar*>("progressBar_2");
+        QCOMPARE(progress->isHidden(), bar < 0);
+        if (bar >= 0)
+            QCOMPARE(progress->value(), bar);
+        repairButton("CloseButton")->click();
+        QVERIFY(!settingsRepairDialog->isVisible());
     }
 
     // A run the library never answers ends as a failure once it has been

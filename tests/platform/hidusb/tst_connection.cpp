@@ -167,7 +167,7 @@ private slots:
         row("DPI light", UsbServer_ReadDPILed, 8, 0x4c, image::dpiLedPayload(rec));
         row("light bar", UsbServer_ReadLedBar, 8, 0xa0, image::ledBarPayload(rec));
         row("battery", UsbServer_ReadBatteryLevel, 4, 0, image::batteryPayload(80, false));
-        row("version", UsbServer_ReadVersion, 18, 0, QByteArray("\x03\x01", 2));
+        row("version", UsbServer_ReadVersion, 18, 0, QByteArray("\x05\x01", 2));
         row("profile", UsbServer_ReadConfig, 14, 0, QByteArray(1, 0));
     }
 

@@ -109,16 +109,16 @@ private slots:
 
         unsigned char attributes[HIDUSB_ATTRIBUTE_SIZE] = {};
         QVERIFY(UsbFinderC_GetUsbDeviceAttribute(kRx, attributes));
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(attributes), 10), QByteArray("\x0c\0\0\0\x5c\x3a\x14\x51\x02\x01", 10));
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(attributes), 10), QByteArray("\x0c\0\0\0\x5c\x3a\x14\x51\x04\x01", 10));
         QVERIFY(!UsbFinderC_GetUsbDeviceAttribute(kQ7, attributes));
 
         QCOMPARE(UsbFinderC_GetDeviceOnLine(kRx), 1);
         QCOMPARE(UsbFinderC_GetDeviceOnLine(kQ3), 1);
-        QCOMPARE(UsbFinderC_GetVersion(kRx), 0x0103);
+        QCOMPARE(UsbFinderC_GetVersion(kRx), 0x0105);
         QCOMPARE(UsbFinderC_GetVersion(kQ3), 0x0101);
         int version = 0;
         QVERIFY(UsbFinderC_GetSlaveVersion(kRx, &version));
-        QCOMPARE(version, 0x0102);
+        QCOMPARE(version, 0x0104);
         QVERIFY(!UsbFinderC_GetSlaveVersion(kQ3, &version));
 
         QCOMPARE(receiverState(kRx).left(11), QByteArray("\0\0\0\0\0\0\x01\x5a\x31\x07\xcc", 11));

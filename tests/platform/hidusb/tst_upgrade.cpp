@@ -244,10 +244,78 @@ private slots:
         QCOMPARE(UsbUpgradeC_FindBootDevices(bytes(image), nullptr), 0);
     }
 
+    // A run whose device, or the receiver it goes through, leaves the bus
+    // fails at once and leaves the device waiting in boot mode, with its old
+    // version; once back, the device takes the image again. Unplugging
+    // anything else changes nothing.
+    void unplugDuringARun_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("mouseOnCable");
+        QTest::addColumn<QString>("unplugged");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("receiver") << 211 << "rx4k" << false << "rx4k" << true;
+        QTest::newRow("mouse's cable") << 210 << "q7" << true << "q7" << true;
+        QTest::newRow("receiver of a mouse off its cable") << 210 << "q7" << false << "rx4k" << true;
+        QTest::newRow("receiver, mouse flashed over its cable") << 210 << "q7" << true << "rx4k" << false;
+        QTest::newRow("another device") << 211 << "rx4k" << false << "q3" << false;
+    }
+    void unplugDuringARun()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, target);
+        QFETCH(bool, mouseOnCable);
+        QFETCH(QString, unplugged);
+        QFETCH(bool, fails);
+        const QByteArray image = kind == 211 ? makeImage(211, 17, 0x0107, "Q7PRO_RX4K")
+                                             : makeImage(210, 17, 0x0107, "Q7PRO_MOUSE");
+        if (mouseOnCable)
+            QVERIFY(hidsim::plug("q7"));
+        hidsim::DeviceStatus before;
+        QVERIFY(hidsim::device(target, &before));
+        hidsim::setUpgradeHoldAt(20);
+        QCOMPARE(UsbUpgrade_Start(bytes(image), onUpgrade, 10000), 1);
+        QTRY_VERIFY(progressOf(packets()).contains(20));
+        QVERIFY(hidsim::unplug(unplugged));
+        if (!fails)
+            hidsim::setUpgradeHoldAt(-1);
+        QTRY_VERIFY(lastIsResult());
+        QVERIFY(!hidsim::upgradeRunning());
+
+        hidsim::DeviceStatus after;
+        QVERIFY(hidsim::device(target, &after));
+        QCOMPARE(after.bootMode, fails);
+        QCOMPARE(after.version, fails ? before.version : 0x0107);
+        if (!fails) {
+            QCOMPARE(packets().last(), QByteArray("\x07\x02\x01", 3));
+            return;
+        }
+        QCOMPARE(progressOf(packets()).last(), 20);
+        QCOMPARE(packets().last(), QByteArray("\x07\x02\x00", 3));
+        QCOMPARE(QByteArray(UsbUpgradeC_GetLogs()[4]), QByteArray("written: 20 %"));
+        QCOMPARE(QByteArray(UsbUpgradeC_GetLogs()[5]), QByteArray("result: the device left the bus"));
+
+        // Back on the bus, it waits for its image, and takes it.
+        hidsim::setUpgradeHoldAt(-1);
+        QVERIFY(hidsim::plug(unplugged));
+        QCOMPARE(bootCount(image), 1);
+        {
+            QMutexLocker lock(&g_mutex);
+            g_packets.clear();
+        }
+        QCOMPARE(UsbUpgrade_Start(bytes(image), onUpgrade, 10000), 1);
+        QTRY_VERIFY(lastIsResult());
+        QCOMPARE(packets().last(), QByteArray("\x07\x02\x01", 3));
+        QVERIFY(hidsim::device(target, &after));
+        QVERIFY(!after.bootMode);
+        QCOMPARE(after.version, 0x0107);
+    }
+
     // The control tool's boot mode is what a failed run leaves.
     void bootModeOnDemand()
     {
-        const QByteArray image = makeImage(210, 17, 0x0105, "Q7PRO_MOUSE");
+        const QByteArray image = makeImage(210, 17, 0x0107, "Q7PRO_MOUSE");
         QVERIFY(hidsim::setBootMode("q7", true));
         QCOMPARE(UsbFinderC_GetDeviceOnLine(kRx), 0);
         QCOMPARE(bootCount(image), 1);
@@ -255,7 +323,7 @@ private slots:
         QCOMPARE(UsbUpgrade_Start(bytes(image), onUpgrade, 10000), 1);
         QTRY_VERIFY(lastIsResult());
         QCOMPARE(UsbFinderC_GetDeviceOnLine(kRx), 1);
-        QCOMPARE(UsbFinderC_GetVersion(kRx), 0x0105);
+        QCOMPARE(UsbFinderC_GetVersion(kRx), 0x0107);
     }
 
     void pairingOutcomes_data()
