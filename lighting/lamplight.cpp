@@ -357,7 +357,9 @@ void LampLight::writeColour()
 
 void LampLight::mousePressEvent(QMouseEvent* event)
 {
-    controls->press(event->pos());
+    // The second press of a double click arrives here too: one pick per click.
+    if (event->type() == QEvent::MouseButtonPress)
+        controls->press(event->pos());
 }
 
 void LampLight::changeEvent(QEvent* event)
