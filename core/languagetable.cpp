@@ -80,7 +80,7 @@ const QVector<LanguageSection>& languageSections()
         {QStringLiteral("AddDelayTime"), &AddDelayTimeTexts, {"label"}},
         {QStringLiteral("DialogMain"), &DialogMainTexts, {"MainForm", "Exit"}},
         {QStringLiteral("FormSetting"), &FormSettingTexts, {"label", "label_2", "label_3", "label_4", "label_6", "label_8", "pushButton_2", "Receive", "Mouse", "label_9", "label_10", "pushButton", "label_11", "textEdit", "WiredMode", "NoDevice", "NewLabel", "SameDevice", "VerNew", "label_14", "textEdit_2", "textEdit_3", "textEdit_4", "NoRecieve", "NoUSB", "Error", "MultiMouse", "MultiDongle", "StopCloseTime", "StopCloseTime1", "StopCloseTime2", "StopCloseTime3", "StopCloseTime4", "StopCloseTime5", "StopCloseTime6", "StopCloseTime7", "StopCloseTime8", "StopCloseTime9", "StopCloseTime10", "label_12", "label_13", "RecieveInfo", "ScreenInfo", "LihghtMode"}},
-        {QStringLiteral("InportFail"), &InportFailTexts, {"label", "label_1"}},
+        {QStringLiteral("InportFail"), &InportFailTexts, {"label", "label_1", "label_2"}},
         {QStringLiteral("NewVer"), &NewVerTexts, {"label", "NoApear"}},
         {QStringLiteral("LessThree"), &LessThreeTexts, {"label"}},
         {QStringLiteral("ScreenInfo"), &ScreenInfoTexts, {"label", "label_2", "label_3", "Input", "Output", "Light", "LightMod", "LightMod1", "LightMod2", "LightMod3", "LightMod4", "LightMod5", "LightMod6", "Bri", "Speed", "ColorPre", "LightColor", "SetColor", "R", "G", "B"}},

@@ -255,7 +255,7 @@ InportFail::~InportFail()
 
 void InportFail::SlotAllLanguage(int language)
 {
-    if (importFailReason == 1 || importFailReason == 2)
+    if (importFailReason >= 1 && importFailReason <= 3)
         ui->label->setText(InportFailTexts.text(language, importFailReason - 1));
     ui->NewHong->setText(QuestionTexts.text(language, kConfirmTextItem));
 }

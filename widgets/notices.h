@@ -147,7 +147,8 @@ private:
     QString pictureDir;
 };
 
-// A configuration file cannot be imported; importFailReason tells why.
+// A configuration file cannot be imported, or an export cannot be written;
+// importFailReason tells which.
 class InportFail : public QDialog
 {
     Q_OBJECT
