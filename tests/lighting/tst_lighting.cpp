@@ -617,6 +617,46 @@ private slots:
         QCOMPARE(device.recordsSent(), expected);
     }
 
+    // A record the online mouse refuses: the page shows the device's values
+    // again (the preset buttons only toggle their own check), no notice.
+    void pageRefusedWritesShowTheDevice_data() { pageWrites_data(); }
+    void pageRefusedWritesShowTheDevice()
+    {
+        QFETCH(Action, act);
+        OpenedDevice device;
+        CurrentFlashData = flashWith(kStartBytes);
+        const QByteArray start = device.record();
+        QVERIFY(hidsim::setStoredRecord("q3", start));
+        LampLight page;
+        page.SlotUpDataLightUILight(CurrentFlashData);
+        auto shown = [&page] {
+            QStringList state;
+            for (QComboBox* combo : page.findChildren<QComboBox*>())
+                state << combo->objectName() + QString::number(combo->currentIndex());
+            for (QSlider* slider : page.findChildren<QSlider*>())
+                state << slider->objectName() + QString::number(slider->value());
+            for (QSpinBox* box : page.findChildren<QSpinBox*>())
+                state << box->objectName() + QString::number(box->value());
+            for (QAbstractButton* button : page.findChildren<QAbstractButton*>())
+                if (!button->objectName().startsWith("toolButtonColor"))
+                    state << button->objectName() + QString::number(button->isChecked());
+            return state << previewStyle(&page) << QString::number(layoutOf(&page).value(2));
+        };
+        const QStringList before = shown();
+        device.clearSent();
+        hidsim::setRecordsRefused(true);
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
+
+        act(&page);
+
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(device.record(), start);
+        QCOMPARE(hidsim::storedRecord("q3"), start);
+        QCOMPARE(offline.count(), 0);
+        QCOMPARE(shown(), before);
+        hidsim::setRecordsRefused(false);
+    }
+
     void pageSliderDrag()
     {
         OpenedDevice device;
