@@ -1261,8 +1261,7 @@ void Buttoninterface::on_OutputData_clicked()
         PostMsg::GetInstance()->PostMouseOffLineo(0);
         return;
     }
-    const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("FileSave"), QDir::homePath(),
-                                                          QLatin1String(kConfigFileFilter));
+    const QString fileName = askSaveFileName(this, QStringLiteral("FileSave"), QLatin1String(kConfigFileFilter));
     if (!fileName.isEmpty())
         SaveConfigFile(fileName, CurrentFlashData);
 }
@@ -1271,7 +1270,14 @@ void Buttoninterface::SaveConfigFile(QString fileName, FlashDataMap data)
 {
     const QString group = QStringLiteral("Drive") + QString::number(currentDevice.modelIndex + 1);
     const QString sensor = ConfigSettings::instance()->value(group, QStringLiteral("Sensor"));
-    writeConfigFile(fileName, sensor.toUtf8(), data);
+    // The file is written whole or not at all; a failure must not pass for
+    // a saved file.
+    if (writeConfigFile(fileName, sensor.toUtf8(), data))
+        return;
+    importFailReason = kExportNotWritten;
+    InportFail notice(nullptr);
+    placeDialog(&notice, this, kDialogDx, kDialogDy);
+    notice.exec();
 }
 
 void Buttoninterface::on_ImportData_clicked()

@@ -139,7 +139,8 @@ public slots:
     void on_ImportData_clicked();
     void on_Reset_clicked();
     // Writes the configuration file of this record, with the open model's
-    // sensor name; a file that cannot be written is left alone.
+    // sensor name. A file that cannot be written is left as it was (no
+    // partial file) and the user is told so.
     void SaveConfigFile(QString fileName, FlashDataMap data);
 
     // The profile selector: a choice goes to the device, which answers with

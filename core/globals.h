@@ -103,7 +103,8 @@ extern uint8_t lightPageFilling;      // the lighting page fills its widgets
 extern uint8_t deviceWriteEnabled;    // widget slots may write to the device
 
 extern int languageIndex;             // 0 English, 1 Czech, 2 Slovak
-extern int importFailReason;          // 1 not a configuration file, 2 does not fit the device, 3 not a macro
+extern int importFailReason;          // 1 not a configuration file, 2 does not fit the device,
+                                       // 3 not a macro, 4 an export that could not be written
 extern uint8_t importWaitText;        // 1 while the button page's import shows its wait dialog
 extern QString updateWarningText;     // firmware-update warning of the current language
 

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPair>
 
 QStringList LanguageTable::row(int language) const
 {
@@ -15,8 +16,24 @@ QStringList LanguageTable::row(int language) const
 
 QString LanguageTable::text(int language, int item) const
 {
-    const QStringList r = row(language);
-    return item >= 0 && item < r.size() ? r.at(item) : QString();
+    const QStringList own = row(language);
+    if (item >= 0 && item < own.size() && !own.at(item).isNull())
+        return own.at(item);
+    const QStringList english = row(0);
+    return item >= 0 && item < english.size() && !english.at(item).isNull() ? english.at(item) : QString();
+}
+
+void LanguageTable::setText(int language, int item, const QString& text)
+{
+    if (language < 0 || item < 0)
+        return;
+    while (m_rows.size() <= language)
+        m_rows.append(QStringList());
+    QStringList& row = m_rows[language];
+    while (row.size() <= item)
+        row.append(QString());
+    if (row.at(item).isNull())
+        row[item] = text.isNull() ? QStringLiteral("") : text; // an empty text is still this language's
 }
 
 LanguageTable DialogChangeTexts;
@@ -80,7 +97,7 @@ const QVector<LanguageSection>& languageSections()
         {QStringLiteral("AddDelayTime"), &AddDelayTimeTexts, {"label"}},
         {QStringLiteral("DialogMain"), &DialogMainTexts, {"MainForm", "Exit"}},
         {QStringLiteral("FormSetting"), &FormSettingTexts, {"label", "label_2", "label_3", "label_4", "label_6", "label_8", "pushButton_2", "Receive", "Mouse", "label_9", "label_10", "pushButton", "label_11", "textEdit", "WiredMode", "NoDevice", "NewLabel", "SameDevice", "VerNew", "label_14", "textEdit_2", "textEdit_3", "textEdit_4", "NoRecieve", "NoUSB", "Error", "MultiMouse", "MultiDongle", "StopCloseTime", "StopCloseTime1", "StopCloseTime2", "StopCloseTime3", "StopCloseTime4", "StopCloseTime5", "StopCloseTime6", "StopCloseTime7", "StopCloseTime8", "StopCloseTime9", "StopCloseTime10", "label_12", "label_13", "RecieveInfo", "ScreenInfo", "LihghtMode"}},
-        {QStringLiteral("InportFail"), &InportFailTexts, {"label", "label_1", "label_2"}},
+        {QStringLiteral("InportFail"), &InportFailTexts, {"label", "label_1", "label_2", "label_3"}},
         {QStringLiteral("NewVer"), &NewVerTexts, {"label", "NoApear"}},
         {QStringLiteral("LessThree"), &LessThreeTexts, {"label"}},
         {QStringLiteral("ScreenInfo"), &ScreenInfoTexts, {"label", "label_2", "label_3", "Input", "Output", "Light", "LightMod", "LightMod1", "LightMod2", "LightMod3", "LightMod4", "LightMod5", "LightMod6", "Bri", "Speed", "ColorPre", "LightColor", "SetColor", "R", "G", "B"}},
@@ -105,21 +122,23 @@ void LanguageLoader::loadLanguageFiles(const QString& languageDir)
     static const struct {
         const char* file;
         const char* root;
+        int row;
     } files[] = {
-        {"/English.xml", "Total"},
-        {"/Czech.xml", "Total"},
-        {"/Slovak.xml", "Total"},
-        {"/Net.xml", "Profile"},
+        {"/English.xml", "Total", 0},
+        {"/Czech.xml", "Total", 1},
+        {"/Slovak.xml", "Total", 2},
+        {"/Net.xml", "Profile", 0},
     };
     for (const auto& f : files) {
-        if (!loadFile(languageDir + QLatin1String(f.file), QLatin1String(f.root)))
+        if (!loadFile(languageDir + QLatin1String(f.file), QLatin1String(f.root), f.row))
             return;
     }
 }
 
-bool LanguageLoader::loadFile(const QString& path, const QString& rootName)
+bool LanguageLoader::loadFile(const QString& path, const QString& rootName, int row)
 {
     m_error.clear();
+    m_row = row;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
@@ -174,24 +193,29 @@ void LanguageLoader::readLabelGroups()
 
 void LanguageLoader::readDialogLabels(const LanguageSection& section)
 {
-    // A row reaches the table only once the section's last text is read, so a
-    // section cut short by an error adds nothing.
-    QStringList row;
+    // Each text goes to its element's item of this file's row, so a text or
+    // section the file lacks never moves another language's texts. The
+    // section's texts reach the table once its end tag is read: a section cut
+    // short by an error adds nothing.
+    QVector<QPair<int, QString>> texts;
     m_reader.readNext();
     while (nextChildElement()) {
-        const QString name = m_reader.name().toString();
-        if (!section.children.contains(name)) {
+        const int item = section.children.indexOf(m_reader.name().toString());
+        if (item < 0) {
             skipUnknownElement();
             continue;
         }
-        row.append(m_reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement));
+        const QString text = m_reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (m_reader.hasError())
             return;
-        if (name == section.children.last())
-            section.table->appendRow(row);
+        texts.append({item, text});
         if (m_reader.isEndElement())
             m_reader.readNext();
     }
+    if (m_reader.hasError())
+        return;
+    for (const auto& text : qAsConst(texts))
+        section.table->setText(m_row, text.first, text.second);
 }
 
 void LanguageLoader::skipUnknownElement()

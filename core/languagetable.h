@@ -15,16 +15,22 @@ public:
     int rowCount() const { return m_rows.size(); }
     bool isEmpty() const { return m_rows.isEmpty(); }
 
-    // The row of a language. A language whose file did not supply this
-    // section falls back to row 0; an empty table gives an empty row.
+    // The row of a language as loaded (a text its file lacks is a null
+    // string). A language without a row falls back to row 0; an empty table
+    // gives an empty row.
     QStringList row(int language) const;
 
-    // Item `item` of row(language), or an empty text when the row is short.
+    // Item `item` of the language's row. A text that language's file did not
+    // supply is the English one (row 0), and empty when that is missing too.
     // Screens read their texts only through this, so a missing or incomplete
     // language file never takes a screen out of range.
     QString text(int language, int item) const;
 
     void appendRow(const QStringList& row) { m_rows.append(row); }
+    // Puts a text at row `language`, item `item`, unless that place already
+    // holds one (the first text read wins). Rows and items before it that no
+    // file supplied stay missing.
+    void setText(int language, int item, const QString& text);
     void clear() { m_rows.clear(); }
 
 private:
@@ -85,14 +91,17 @@ public:
     explicit LanguageLoader(const QVector<LanguageSection>& sections = languageSections());
 
     // Reads "English.xml", "Czech.xml", "Slovak.xml" and "Net.xml" from the
-    // folder, in this order. A file that cannot be opened ends the loading;
-    // the rows already added stay.
+    // folder, in this order, into rows 0, 1, 2 and (the company texts) 0. A
+    // file that cannot be opened ends the loading; the texts already read
+    // stay.
     void loadLanguageFiles(const QString& languageDir);
 
-    // Reads one file whose root element is `rootName`. Returns false only
-    // when the file cannot be opened; a wrong root or malformed XML keeps the
-    // rows completed before the error.
-    bool loadFile(const QString& path, const QString& rootName);
+    // Reads one file whose root element is `rootName` into row `row` of the
+    // tables: each text lands at its own element's item, whatever sections
+    // the file lacks, repeats or orders otherwise. Returns false only when
+    // the file cannot be opened; a wrong root or malformed XML keeps the
+    // sections completed before the error.
+    bool loadFile(const QString& path, const QString& rootName, int row = 0);
 
     // The reader's error text of the last file read (empty when none).
     QString errorString() const { return m_error; }
@@ -108,6 +117,7 @@ private:
     QVector<LanguageSection> m_sections;
     QXmlStreamReader m_reader;
     QString m_error;
+    int m_row = 0;
 };
 
 // A language chosen by the user: stored in Macro.ini, made current, and every

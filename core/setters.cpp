@@ -124,6 +124,11 @@ bool DeviceAcceptsWrites()
     return deviceRecordReceived && UsbFinderC_GetDeviceOnLine(devicePath);
 }
 
+bool DeviceRefusedWrite(bool written)
+{
+    return !written && DeviceAcceptsWrites();
+}
+
 bool CheckDeviceOnline()
 {
     if (DeviceAcceptsWrites())

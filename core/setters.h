@@ -19,6 +19,12 @@ bool CheckDeviceOnline();
 // The same test without the notice.
 bool DeviceAcceptsWrites();
 
+// Whether a setter's answer `written` was a refusal by the online device
+// (rather than an offline device, which keeps the user's value on screen):
+// CurrentFlashData then still holds the device's value, which the control
+// that made the edit shows again.
+bool DeviceRefusedWrite(bool written);
+
 bool SetReportRate(int code);
 bool SetCurrentDpiStage(int stage);
 bool SetLiftOffDistance(int code);

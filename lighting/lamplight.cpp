@@ -136,9 +136,9 @@ void LampLight::fillFrom(const FlashDataMap& data, bool slidersEnabled)
     // Not blocked: the mode handler lays the page out (and writes nothing).
     ui->LightMod->setCurrentIndex(data.lightOn ? data.lightMode : 0);
     ui->RippeControl->setChecked(data.lightRippleControl != 0);
-    const int* idle = std::find(std::begin(kSleepTimeValues), std::end(kSleepTimeValues), int(data.sleepTime));
-    if (idle != std::end(kSleepTimeValues))
-        ui->frameClose->setCurrentIndexSilent(int(idle - std::begin(kSleepTimeValues)));
+    const int idle = sleepTimeIndex(data.sleepTime);
+    if (idle >= 0)
+        ui->frameClose->setCurrentIndexSilent(idle);
 }
 
 void LampLight::SlotFormResetLight()
@@ -164,24 +164,24 @@ void LampLight::SlotAllLanguage(int index)
 
 void LampLight::on_LightMod_currentIndexChanged(int index)
 {
+    controls->showMode(index);
     // A fill may select an index the combo lacks (-1); that is no mode to send.
     if (mayWrite() && index >= 0 && index < kLightModeCount)
-        SetLightMode(index);
-    controls->showMode(index);
+        showDeviceOnRefusal(SetLightMode(index));
 }
 
 void LampLight::on_horizontalLight_valueChanged(int value)
 {
     ui->LightSpinBox_2->setValue(value);
     if (mayWrite())
-        SetLightBrightness(value - 1);
+        showDeviceOnRefusal(SetLightBrightness(value - 1));
 }
 
 void LampLight::on_horizontalSpeed_valueChanged(int value)
 {
     ui->SpeedSpinBox_2->setValue(value);
     if (mayWrite())
-        SetLightSpeed(value - 1);
+        showDeviceOnRefusal(SetLightSpeed(value - 1));
 }
 
 void LampLight::on_horizontalLight_sliderMoved(int position)
@@ -197,7 +197,7 @@ void LampLight::on_horizontalSpeed_sliderMoved(int position)
 void LampLight::on_RippeControl_clicked(bool checked)
 {
     if (mayWrite())
-        SetLightRippleControl(checked ? 1 : 0);
+        showDeviceOnRefusal(SetLightRippleControl(checked ? 1 : 0));
 }
 
 void LampLight::on_RSpinBox_valueChanged(int)
@@ -320,7 +320,7 @@ void LampLight::on_StopCloseTime_activated(int index)
     // Never connected: the idle-time widget is named frameClose and writes
     // the time itself.
     if (mayWrite() && index >= 0 && index < kIdleEntries)
-        SetSleepTime(kSleepTimeValues[index]);
+        showDeviceOnRefusal(SetSleepTime(kSleepTimeValues[index]));
 }
 
 void LampLight::on_LightSpinBox_2_valueChanged(int)
@@ -352,12 +352,23 @@ QString LampLight::ByteToQString(uchar a)
 void LampLight::writeColour()
 {
     if (mayWrite())
-        SetLightColor(controls->red(), controls->green(), controls->blue());
+        showDeviceOnRefusal(SetLightColor(controls->red(), controls->green(), controls->blue()));
+}
+
+void LampLight::showDeviceOnRefusal(bool written)
+{
+    // An offline device keeps the user's value on the page until it answers;
+    // a record the online device refused leaves its own values, so the page
+    // shows them again.
+    if (DeviceRefusedWrite(written))
+        fillFrom(CurrentFlashData, ui->horizontalLight->isEnabled());
 }
 
 void LampLight::mousePressEvent(QMouseEvent* event)
 {
-    controls->press(event->pos());
+    // The second press of a double click arrives here too: one pick per click.
+    if (event->type() == QEvent::MouseButtonPress)
+        controls->press(event->pos());
 }
 
 void LampLight::changeEvent(QEvent* event)

@@ -76,6 +76,7 @@ protected:
 private:
     void fillFrom(const FlashDataMap& data, bool slidersEnabled);
     void writeColour();
+    void showDeviceOnRefusal(bool written);
 
     Ui::LampLight* ui;
     QString pictureDir;

@@ -220,7 +220,8 @@ void LightControls::press(const QPoint& position)
             owner->setFocus(Qt::OtherFocusReason);
         }
     }
-    if (!containsPress(board, position))
+    // A hidden board (the modes without a colour) is empty page: it picks nothing.
+    if (!board->isVisibleTo(owner) || !containsPress(board, position))
         return;
     if (mayEditColour && !mayEditColour())
         return;

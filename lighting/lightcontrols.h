@@ -95,8 +95,8 @@ public:
 
     // A mouse press at `position` in the owner's coordinates: a press outside
     // the three colour boxes (or outside a slider's number) takes their focus
-    // away; one on the colour board
-    // picks the screen colour under the cursor. A failed grab changes nothing.
+    // away; one on the colour board, while the mode shows it, picks the screen
+    // colour under the cursor. A failed grab changes nothing.
     void press(const QPoint& position);
 
     // The skin of the mode combo and the colour editor, from the pictures of

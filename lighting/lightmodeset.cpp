@@ -37,7 +37,8 @@ LightModeSet::LightModeSet(QWidget* parent)
     ui->CloseButton->setStyleSheet(closeButtonSkin(pictureDir));
     on_LightMod_currentIndexChanged(ui->LightMod->currentIndex());
     controls->applySkin(pictureDir);
-    const QString slider = optionSliderSkin(pictureDir, 5, QStringLiteral("Slider.png"));
+    // The dialog's handles reach 1 px past the groove on both sides.
+    const QString slider = optionSliderSkin(pictureDir, 5, QStringLiteral("Slider.png"), -1);
     ui->horizontalLight->setStyleSheet(slider);
     ui->horizontalSpeed->setStyleSheet(slider);
 

@@ -222,8 +222,7 @@ void Macro::ExPortMacro()
 {
     if (!ui->listWidgetHong->currentItem())
         return;
-    const QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("FileSave"), QDir::homePath(),
-                                                          QLatin1String(kMacroFileFilter));
+    const QString fileName = askSaveFileName(this, QStringLiteral("FileSave"), QLatin1String(kMacroFileFilter));
     if (fileName.isEmpty())
         return;
     QSaveFile file(fileName);

@@ -65,7 +65,11 @@ void DebounceTime::on_Debunce_currentIndexChanged(int index)
         return;
     if (index < 0 || index >= kDebounceEntries)
         return;
-    SetDebounceTime(index);
+    if (DeviceRefusedWrite(SetDebounceTime(index))) {
+        // The device keeps its time, and the list shows it; nothing to warn of.
+        setCurrentIndex(CurrentFlashData.debounceTime);
+        return;
+    }
     if (index > kLastShortEntry)
         return;
     LessThree notice;

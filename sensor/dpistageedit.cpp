@@ -103,12 +103,12 @@ void swapStagesOnDevice(int newStage, int previousStage)
     SwapDpiStages(&entryNew, &entryPrevious, newStage, previousStage, newStage);
 }
 
-void sendStageCount(int index)
+bool sendStageCount(int index)
 {
     if (!deviceWriteEnabled || sensorPageFilling || index < 0)
-        return;
+        return false;
     if (!CheckDeviceOnline())
-        return;
+        return false;
     // The list may offer more stages than the record holds.
     const int count = qMin(index + 1, int(kDpiStageCount));
     const uint8_t previous = CurrentFlashData.dpiStageCount;
@@ -116,7 +116,9 @@ void sendStageCount(int index)
     if (!ProtocolDataUpdate(&CurrentFlashData)) {
         qWarning() << "the device refused the DPI stage count; the old count is kept";
         CurrentFlashData.dpiStageCount = previous;
+        return true;
     }
+    return false;
 }
 
 QString stageColourText(const QColor& colour)

@@ -33,8 +33,9 @@ void swapStagesOnDevice(int newStage, int previousStage);
 // The count byte of a stage-count change to item `index` (index + 1 stages,
 // at most the record's eight), sent as the whole record. Only while writes are
 // enabled and the sensor page is not filling; an offline device gets the
-// notice instead. A record the device refuses leaves the old count.
-void sendStageCount(int index);
+// notice instead. A record the device refuses leaves the old count; the
+// result tells whether that happened.
+bool sendStageCount(int index);
 
 // "#rrggbb", two lower-case hex digits per component.
 QString stageColourText(const QColor& colour);

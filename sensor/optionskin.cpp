@@ -54,12 +54,14 @@ void setOptionComboPopup(QComboBox* combo, int maxVisible)
     }
 }
 
-QString optionSliderSkin(const QString& pictureDir, int grooveHeight, const QString& handlePicture)
+QString optionSliderSkin(const QString& pictureDir, int grooveHeight, const QString& handlePicture,
+                         int handleSideMargin)
 {
     return QStringLiteral("QSlider::groove:horizontal { border-radius: 2px;  height: %1px;background:#ffffff}"
                           "QSlider:handle:horizontal{ border-radius: 2px;width:  6px;height: 18px;  margin-top: "
-                          "-9px;margin-left: 0px; margin-bottom: -9px;margin-right: 0px; border-image: url(")
+                          "-9px;margin-left: %2px; margin-bottom: -9px;margin-right: %2px; border-image: url(")
                .arg(grooveHeight)
+               .arg(handleSideMargin)
         + pictureDir + handlePicture
         + QStringLiteral(");} QSlider:sub-page:horizontal{border-radius: 2px;background-color: rgb(")
         + skinColour(QStringLiteral("SliderColor"))

@@ -21,8 +21,9 @@ QString optionComboSkin(const QString& pictureDir, bool withDisabledRule = false
 void setOptionComboPopup(QComboBox* combo, int maxVisible = 0);
 
 // A horizontal slider: handle picture, filled part in SliderColor, rest white.
+// handleSideMargin is the handle's left and right margin in pixels.
 QString optionSliderSkin(const QString& pictureDir, int grooveHeight,
-                         const QString& handlePicture = QStringLiteral("HuaKuai.png"));
+                         const QString& handlePicture = QStringLiteral("HuaKuai.png"), int handleSideMargin = 0);
 
 // The round check buttons of the second layouts; other screens name their
 // own checked and unchecked pictures.

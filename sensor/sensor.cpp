@@ -21,6 +21,9 @@
 #include <QSignalBlocker>
 #include <QTextStream>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // Full-performance time of each PerformanceOpen item, in units of 10 s.
@@ -43,14 +46,6 @@ bool listed(const QString& featureText)
 bool isFastReceiverType(int type)
 {
     return type == 1 || type == 4 || type == 5;
-}
-
-int rateButtonOfCode(int code)
-{
-    for (int i = 0; i < 7; ++i)
-        if (kReportRateCodes[i] == code)
-            return i;
-    return -1;
 }
 
 QString twoHex(int value)
@@ -288,12 +283,7 @@ void Sensor::fillFromRecord(const FlashDataMap& record)
 
 void Sensor::SlotUpDataDPILed(FlashDataMap DataMap)
 {
-    if (DataMap.dpiLightOn == 0)
-        ui->frameEffect->setEffectMode(0);
-    else if (DataMap.dpiLightMode == 1 || DataMap.dpiLightMode == 2)
-        ui->frameEffect->setEffectMode(DataMap.dpiLightMode);
-    ui->frameEffect->setSpeed(DataMap.dpiLightSpeed);
-    ui->frameEffect->setBrightnessLevel(dpiLightBrightnessLevel(DataMap.dpiLightBrightness));
+    ui->frameEffect->showDeviceLight(DataMap);
 }
 
 void Sensor::SlotFormReset()
@@ -416,15 +406,22 @@ void Sensor::on_Performance_toggled(bool on)
 
 void Sensor::on_Performance_clicked(bool on)
 {
-    if (deviceWriteEnabled)
-        SetPerformanceMode(on ? 1 : 0);
+    if (deviceWriteEnabled && DeviceRefusedWrite(SetPerformanceMode(on ? 1 : 0)))
+        ui->Performance->setChecked(CurrentFlashData.performanceMode != 0);
 }
 
 void Sensor::on_PerformanceOpen_currentIndexChanged(int index)
 {
     if (!deviceWriteEnabled || sensorPageFilling || index < 0 || index >= 6)
         return;
-    SetPerformanceLevel(kPerformanceTimes[index]);
+    if (!DeviceRefusedWrite(SetPerformanceLevel(kPerformanceTimes[index])))
+        return;
+    const QSignalBlocker quiet(ui->PerformanceOpen);
+    const int* stored = std::find(std::begin(kPerformanceTimes), std::end(kPerformanceTimes),
+                                  int(CurrentFlashData.performanceLevel));
+    ui->PerformanceOpen->setCurrentIndex(stored != std::end(kPerformanceTimes)
+                                             ? int(stored - std::begin(kPerformanceTimes))
+                                             : -1);
 }
 
 void Sensor::on_ModelChoose_currentIndexChanged(int index)
@@ -433,7 +430,10 @@ void Sensor::on_ModelChoose_currentIndexChanged(int index)
     // and no choice (a stored mode the list lacks) is no mode at all.
     if (!deviceWriteEnabled || sensorPageFilling || (index != 0 && index != 1))
         return;
-    SetSensorMode(index);
+    // A mode the device refused: the choice shows the device's rate and mode
+    // again, as after a rate report.
+    if (DeviceRefusedWrite(SetSensorMode(index)))
+        SlotUpDataReportRate(CurrentFlashData.reportRate);
 }
 
 void Sensor::on_LOD_currentIndexChanged(int /*index*/)
@@ -442,20 +442,20 @@ void Sensor::on_LOD_currentIndexChanged(int /*index*/)
 
 void Sensor::on_RippeControl_clicked(bool on)
 {
-    if (deviceWriteEnabled)
-        SetRippleControl(on ? 1 : 0);
+    if (deviceWriteEnabled && DeviceRefusedWrite(SetRippleControl(on ? 1 : 0)))
+        ui->frame->setChecked(CurrentFlashData.rippleControl != 0);
 }
 
 void Sensor::on_StraightLine_clicked(bool on)
 {
-    if (deviceWriteEnabled)
-        SetStraightLine(on ? 1 : 0);
+    if (deviceWriteEnabled && DeviceRefusedWrite(SetStraightLine(on ? 1 : 0)))
+        ui->frame_4->setChecked(CurrentFlashData.angleSnapping != 0);
 }
 
 void Sensor::on_MotionSync_clicked(bool on)
 {
-    if (deviceWriteEnabled)
-        SetMotionSync(on ? 1 : 0);
+    if (deviceWriteEnabled && DeviceRefusedWrite(SetMotionSync(on ? 1 : 0)))
+        ui->frame_3->setChecked(CurrentFlashData.motionSync != 0);
 }
 
 void Sensor::on_pushButton_clicked()

@@ -351,8 +351,21 @@ void SensorDPI::stageToggled(int k, bool checked)
     if (deviceWriteEnabled && !sensorPageFilling) {
         currentStage = k;
         moveMarkerTo(markerPoints[k]);
-        SetCurrentDpiStage(k);
+        if (DeviceRefusedWrite(SetCurrentDpiStage(k)))
+            showDeviceStage();
     }
+}
+
+void SensorDPI::showDeviceStage()
+{
+    // The device keeps its current stage: select it again without writing.
+    const int stored = qBound(0, int(CurrentFlashData.currentDpiStage), kStages - 1);
+    const uint8_t writeEnabled = deviceWriteEnabled;
+    deviceWriteEnabled = 0;
+    selectStage(stored);
+    deviceWriteEnabled = writeEnabled;
+    currentStage = stored;
+    moveMarkerTo(markerPoints[stored]);
 }
 
 void SensorDPI::swatchToggled(int k, bool checked)
@@ -375,7 +388,9 @@ void SensorDPI::swatchToggled(int k, bool checked)
 
 void SensorDPI::stageClicked(int k)
 {
-    setSliderToStageText(k);
+    // A stage the device did not take is not selected: its DPI is not shown.
+    if (stageButtons[k]->isChecked())
+        setSliderToStageText(k);
 }
 
 void SensorDPI::swatchClicked()
@@ -394,8 +409,11 @@ void SensorDPI::SetColor(const QColor& colour)
     int red, green, blue;
     parseStageColour(stageColourText(colour), &red, &green, &blue);
     stageColors[k] = QStringLiteral("%1,%2,%3").arg(red).arg(green).arg(blue);
-    if (deviceWriteEnabled && !sensorPageFilling)
-        SetDpiStageColor(k, red, green, blue);
+    if (deviceWriteEnabled && !sensorPageFilling && DeviceRefusedWrite(SetDpiStageColor(k, red, green, blue))) {
+        // The device keeps the stage's colour, and so does the swatch.
+        const DpiStage& stored = CurrentFlashData.dpiStages[k];
+        stageColors[k] = QStringLiteral("%1,%2,%3").arg(stored.red).arg(stored.green).arg(stored.blue);
+    }
     styleStageSwatch(k, true);
 }
 
@@ -434,7 +452,13 @@ void SensorDPI::on_ChooseEvent_currentIndexChanged(int index)
         }
         setStageCount(qMin(index, kStages - 1));
     }
-    sendStageCount(index);
+    if (sendStageCount(index)) {
+        // The device keeps its count, and so do the list and the stages shown.
+        const int kept = qBound(1, int(CurrentFlashData.dpiStageCount), kStages) - 1;
+        const QSignalBlocker quiet(ui->ChooseEvent);
+        ui->ChooseEvent->setCurrentIndex(kept);
+        setStageCount(kept);
+    }
 }
 
 // ---- DPI slider, Add and Reduce ------------------------------------------------------

@@ -119,6 +119,8 @@ private:
     void stepSlider(int value);
     void endDrag(const QPoint& position);
     void moveMarkerTo(const QPoint& point);
+    // The record's current stage selected again, written nowhere.
+    void showDeviceStage();
     int checkedStage() const;
 
     Ui::SensorDPI* ui;

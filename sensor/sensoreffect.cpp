@@ -70,6 +70,22 @@ void EffectPanel::setBrightnessLevel(int level)
     changingByProgram = false;
 }
 
+void EffectPanel::showDeviceLight(const FlashDataMap& record)
+{
+    if (record.dpiLightOn == 0)
+        setEffectMode(0);
+    else if (record.dpiLightMode == 1 || record.dpiLightMode == 2)
+        setEffectMode(record.dpiLightMode);
+    setSpeed(record.dpiLightSpeed);
+    setBrightnessLevel(dpiLightBrightnessLevel(record.dpiLightBrightness));
+}
+
+void EffectPanel::showDeviceOnRefusal(bool written)
+{
+    if (DeviceRefusedWrite(written))
+        showDeviceLight(CurrentFlashData);
+}
+
 void EffectPanel::setSlidersEnabled(bool enabled)
 {
     w.speed->setEnabled(enabled);
@@ -109,14 +125,14 @@ void EffectPanel::modeChosen(int mode)
 {
     showRowsOf(mode);
     if (!changingByProgram && mayWrite())
-        SetDpiLightMode(mode);
+        showDeviceOnRefusal(SetDpiLightMode(mode));
 }
 
 void EffectPanel::on_SpeedH_valueChanged(int value)
 {
     w.speedBox->setValue(value);
     if (!changingByProgram && mayWrite())
-        SetDpiLightSpeed(value);
+        showDeviceOnRefusal(SetDpiLightSpeed(value));
 }
 
 void EffectPanel::on_SpeedH_sliderMoved(int position)
@@ -128,7 +144,7 @@ void EffectPanel::on_LightH_valueChanged(int value)
 {
     w.lightBox->setValue(value);
     if (!changingByProgram && mayWrite())
-        SetDpiLightBrightness(dpiLightBrightnessByte(value));
+        showDeviceOnRefusal(SetDpiLightBrightness(dpiLightBrightnessByte(value)));
 }
 
 void EffectPanel::on_LightH_sliderMoved(int position)

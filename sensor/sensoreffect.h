@@ -2,6 +2,8 @@
 // The DPI light effect panel: the effect mode (off, steady, breathing), the
 // breathing speed (1..5) and the steady brightness (levels 1..10). Each user
 // change is written at once; the page's operations below only show values.
+#include "core/flashdatamap.h"
+
 #include <QFrame>
 
 class QButtonGroup;
@@ -31,6 +33,13 @@ public:
     void setSpeed(int speed);
     void setBrightnessLevel(int level);
     void setSlidersEnabled(bool enabled);
+    // Selects mode 0..2 and shows its rows; other modes change nothing.
+    // Writes nothing.
+    virtual void setEffectMode(int mode) = 0;
+    // The DPI light of a record: its mode (off when the light is off; a mode
+    // byte other than 1 and 2 leaves the mode), speed and brightness. Writes
+    // nothing.
+    void showDeviceLight(const FlashDataMap& record);
     void setCaptionText(const QString& text);
     void setSpeedLabelText(const QString& text);
     void setBrightnessLabelText(const QString& text);
@@ -55,6 +64,8 @@ protected:
     void showRowsOf(int mode);
     // The user chose a mode: its rows, then the write.
     void modeChosen(int mode);
+    // A write the online device refused: the panel shows its record again.
+    void showDeviceOnRefusal(bool written);
 
     QString pictureDir;
     // Set while an operation changes a value: only a user's change is written.
@@ -77,9 +88,7 @@ public:
     explicit SensorEffect(QWidget* parent = nullptr);
     ~SensorEffect() override;
 
-    // Selects mode 0..2 and shows its rows; other modes change nothing.
-    // Writes nothing.
-    void setEffectMode(int mode);
+    void setEffectMode(int mode) override;
     void setModeComboEnabled(bool enabled);
     void setModeItemText(int index, const QString& text);
 
@@ -100,7 +109,7 @@ public:
 
     // 0 selects "MM3", 1 "MM1", 2 "MM2", then shows the mode's rows; other
     // modes change nothing. Writes nothing.
-    void setEffectMode(int mode);
+    void setEffectMode(int mode) override;
     void setModeButtonText(int index, const QString& text);
 
 private slots:

@@ -14,12 +14,13 @@ namespace {
 const QString kSmallLod = QStringLiteral("0.7mm");
 constexpr int kSmallLodCode = 3;
 
-// Lift-off writes of both layouts: never while the sensor page fills.
-void writeLiftOff(int code)
+// Lift-off writes of both layouts: never while the sensor page fills. True
+// when the online device refused the code: the layout shows its own again.
+bool liftOffRefused(int code)
 {
     if (!deviceWriteEnabled || sensorPageFilling)
-        return;
-    SetLiftOffDistance(code);
+        return false;
+    return DeviceRefusedWrite(SetLiftOffDistance(code));
 }
 
 } // namespace
@@ -92,14 +93,16 @@ void SensorLOD::on_LOD_currentIndexChanged(int index)
 {
     if (changingByProgram)
         return;
+    bool refused = false;
     if (ui->LOD->count() == 3) {
         static const int kCodeOfIndex[] = {kSmallLodCode, 1, 2};
         if (index >= 0 && index <= 2)
-            writeLiftOff(kCodeOfIndex[index]);
-        return;
+            refused = liftOffRefused(kCodeOfIndex[index]);
+    } else if (index >= 0) {
+        refused = liftOffRefused(index + 1);
     }
-    if (index >= 0)
-        writeLiftOff(index + 1);
+    if (refused)
+        setCurrentLod(CurrentFlashData.liftOffDistance - 1);
 }
 
 SensorLODB::SensorLODB(QWidget* parent)
@@ -168,15 +171,18 @@ void SensorLODB::setCaptionToolTip(const QString& text)
 
 void SensorLODB::on_MM1_clicked(bool)
 {
-    writeLiftOff(1);
+    if (liftOffRefused(1))
+        setCurrentLod(CurrentFlashData.liftOffDistance - 1);
 }
 
 void SensorLODB::on_MM2_clicked(bool)
 {
-    writeLiftOff(2);
+    if (liftOffRefused(2))
+        setCurrentLod(CurrentFlashData.liftOffDistance - 1);
 }
 
 void SensorLODB::on_MM0_clicked(bool)
 {
-    writeLiftOff(kSmallLodCode);
+    if (liftOffRefused(kSmallLodCode))
+        setCurrentLod(CurrentFlashData.liftOffDistance - 1);
 }

@@ -47,6 +47,14 @@ int rateButtonClass(int deviceType)
     }
 }
 
+int rateButtonOfCode(int code)
+{
+    for (int i = 0; i < 7; ++i)
+        if (kReportRateCodes[i] == code)
+            return i;
+    return -1;
+}
+
 RateSelector::RateSelector(QWidget* parent)
     : QFrame(parent)
     , pictureDir(optionPictureDir(QStringLiteral("Sensor")))
@@ -91,7 +99,12 @@ void RateSelector::rateClicked(int index, bool checked)
 {
     if (!checked || !deviceWriteEnabled)
         return;
-    if (!SetReportRate(kReportRateCodes[index]))
+    const bool written = SetReportRate(kReportRateCodes[index]);
+    if (DeviceRefusedWrite(written)) {
+        // The device keeps its rate: its button is the checked one again.
+        checkRateButton(rateButtonOfCode(CurrentFlashData.reportRate));
+    }
+    if (!written)
         return;
     PostMsg::GetInstance()->PostHideModel(index >= kFirstHighRate ? 1 : 0);
 }

@@ -21,6 +21,9 @@ constexpr int kReportRateCodes[7] = {8, 4, 2, 1, 16, 32, 64};
 // 2000 Hz, 3 up to 8000 Hz; -1 for a type with no class (leave the buttons).
 int rateButtonClass(int deviceType);
 
+// The button (0..6, 125 Hz first) of a report-rate code, -1 for none.
+int rateButtonOfCode(int code);
+
 // What both layouts share: the group of seven buttons in rate order, the
 // program's check and visibility operations and the write of a click.
 class RateSelector : public QFrame

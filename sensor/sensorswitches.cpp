@@ -14,11 +14,13 @@
 #include <QLabel>
 #include <QToolButton>
 
-void SensorSwitch::setUpSwitch(QToolButton* switchButton, QLabel* captionLabel, Setter optionSetter)
+void SensorSwitch::setUpSwitch(QToolButton* switchButton, QLabel* captionLabel, Setter optionSetter,
+                               uint8_t FlashDataMap::*recordField)
 {
     button = switchButton;
     caption = captionLabel;
     setter = optionSetter;
+    field = recordField;
     const QString pictureDir = optionPictureDir(QStringLiteral("Sensor"));
     caption->setStyleSheet(optionLabelSkin());
     button->setStyleSheet(optionSwitchSkin(button->objectName(), pictureDir));
@@ -41,9 +43,10 @@ void SensorSwitch::setCaptionToolTip(const QString& text)
 
 void SensorSwitch::switchClicked(bool checked)
 {
-    // The switch's new state is written, never the byte that was read.
-    if (deviceWriteEnabled)
-        setter(checked ? 1 : 0);
+    // The switch's new state is written, never the byte that was read; a
+    // state the online device refused goes back to the device's own.
+    if (deviceWriteEnabled && DeviceRefusedWrite(setter(checked ? 1 : 0)))
+        button->setChecked(CurrentFlashData.*field != 0);
 }
 
 RippeControl::RippeControl(QWidget* parent)
@@ -51,7 +54,7 @@ RippeControl::RippeControl(QWidget* parent)
     , ui(new Ui::RippeControl)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->RippeControl_2, ui->label, SetRippleControl);
+    setUpSwitch(ui->RippeControl_2, ui->label, SetRippleControl, &FlashDataMap::rippleControl);
 }
 
 RippeControl::~RippeControl()
@@ -69,7 +72,7 @@ RippeControlB::RippeControlB(QWidget* parent)
     , ui(new Ui::RippeControlB)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->RippeControl_2, ui->label, SetRippleControl);
+    setUpSwitch(ui->RippeControl_2, ui->label, SetRippleControl, &FlashDataMap::rippleControl);
 }
 
 RippeControlB::~RippeControlB()
@@ -87,7 +90,7 @@ StraightLine::StraightLine(QWidget* parent)
     , ui(new Ui::StraightLine)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->StraightLine_2, ui->label, SetStraightLine);
+    setUpSwitch(ui->StraightLine_2, ui->label, SetStraightLine, &FlashDataMap::angleSnapping);
 }
 
 StraightLine::~StraightLine()
@@ -105,7 +108,7 @@ StraightLineB::StraightLineB(QWidget* parent)
     , ui(new Ui::StraightLineB)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->StraightLine_2, ui->label, SetStraightLine);
+    setUpSwitch(ui->StraightLine_2, ui->label, SetStraightLine, &FlashDataMap::angleSnapping);
 }
 
 StraightLineB::~StraightLineB()
@@ -123,7 +126,7 @@ MotionSync::MotionSync(QWidget* parent)
     , ui(new Ui::MotionSync)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->MotionSync_2, ui->label, SetMotionSync);
+    setUpSwitch(ui->MotionSync_2, ui->label, SetMotionSync, &FlashDataMap::motionSync);
 }
 
 MotionSync::~MotionSync()
@@ -141,7 +144,7 @@ MotionSyncB::MotionSyncB(QWidget* parent)
     , ui(new Ui::MotionSyncB)
 {
     ui->setupUi(this);
-    setUpSwitch(ui->MotionSync_2, ui->label, SetMotionSync);
+    setUpSwitch(ui->MotionSync_2, ui->label, SetMotionSync, &FlashDataMap::motionSync);
 }
 
 MotionSyncB::~MotionSyncB()

@@ -2,6 +2,8 @@
 // The on/off sensor options: ripple control, angle snapping (straight line)
 // and motion sync. Each is a caption and a switch; a click writes the new
 // state at once. The B classes put the caption left of the switch.
+#include "core/flashdatamap.h"
+
 #include <QFrame>
 
 class QLabel;
@@ -29,14 +31,15 @@ public:
 
 protected:
     // Skins the caption and the switch (by its object name) and keeps the
-    // option's setter.
-    void setUpSwitch(QToolButton* button, QLabel* caption, Setter setter);
+    // option's setter and its byte of the record.
+    void setUpSwitch(QToolButton* button, QLabel* caption, Setter setter, uint8_t FlashDataMap::*field);
     void switchClicked(bool checked);
 
 private:
     QToolButton* button = nullptr;
     QLabel* caption = nullptr;
     Setter setter = nullptr;
+    uint8_t FlashDataMap::*field = nullptr;
 };
 
 

@@ -17,6 +17,14 @@ constexpr int kLastSecondsPosition = 2;
 
 } // namespace
 
+int sleepTimeIndex(int sleepByte)
+{
+    for (int index = 0; index < kEntries; ++index)
+        if (kSleepTimeValues[index] == sleepByte)
+            return index;
+    return -1;
+}
+
 StopCloseTime::StopCloseTime(QWidget* parent)
     : QFrame(parent)
     , ui(new Ui::StopCloseTime)
@@ -51,7 +59,9 @@ void StopCloseTime::on_StopClose_activated(int index)
         return;
     if (buttonPageFilling)
         return;
-    SetSleepTime(kSleepTimeValues[index]);
+    // A time the device refused: it keeps its own, and so does the list.
+    if (DeviceRefusedWrite(SetSleepTime(kSleepTimeValues[index])))
+        setCurrentIndexSilent(sleepTimeIndex(CurrentFlashData.sleepTime));
 }
 
 StopCloseTimeB::StopCloseTimeB(QWidget* parent)
@@ -104,6 +114,10 @@ void StopCloseTimeB::on_StopClose_sliderMoved(int position)
 void StopCloseTimeB::on_StopClose_valueChanged(int value)
 {
     showPosition(value);
-    if (deviceWriteEnabled && !lightPageFilling && value >= 1 && value <= kEntries)
-        SetSleepTime(kSleepTimeValues[value - 1]);
+    if (deviceWriteEnabled && !lightPageFilling && value >= 1 && value <= kEntries
+        && DeviceRefusedWrite(SetSleepTime(kSleepTimeValues[value - 1]))) {
+        const int index = sleepTimeIndex(CurrentFlashData.sleepTime);
+        if (index >= 0)
+            setCurrentIndexSilent(index);
+    }
 }

@@ -12,6 +12,9 @@ class StopCloseTimeB;
 // Sleep byte (units of 10 s) of each of the eleven entries.
 constexpr int kSleepTimeValues[11] = {1, 3, 6, 30, 60, 90, 120, 150, 180, 210, 240};
 
+// The entry of a sleep byte, -1 for a byte no entry has.
+int sleepTimeIndex(int sleepByte);
+
 class StopCloseTime : public QFrame
 {
     Q_OBJECT

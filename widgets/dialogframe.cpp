@@ -7,6 +7,8 @@
 #include "widgets/fontscale.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -151,4 +153,17 @@ void placeDialog(QWidget* dialog, const QWidget* caller, int dx, int dy, QSize d
     if (!dialogSize.isValid())
         dialogSize = dialog->size();
     dialog->move(dialogPosition(caller->mapToGlobal(QPoint(0, 0)), caller->size(), dialogSize, dx, dy));
+}
+
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    QFileDialog dialog(parent, caption, QDir::homePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // "File(*.bin)" -> "bin"
+    const int star = filter.indexOf(QLatin1String("*."));
+    if (star >= 0)
+        dialog.setDefaultSuffix(filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }

@@ -87,3 +87,9 @@ QPoint dialogPosition(const QPoint& callerTopLeft, const QSize& callerSize, cons
 // Moves the dialog to dialogPosition() on the caller's screen position. An
 // invalid dialogSize stands for the dialog's own size.
 void placeDialog(QWidget* dialog, const QWidget* caller, int dx, int dy, QSize dialogSize = QSize());
+
+// Asks for a file to save under, starting in the user's home folder, with
+// the caption and the filter given ("File(*.bin)"). A name typed without an
+// extension gets the filter's, so the matching open dialog lists the file.
+// Empty when the user cancels.
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& filter);

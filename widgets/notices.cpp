@@ -261,7 +261,7 @@ InportFail::~InportFail()
 
 void InportFail::SlotAllLanguage(int language)
 {
-    if (importFailReason >= 1 && importFailReason <= kImportNotAMacro)
+    if (importFailReason >= 1 && importFailReason <= kExportNotWritten)
         ui->label->setText(InportFailTexts.text(language, importFailReason - 1));
     ui->NewHong->setText(QuestionTexts.text(language, kConfirmTextItem));
 }

@@ -151,11 +151,13 @@ private:
     QString pictureDir;
 };
 
-// importFailReason of a macro import whose file is no exported macro.
+// importFailReason of a macro import whose file is no exported macro, and of
+// a configuration export that could not be written.
 constexpr int kImportNotAMacro = 3;
+constexpr int kExportNotWritten = 4;
 
-// A configuration file, or an exported macro, cannot be imported;
-// importFailReason tells why.
+// A configuration file, or an exported macro, cannot be imported, or an
+// export cannot be written; importFailReason tells why.
 class InportFail : public QDialog
 {
     Q_OBJECT

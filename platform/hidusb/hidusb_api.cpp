@@ -396,6 +396,10 @@ unsigned char ProtocolDataUpdate(const void* record)
     Device* mouse = at ? mouseBehind(b, *at) : nullptr;
     if (!mouse || !answersThrough(b, *at, *mouse))
         return 0;
+    if (b.recordsRefused) {
+        qWarning("hidsim: %s refused a record on request", qPrintable(mouse->id));
+        return 0;
+    }
     const QByteArray stored = image::canonical(sent);
     if (stored.isEmpty()) {
         qWarning("hidsim: %s refused a record: %s", qPrintable(mouse->id),

@@ -149,6 +149,7 @@ struct Bus
 
     // Faults.
     bool readsUnanswered = false;
+    bool recordsRefused = false;
     int latencyMs = 0;
     int upgradeFailAt = -1;
     bool upgradeSilent = false;

@@ -48,6 +48,7 @@ void dropSession(Bus& b)
     ++b.changedGeneration;
     b.changedPending = 0;
     b.readsUnanswered = false;
+    b.recordsRefused = false;
     b.latencyMs = 0;
     b.upgradeFailAt = -1;
     b.upgradeSilent = false;
@@ -229,6 +230,13 @@ void setReadsUnanswered(bool on)
     Bus& b = bus();
     Lock lock(b.mutex);
     b.readsUnanswered = on;
+}
+
+void setRecordsRefused(bool on)
+{
+    Bus& b = bus();
+    Lock lock(b.mutex);
+    b.recordsRefused = on;
 }
 
 void setReadLatencyMs(int ms)

@@ -68,6 +68,9 @@ bool factoryReset(const QString& id);
 // Faults on demand.
 bool setOffline(const QString& id, bool offline);   // the device never answers (a receiver: nor its mouse)
 void setReadsUnanswered(bool on);                    // read requests get no report
+// The online mouse refuses every record ProtocolDataUpdate sends (it keeps
+// the one it has), as it does a record that does not fit its memory.
+void setRecordsRefused(bool on);
 // The device answers its next `asks` identity requests with zeros, as one still
 // starting up does. False for an unknown id.
 bool setIdentityUnknownFor(const QString& id, int asks);

@@ -53,7 +53,7 @@ bool onOff(const QString& word, bool* on)
 
 const char kUsage[] =
     "commands: list | plug ID | unplug ID | sleep ID | wake ID | battery ID PERCENT [charging] | dpi ID | "
-    "reset ID | offline ID on|off | boot ID on|off | unpair ID | unanswered on|off | latency MS | "
+    "reset ID | offline ID on|off | boot ID on|off | unpair ID | unanswered on|off | refuse on|off | latency MS | "
     "upgradefail PERCENT|off | upgradesilent on|off | pairing ok|fail|silent";
 
 // Runs one command; the reply lines end with "ok" or "error: ...".
@@ -93,6 +93,13 @@ QStringList execute(const QString& line)
             setPairingResult(0);
         else
             return error(QString::fromLatin1(kUsage));
+        return ok;
+    }
+    if (cmd == QLatin1String("refuse")) {
+        bool on = false;
+        if (w.size() != 2 || !onOff(w[1], &on))
+            return error(QString::fromLatin1(kUsage));
+        setRecordsRefused(on);
         return ok;
     }
     if (cmd == QLatin1String("unanswered") || cmd == QLatin1String("latency")) {

@@ -1,6 +1,7 @@
 // The button page's configuration export, import and factory reset against
 // the simulated device bus.
 #include "support/devicefixture.h"
+#include "support/dialogfixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
@@ -16,6 +17,8 @@
 #include "widgets/updataparam.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QLabel>
 #include <QFileDialog>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -161,6 +164,52 @@ private slots:
         QCOMPARE(importFailReason, 0);
         QCOMPARE(importWaitText, uint8_t(0));
         QCOMPARE(waitDialogShown, uint8_t(0));
+    }
+
+    // A name typed without an extension gets the filter's, so the import's
+    // "*.bin" lists the file.
+    void exportAddsTheFilterExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << "cfg1" << "cfg1.bin";
+        QTest::newRow("its extension") << "cfg2.bin" << "cfg2.bin";
+        QTest::newRow("another extension") << "cfg3.old" << "cfg3.old";
+    }
+    void exportAddsTheFilterExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        ModalAnswer modal(chooseFile(dir.filePath(typed)));
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_OutputData_clicked");
+        QCOMPARE(modal.answered(), QStringList{"QFileDialog"});
+        QCOMPARE(QFileInfo(dir.filePath(saved)).size(), qint64(10464));
+        if (typed != saved)
+            QVERIFY(!QFileInfo::exists(dir.filePath(typed)));
+    }
+
+    // An export that cannot be written says so and leaves no file behind.
+    void exportThatCannotBeWrittenSaysSo_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("folder that does not exist") << dir.filePath("missing/cfg.bin");
+        QTest::newRow("a folder's name") << dir.path();
+    }
+    void exportThatCannotBeWrittenSaysSo()
+    {
+        QFETCH(QString, path);
+        testsupport::fillLanguageTables(1);
+        const bool existed = QFileInfo::exists(path);
+        const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QString shown;
+        ModalAnswer modal(testsupport::inspectThen(
+            [&](QDialog* notice) { shown = notice->findChild<QLabel*>(QStringLiteral("label"))->text(); },
+            testsupport::clickButton("NewHong")));
+        pages->buttons->SaveConfigFile(path, CurrentFlashData);
+        QCOMPARE(modal.answered(), QStringList{"InportFail"});
+        QCOMPARE(shown, testsupport::tableText("InportFail", 0, 3));
+        QCOMPARE(QFileInfo::exists(path), existed);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
     }
 
     void importOfAnotherModelIsRefused()

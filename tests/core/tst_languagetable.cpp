@@ -2,6 +2,8 @@
 
 #include "core/languagetable.h"
 
+#include <QRegularExpression>
+
 // The language loader on small fixture sets written into a temporary folder.
 class LanguageTableTest : public QObject
 {
@@ -92,7 +94,7 @@ private slots:
         int items = 0;
         for (const LanguageSection& section : languageSections())
             items += section.children.size();
-        QCOMPARE(items, 266);
+        QCOMPARE(items, 267);
     }
 
     void allFilesGiveOneRowPerLanguageInPosition()
@@ -140,7 +142,7 @@ private slots:
         QTest::addColumn<QString>("xml");
         QTest::addColumn<int>("languageRows");
         QTest::addColumn<int>("companyRows");
-        QTest::newRow("Czech with Profile") << "Czech.xml" << languageXml("Cz", "Profile") << 2 << 1;
+        QTest::newRow("Czech with Profile") << "Czech.xml" << languageXml("Cz", "Profile") << 3 << 1;
         QTest::newRow("Net with Total") << "Net.xml" << netXml("Total") << 3 << 0;
     }
 
@@ -154,9 +156,12 @@ private slots:
         write(file, xml);
         load();
         verifyRowCounts(languageRows, companyRows);
-        // The files after the refused one move up a row.
-        if (languageRows == 2)
-            QCOMPARE(SensorTexts.text(1, 0), QString("Sk|Sensor|0"));
+        // The files after the refused one keep their own rows; the refused
+        // language shows English.
+        if (file == "Czech.xml") {
+            QCOMPARE(SensorTexts.text(1, 0), QString("En|Sensor|0"));
+            QCOMPARE(SensorTexts.text(2, 0), QString("Sk|Sensor|0"));
+        }
 
         LanguageLoader loader;
         QVERIFY(loader.loadFile(m_dir->path() + '/' + file, file == "Net.xml" ? "Profile" : "Total"));
@@ -187,26 +192,76 @@ private slots:
         QCOMPARE(SensorTexts.rowCount(), 0);
     }
 
-    void childOrderFollowsTheFile()
+    void textsLandByTheirElementsName()
     {
-        // Items take the file's order; a text after the last-listed child is
-        // not stored; the last-listed child twice appends a second row.
+        // Items follow the element names whatever the file's order; a text
+        // given twice keeps the first; a text left out is empty.
         const QString xml = R"(<?xml version="1.0"?>
 <Total>
   <FireKey><label_2>two</label_2><label>one</label><label_3>three</label_3><label>after</label></FireKey>
-  <Progress><UpdateNotMove>a</UpdateNotMove><UpDateFail>c</UpDateFail><UpDateSuccess>late</UpDateSuccess></Progress>
+  <Progress><UpdateNotMove>a</UpdateNotMove><UpDateFail>c</UpDateFail><UpDateSuccess>b</UpDateSuccess></Progress>
   <MouseOffLine><label>a</label><Timeout>b</Timeout><Timeout>c</Timeout></MouseOffLine>
+  <MouseOffLine><label>again</label></MouseOffLine>
   <UpDataParam><label>no last child</label></UpDataParam>
+  <Limit><label></label></Limit>
 </Total>
 )";
         write("English.xml", xml);
         load();
         QCOMPARE(FireKeyTexts.rowCount(), 1);
-        QCOMPARE(FireKeyTexts.row(0), (QStringList{"two", "one", "three"}));
-        QCOMPARE(ProgressTexts.row(0), (QStringList{"a", "c"}));
-        QCOMPARE(MouseOffLineTexts.rowCount(), 2);
-        QCOMPARE(MouseOffLineTexts.row(1), (QStringList{"a", "b", "c"}));
-        QCOMPARE(UpDataParamTexts.rowCount(), 0);
+        QCOMPARE(FireKeyTexts.row(0), (QStringList{"one", "two", "three"}));
+        QCOMPARE(ProgressTexts.row(0), (QStringList{"a", "b", "c"}));
+        QCOMPARE(MouseOffLineTexts.rowCount(), 1);
+        QCOMPARE(MouseOffLineTexts.row(0), (QStringList{"a", "b"}));
+        QCOMPARE(UpDataParamTexts.rowCount(), 1);
+        QCOMPARE(UpDataParamTexts.text(0, 0), QString("no last child"));
+        QCOMPARE(UpDataParamTexts.text(0, 1), QString());
+        QCOMPARE(LimitTexts.text(0, 0), QString(""));
+    }
+
+    // A damaged or edited file never moves another language's texts: each
+    // file fills its own row, and what it lacks shows in English.
+    void eachFileKeepsItsOwnRow_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("row");
+        QTest::newRow("English") << "English.xml" << "En" << 0;
+        QTest::newRow("Czech") << "Czech.xml" << "Cz" << 1;
+        QTest::newRow("Slovak") << "Slovak.xml" << "Sk" << 2;
+    }
+    void eachFileKeepsItsOwnRow()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, tag);
+        QFETCH(int, row);
+        writeAll();
+        // The file lacks its Limit section, repeats its MaxThree section with
+        // another text, and its Sensor section lacks its first and last texts.
+        const LanguageSection* maxThree = nullptr;
+        for (const LanguageSection& section : languageSections())
+            if (section.table == &MaxThreeTexts)
+                maxThree = &section;
+        QString xml = languageXml(tag);
+        xml.remove(QRegularExpression("  <Limit>.*?</Limit>\n", QRegularExpression::DotMatchesEverythingOption));
+        xml.remove(QRegularExpression("<label_2>[^<]*</label_2>\\s*(?=<label_3>" + tag + "\\|Sensor)"));
+        xml.remove(QRegularExpression("<RippleDes>[^<]*</RippleDes>"));
+        xml.replace("</Total>", sectionXml(*maxThree, "Again") + "</Total>");
+        write(file, xml);
+        load();
+
+        const QStringList tags = {"En", "Cz", "Sk"};
+        for (int r = 0; r < 3; ++r) {
+            const QString own = r == row ? (r == 0 ? QString() : "En") : tags[r];
+            QCOMPARE(LimitTexts.text(r, 0), own.isEmpty() ? QString() : own + "|Limit|0");
+            QCOMPARE(MaxThreeTexts.text(r, 0), tags[r] + "|MaxThree|0");
+            QCOMPARE(SensorTexts.text(r, 1), tags[r] + "|Sensor|1");
+            const QString missing = r == row ? (r == 0 ? QString() : "En") : tags[r];
+            QCOMPARE(SensorTexts.text(r, 0), missing.isEmpty() ? QString() : missing + "|Sensor|0");
+            QCOMPARE(SensorTexts.text(r, 26), missing.isEmpty() ? QString() : missing + "|Sensor|26");
+        }
+        QCOMPARE(MaxThreeTexts.rowCount(), 3);
+        QCOMPARE(CompanyTexts.text(0, 0), QString("Net|English|0"));
     }
 
     void textsAreStoredUnchanged()
@@ -236,10 +291,11 @@ private slots:
         QCOMPARE(LimitTexts.rowCount(), 2);
         QCOMPARE(LimitTexts.text(0, 0), QString("limit"));
         QCOMPARE(LimitTexts.text(1, 0), QString("Cz|Limit|0"));
-        QCOMPARE(InportFailTexts.rowCount(), 1);
-        QCOMPARE(InportFailTexts.text(0, 0), QString("Cz|InportFail|0"));
-        QCOMPARE(MaxThreeTexts.rowCount(), 1);
-        QCOMPARE(SensorTexts.rowCount(), 1);
+        QCOMPARE(InportFailTexts.text(0, 0), QString());
+        QCOMPARE(InportFailTexts.text(1, 0), QString("Cz|InportFail|0"));
+        QCOMPARE(MaxThreeTexts.text(0, 0), QString());
+        QCOMPARE(MaxThreeTexts.text(1, 0), QString("Cz|MaxThree|0"));
+        QCOMPARE(SensorTexts.text(1, 0), QString("Cz|Sensor|0"));
     }
 
     void garbageFileAddsNothing()
@@ -248,8 +304,10 @@ private slots:
         write("Czech.xml", "");
         write("Slovak.xml", languageXml("Sk"));
         load();
-        verifyRowCounts(1, 0);
-        QCOMPARE(SensorTexts.text(0, 0), QString("Sk|Sensor|0"));
+        verifyRowCounts(3, 0);
+        QCOMPARE(SensorTexts.text(0, 0), QString());
+        QCOMPARE(SensorTexts.text(1, 0), QString());
+        QCOMPARE(SensorTexts.text(2, 0), QString("Sk|Sensor|0"));
     }
 
     void missingRowsAndItemsNeverCrash()
@@ -262,7 +320,7 @@ private slots:
         table.appendRow({"en0", "en1"});
         table.appendRow({"cz0"});
         QCOMPARE(table.text(1, 0), QString("cz0"));
-        QCOMPARE(table.text(1, 1), QString());      // short row
+        QCOMPARE(table.text(1, 1), QString("en1")); // short row: the English text
         QCOMPARE(table.text(2, 1), QString("en1")); // no row for the language: row 0
         QCOMPARE(table.text(-1, 0), QString("en0"));
         QCOMPARE(table.text(0, 2), QString());

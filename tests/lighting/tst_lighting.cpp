@@ -293,8 +293,9 @@ private slots:
             QTest::addRow("%s empty image", screen.first)
                 << screen.second << QImage(0, 0, QImage::Format_RGB32) << int(QEvent::MouseButtonPress) << false;
         }
-        QTest::newRow("dialog double click")
-            << kScreens[1].second << filledImage(QColor(12, 34, 56)) << int(QEvent::MouseButtonDblClick) << false;
+        for (const auto& screen : kScreens)
+            QTest::addRow("%s double click", screen.first)
+                << screen.second << filledImage(QColor(12, 34, 56)) << int(QEvent::MouseButtonDblClick) << false;
     }
     void picker()
     {
@@ -331,6 +332,48 @@ private slots:
         grabbedAt.clear();
         pressOn(owner, "label_6");
         QVERIFY(grabbedAt.isEmpty());
+    }
+
+    // Only a board the mode shows picks: elsewhere its place is empty page,
+    // where a click grabs nothing, writes nothing and raises no notice.
+    void pickerOnlyOnTheShownBoard_data()
+    {
+        QTest::addColumn<Factory>("make");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("shown");
+        for (const auto& screen : kScreens)
+            for (int mode = 0; mode < kLightModeCount; ++mode)
+                QTest::addRow("%s mode %d", screen.first, mode) << screen.second << mode << (mode == 2 || mode == 3);
+    }
+    void pickerOnlyOnTheShownBoard()
+    {
+        QFETCH(Factory, make);
+        QFETCH(int, mode);
+        QFETCH(bool, shown);
+        deviceWriteEnabled = 0;
+        std::unique_ptr<QWidget> screen(make());
+        QWidget* owner = screen.get();
+        child<QComboBox>(owner, "LightMod")->setCurrentIndex(mode);
+        setColour(owner, 10, 20, 30);
+        int grabs = 0;
+        setScreenGrab([&](const QPoint&) {
+            ++grabs;
+            return filledImage(QColor(30, 30, 30));
+        });
+
+        pressOn(owner, "label_7");
+        QCOMPARE(grabs, shown ? 1 : 0);
+        QCOMPARE(colourOf(owner), (shown ? QVector<int>{30, 30, 30} : QVector<int>{10, 20, 30}));
+
+        // The page with writes on and no device: the shown board's pick is
+        // refused with the offline notice, the hidden one's place stays quiet.
+        if (!qobject_cast<LampLight*>(owner))
+            return;
+        deviceWriteEnabled = 1;
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
+        pressOn(owner, "label_7");
+        QCOMPARE(offline.count(), shown ? 1 : 0);
+        QCOMPARE(grabs, shown ? 1 : 0);
     }
 
     // The grab the program uses reads what the screen shows.
@@ -574,6 +617,46 @@ private slots:
         QCOMPARE(device.recordsSent(), expected);
     }
 
+    // A record the online mouse refuses: the page shows the device's values
+    // again (the preset buttons only toggle their own check), no notice.
+    void pageRefusedWritesShowTheDevice_data() { pageWrites_data(); }
+    void pageRefusedWritesShowTheDevice()
+    {
+        QFETCH(Action, act);
+        OpenedDevice device;
+        CurrentFlashData = flashWith(kStartBytes);
+        const QByteArray start = device.record();
+        QVERIFY(hidsim::setStoredRecord("q3", start));
+        LampLight page;
+        page.SlotUpDataLightUILight(CurrentFlashData);
+        auto shown = [&page] {
+            QStringList state;
+            for (QComboBox* combo : page.findChildren<QComboBox*>())
+                state << combo->objectName() + QString::number(combo->currentIndex());
+            for (QSlider* slider : page.findChildren<QSlider*>())
+                state << slider->objectName() + QString::number(slider->value());
+            for (QSpinBox* box : page.findChildren<QSpinBox*>())
+                state << box->objectName() + QString::number(box->value());
+            for (QAbstractButton* button : page.findChildren<QAbstractButton*>())
+                if (!button->objectName().startsWith("toolButtonColor"))
+                    state << button->objectName() + QString::number(button->isChecked());
+            return state << previewStyle(&page) << QString::number(layoutOf(&page).value(2));
+        };
+        const QStringList before = shown();
+        device.clearSent();
+        hidsim::setRecordsRefused(true);
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
+
+        act(&page);
+
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(device.record(), start);
+        QCOMPARE(hidsim::storedRecord("q3"), start);
+        QCOMPARE(offline.count(), 0);
+        QCOMPARE(shown(), before);
+        hidsim::setRecordsRefused(false);
+    }
+
     void pageSliderDrag()
     {
         OpenedDevice device;
@@ -634,6 +717,22 @@ private slots:
     }
 
     // ---- The dialog ---------------------------------------------------------------
+
+    // The dialog's slider handles have margins of their own; the page keeps the
+    // shared skin's.
+    void sliderHandleMargins()
+    {
+        LightModeSet dialog;
+        LampLight page;
+        for (const char* name : {"horizontalLight", "horizontalSpeed"}) {
+            const QString dialogSkin = child<QSlider>(&dialog, name)->styleSheet();
+            QVERIFY2(dialogSkin.contains("margin-top: -9px;margin-left: -1px; margin-bottom: -9px;margin-right: -1px;"),
+                     qPrintable(dialogSkin));
+            QVERIFY(dialogSkin.contains("Slider.png"));
+            const QString pageSkin = child<QSlider>(&page, name)->styleSheet();
+            QVERIFY(pageSkin.contains("margin-left: 0px; margin-bottom: -9px;margin-right: 0px;"));
+        }
+    }
 
     void dialogTexts()
     {

@@ -48,7 +48,7 @@ const QVector<SectionSpec> kLanguageSections = {
     { "AddDelayTime", { "label" } },
     { "DialogMain", { "MainForm", "Exit" } },
     { "FormSetting", { "label", "label_2", "label_3", "label_4", "label_6", "label_8", "pushButton_2", "Receive", "Mouse", "label_9", "label_10", "pushButton", "label_11", "textEdit", "WiredMode", "NoDevice", "NewLabel", "SameDevice", "VerNew", "label_14", "textEdit_2", "textEdit_3", "textEdit_4", "NoRecieve", "NoUSB", "Error", "MultiMouse", "MultiDongle", "StopCloseTime", "StopCloseTime1", "StopCloseTime2", "StopCloseTime3", "StopCloseTime4", "StopCloseTime5", "StopCloseTime6", "StopCloseTime7", "StopCloseTime8", "StopCloseTime9", "StopCloseTime10", "label_12", "label_13", "RecieveInfo", "ScreenInfo", "LihghtMode" } },
-    { "InportFail", { "label", "label_1", "label_2" } },
+    { "InportFail", { "label", "label_1", "label_2", "label_3" } },
     { "NewVer", { "label", "NoApear" } },
     { "LessThree", { "label" } },
     { "ScreenInfo", { "label", "label_2", "label_3", "Input", "Output", "Light", "LightMod", "LightMod1", "LightMod2", "LightMod3", "LightMod4", "LightMod5", "LightMod6", "Bri", "Speed", "ColorPre", "LightColor", "SetColor", "R", "G", "B" } },

@@ -26,6 +26,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QSignalSpy>
 #include <QThread>
 #include <cstddef>
 #include <functional>
@@ -115,6 +116,30 @@ const char* const kStageButtons[8] = {"BlueButton",   "BrightRedButton", "RedBut
 QAbstractButton* stageButton(Sensor* page, int k)
 {
     return child<QAbstractButton>(child<QWidget>(page, "frameDpi"), kStageButtons[k]);
+}
+
+// The record of the edit tests: sensor 3395 behind a 4 kHz receiver, at
+// 4000 Hz (Corded shown), LP, motion sync on, the rest off.
+const Bytes kEditStartBytes = {{0x00, 32}, {0x01, 8}, {0x02, 0}, {0x05, 1},  {0x07, 1},  {0x09, 0}, {0x0a, 0},
+                               {0x0c, 0},  {0x0d, 6}, {0x0e, 0}, {0x3f, 1}, {0x40, 128}, {0x42, 1}};
+
+// What the page's controls show: every check state, list choice, slider and
+// number, and the colours of the stage swatches.
+QStringList controlState(QWidget* page)
+{
+    QStringList state;
+    for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
+        const QString skin = button->styleSheet();
+        state << button->objectName() + QString::number(button->isChecked())
+                + (skin.contains("background-color") ? skin : QString());
+    }
+    for (QComboBox* combo : page->findChildren<QComboBox*>())
+        state << combo->objectName() + QString::number(combo->currentIndex());
+    for (QSlider* slider : page->findChildren<QSlider*>())
+        state << slider->objectName() + QString::number(slider->value());
+    for (QSpinBox* box : page->findChildren<QSpinBox*>())
+        state << box->objectName() + QString::number(box->value());
+    return state;
 }
 
 } // namespace
@@ -433,12 +458,8 @@ private slots:
         QFETCH(Action, act);
         QFETCH(QVector<Bytes>, records);
         OpenedDevice device;
-        // Sensor 3395 behind a 4 kHz receiver, at 4000 Hz (Corded shown),
-        // LP, motion sync on, the rest off.
         setDevice(0, 1);
-        const QByteArray start = withBytes(device.record(), {{0x00, 32}, {0x01, 8}, {0x02, 0}, {0x05, 1}, {0x07, 1}, {0x09, 0},
-                                                             {0x0a, 0}, {0x0c, 0}, {0x0d, 6}, {0x0e, 0},
-                                                             {0x3f, 1}, {0x40, 128}, {0x42, 1}});
+        const QByteArray start = withBytes(device.record(), kEditStartBytes);
         CurrentFlashData = recordOf(start);
         Sensor page;
         page.SlotUpDataSenSorUISensor(CurrentFlashData);
@@ -452,6 +473,50 @@ private slots:
             expected << (now = withBytes(now, changes));
         QCOMPARE(device.recordsSent(), expected);
         QCOMPARE(hidsim::storedRecord("q3"), expected.isEmpty() ? hidsim::storedRecord("q3") : expected.last());
+    }
+
+    // A record the online mouse refuses: the control that sent it shows the
+    // device's value again, with no offline notice.
+    void refusedEditsShowTheDevice_data()
+    {
+        edits_data();
+        QTest::newRow("stage colour") << Action([](Sensor* page) {
+            QVERIFY(QMetaObject::invokeMethod(child<QWidget>(page, "frameDpi"), "SetColor",
+                                              Q_ARG(QColor, QColor(1, 2, 3))));
+        }) << QVector<Bytes>{{{0x12, 1}, {0x13, 2}, {0x14, 3}}};
+        QTest::newRow("1 mm lift-off back from 2 mm")
+            << Action([](Sensor* page) {
+                   child<QComboBox>(child<QWidget>(page, "frameLOD"), "LOD")->setCurrentIndex(1);
+               })
+            << QVector<Bytes>{{{0x05, 2}}};
+    }
+    void refusedEditsShowTheDevice()
+    {
+        QFETCH(Action, act);
+        QFETCH(QVector<Bytes>, records);
+        if (records.isEmpty())
+            return; // nothing sent, nothing refused
+        OpenedDevice device;
+        setDevice(0, 1);
+        const QByteArray start = withBytes(device.record(), kEditStartBytes);
+        CurrentFlashData = recordOf(start);
+        QVERIFY(hidsim::setStoredRecord("q3", start));
+        Sensor page;
+        page.SlotUpDataSenSorUISensor(CurrentFlashData);
+        const QStringList shown = controlState(&page);
+        device.clearSent();
+        hidsim::setRecordsRefused(true);
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
+
+        act(&page);
+
+        QVERIFY(!device.recordsSent().isEmpty());
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(device.record(), start);
+        QCOMPARE(hidsim::storedRecord("q3"), start);
+        QCOMPARE(offline.count(), 0);
+        QCOMPARE(controlState(&page), shown);
+        hidsim::setRecordsRefused(false);
     }
 
     // The page's own slots of the switches and the mode write only with

@@ -12,6 +12,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <functional>
 #include <memory>
@@ -252,6 +253,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("not a configuration file") << 1 << tableText("InportFail", 0, 0);
         QTest::newRow("does not fit") << 2 << tableText("InportFail", 0, 1);
+        QTest::newRow("not a macro") << 3 << tableText("InportFail", 0, 2);
+        QTest::newRow("export not written") << 4 << tableText("InportFail", 0, 3);
         QTest::newRow("other") << 0 << "Config does not match the device";
     }
     void importFailureText()
@@ -337,6 +340,33 @@ private slots:
         QFETCH(int, dy);
         QFETCH(QPoint, expected);
         QCOMPARE(dialogPosition(caller, callerSize, dialogSize, dx, dy), expected);
+    }
+
+    // The save dialog adds its filter's extension to a name typed without one.
+    void saveDialogSuffix_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("bin, none typed") << "File(*.bin)" << "cfg1" << "cfg1.bin";
+        QTest::newRow("ini, none typed") << "File(*.ini)" << "m1" << "m1.ini";
+        QTest::newRow("own extension") << "File(*.ini)" << "m2.ini" << "m2.ini";
+        QTest::newRow("another extension") << "File(*.bin)" << "cfg.old" << "cfg.old";
+    }
+    void saveDialogSuffix()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, typed);
+        QFETCH(QString, answer);
+        QTemporaryDir dir;
+        QString caption;
+        ModalAnswer modal(inspectThen([&](QDialog* dialog) { caption = dialog->windowTitle(); },
+                                      chooseFile(dir.filePath(typed))));
+        QCOMPARE(askSaveFileName(nullptr, "FileSave", filter), dir.filePath(answer));
+        QCOMPARE(caption, QString("FileSave"));
+
+        ModalAnswer cancel(closeWindow());
+        QCOMPARE(askSaveFileName(nullptr, "FileSave", filter), QString());
     }
 
     void placeOnCallerWindow()

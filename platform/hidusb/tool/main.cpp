@@ -24,6 +24,7 @@ int main(int argc, char** argv)
                "  boot ID on|off                the device waits in boot mode, as a failed update leaves it\n"
                "  unpair ID                     the mouse or receiver forgets its partner\n"
                "  unanswered on|off             read requests get no answer\n"
+               "  refuse on|off                 the mouse refuses every record sent to it\n"
                "  latency MS                    answers arrive this late\n"
                "  upgradefail PERCENT|off       firmware updates fail at this percentage\n"
                "  upgradesilent on|off          firmware updates never answer (the device stays in boot mode)\n"
