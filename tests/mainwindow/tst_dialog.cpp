@@ -132,6 +132,8 @@ private slots:
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
         sensorPageUpdated = buttonPageUpdated = 0;
         deviceDataExpected = 1;
+        // Each wait ends by itself.
+        testsupport::ModalAnswer waits({QStringLiteral("UpDataParam")}, testsupport::leaveToTheProgram());
 
         // Before any 1: the device-data wait, whose notice is 1.
         hub->PostUpDataParam(0);

@@ -3,6 +3,7 @@
 // endless wait-and-notice cycle of a device whose reads are never answered.
 #include "support/devicefixture.h"
 #include "support/dialogfixture.h"
+#include "support/modalanswer.h"
 #include "support/testsupport.h"
 
 #include "buttons/buttoninterface.h"
@@ -175,6 +176,9 @@ private slots:
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
         QSignalSpy closed(hub, &PostMsg::SigCloseOffOnline);
 
+        // The waits and the offline notice end by themselves, round after round.
+        testsupport::ModalAnswer dialogs({QStringLiteral("UpDataParam"), QStringLiteral("MouseOffLine")},
+                                         testsupport::leaveToTheProgram(), 120000);
         // Two rounds take about 20 s. Past a minute the cycle is broken: the
         // dialogs are closed, so the test fails instead of hanging.
         bool stuck = false;
