@@ -9,7 +9,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 #include <execinfo.h>
 
@@ -19,17 +21,28 @@ namespace {
 
 int g_delayMs = kModalGuardDelayMs;
 
-// Whether the dialog showing now is shown by its exec(), which blocks the
-// caller until the dialog closes. Qt tells no other way: the show comes
-// straight from QDialog::exec(), a few frames up.
+// Whether the dialog showing now is shown by its own exec(), which blocks
+// the caller until the dialog closes. Qt tells no other way: the show comes
+// straight from QDialog::exec(), a few frames up, with no event loop, signal
+// or timer between (those would mean a show from inside another dialog's
+// exec()).
 bool shownByExec()
 {
+    static const char* const kBetween[] = {"QEventLoop", "EventDispatcher", "sendPostedEvents",
+                                           "QMetaObject8activate", "doActivate", "timerEvent"};
     void* frames[64];
     const int count = backtrace(frames, 64);
     char** names = backtrace_symbols(frames, count);
     bool found = false;
-    for (int i = 0; names && i < count && !found; ++i)
-        found = std::strstr(names[i], "_ZN7QDialog4execEv") != nullptr;
+    for (int i = 0; names && i < count; ++i) {
+        if (std::strstr(names[i], "_ZN7QDialog4execEv")) {
+            found = true;
+            break;
+        }
+        if (std::any_of(std::begin(kBetween), std::end(kBetween),
+                        [&](const char* marker) { return std::strstr(names[i], marker) != nullptr; }))
+            break;
+    }
     std::free(names);
     return found;
 }

@@ -78,6 +78,20 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
+    // A modal dialog shown without exec() from inside another's exec().
+    void modalShownInsideAnotherExec()
+    {
+        QDialog inner;
+        testsupport::ModalAnswer outerAnswer([&inner](QDialog* outer) {
+            inner.setModal(true);
+            inner.show();
+            QTimer::singleShot(5 * kChildDelayMs, outer, &QDialog::accept);
+        });
+        QDialog outer;
+        QCOMPARE(outer.exec(), int(QDialog::Accepted));
+        QVERIFY(inner.isVisible());
+    }
+
     // An answer that closes its dialog only well after the guard's delay.
     void answeredSlowly()
     {
@@ -111,6 +125,7 @@ private slots:
         QTest::newRow("after the last answer") << "dialogAfterTheLastAnswer" << false
                                                << "dialog QDialog \"Second\" left unanswered";
         QTest::newRow("modal without exec") << "modalShownWithoutExec" << true << "";
+        QTest::newRow("modal without exec inside an exec") << "modalShownInsideAnotherExec" << true << "";
         QTest::newRow("answered slowly") << "answeredSlowly" << true << "";
         QTest::newRow("answered by class") << "answeredByClass" << true << "";
     }
