@@ -1,5 +1,6 @@
 #include "platform/hidusb/flashimage.h"
 
+#include <QByteArray>
 #include <QtEndian>
 
 #include <cstring>
@@ -21,16 +22,11 @@ int macroCount(const unsigned char* record, int block)
     return record[kMacroBlocks + block * kMacroBlockSize + kMacroCountByte];
 }
 
-// FNV-1a over 32-bit words, folded to 16 bits: cheap enough for every image,
-// and any flipped bit shows.
+// A CRC-16 of everything before the trailer: unlike a sum or a folded hash,
+// it sees every single flipped bit, wherever it is.
 quint16 checksum(const unsigned char* image)
 {
-    quint32 h = 2166136261u;
-    for (int i = 0; i < HIDUSB_IMAGE_SIZE - kTrailerSize; i += 4) {
-        h ^= qFromLittleEndian<quint32>(image + i);
-        h *= 16777619u;
-    }
-    return quint16(h ^ (h >> 16));
+    return qChecksum(reinterpret_cast<const char*>(image), HIDUSB_IMAGE_SIZE - kTrailerSize);
 }
 
 } // namespace

@@ -73,6 +73,10 @@ private slots:
         QTest::newRow("cache zero") << deviceCacheFileName(0, 0) << "Device_CID00_MID00.bin";
         QTest::newRow("version") << versionText(0x0103) << "v1.03";
         QTest::newRow("version hex") << versionText(0x0c1f) << "v12.1F";
+        QTest::newRow("version minor 0x10") << versionText(0x0110) << "v1.10";
+        QTest::newRow("version minor 0xFF") << versionText(0x01ff) << "v1.FF";
+        QTest::newRow("version major 0x80") << versionText(0x8005) << "v128.05";
+        QTest::newRow("version major 0xFF") << versionText(0xff10) << "v255.10";
     }
     void names()
     {

@@ -266,6 +266,37 @@ private slots:
         QCOMPARE(upgradeCid, 42);
         QVERIFY(firmwareImages.isEmpty());
     }
+
+    // Version bytes of 0x10 and more: the minor byte shows as two whole hex
+    // digits, a major byte of 0x80 and more as a number above 127, and the
+    // update lookup compares the whole text.
+    void versionBytesFrom0x10_data()
+    {
+        QTest::addColumn<quint32>("image");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("minor 0x10, same") << 0x0110u << "v1.10" << "v1.10" << false;
+        QTest::newRow("minor 0x10 against 0x00") << 0x0110u << "v1.10" << "v1.00" << true;
+        QTest::newRow("minor 0x10 against 0x0F") << 0x0110u << "v1.10" << "v1.0F" << true;
+        QTest::newRow("minor 0xFF, same") << 0x01FFu << "v1.FF" << "v1.FF" << false;
+        QTest::newRow("major 0x80, same") << 0x8005u << "v128.05" << "v128.05" << false;
+        QTest::newRow("major 0x80 against 0x00") << 0x8005u << "v128.05" << "v0.05" << true;
+        QTest::newRow("major 0xFF, same") << 0xFF10u << "v255.10" << "v255.10" << false;
+    }
+    void versionBytesFrom0x10()
+    {
+        QFETCH(quint32, image);
+        QFETCH(QString, text);
+        QFETCH(QString, current);
+        QFETCH(bool, offered);
+        QCOMPARE(firmwareVersionText(image), text);
+        writeImages({{"a.bin", image}});
+        const QString name = QStringLiteral("Q7PRO_MOUSE");
+        QCOMPARE(findFirmwareUpdateFile(210, current, name, 42, 17), offered);
+        QCOMPARE(versionOf(firmwareImages), offered ? image : 0u);
+        QCOMPARE(probeFirmwareUpdateFile(210, current, name, 42, 17), offered);
+    }
 };
 
 QUEMBREL_TEST_MAIN(FirmwareTest)

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QtEndian>
 #include <QSignalSpy>
 
@@ -400,6 +402,61 @@ private slots:
         });
         QVERIFY(reopened);
         QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("q7")));
+    }
+
+    // Two receivers of one model, each with its mouse: the open receiver's
+    // page never follows the other one's mouse onto its cable, nor writes to
+    // it; its own mouse it follows.
+    void followsOnlyItsOwnMouse()
+    {
+        const auto entry = [](const char* id, const char* kind, const char* partner) {
+            QJsonObject device{{"id", id}, {"kind", kind}, {"model", "Q7 Pro"}, {"pairedWith", partner}};
+            if (QByteArray(kind) == "mouse")
+                device.insert("plugged", false);
+            return device;
+        };
+        QVERIFY(testsupport::loadBus({entry("rxA", "receiver", "mA"), entry("mA", "mouse", "rxA"),
+                                      entry("rxB", "receiver", "mB"), entry("mB", "mouse", "rxB")}));
+        hidsim::DeviceStatus rxA, rxB;
+        QVERIFY(hidsim::device(QStringLiteral("rxA"), &rxA) && hidsim::device(QStringLiteral("rxB"), &rxB));
+        QVERIFY(rxA.receiverId != rxB.receiverId);
+        testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rxA")));
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(currentDevice.usbAddress, rxA.receiverId);
+        const QByteArray otherRecord = hidsim::storedRecord(QStringLiteral("mB"));
+        hidsim::clearCallLog();
+        recorder->clear();
+
+        QVERIFY(hidsim::plug(QStringLiteral("mB")));
+        hidsim::DeviceStatus mB;
+        QVERIFY(hidsim::device(QStringLiteral("mB"), &mB));
+        QVERIFY(!mB.path.isEmpty());
+        // The rescan of the plug has run once it announced itself.
+        QTRY_VERIFY(recorder->contains(QStringLiteral("SigSetver(4)")));
+        QTRY_VERIFY(deviceWorker->isFinished());
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(currentDevice.path, rxA.path);
+        QCOMPARE(QString::fromLatin1(devicePath), rxA.path);
+        QCOMPARE(currentDevice.isMouse, uint8_t(0));
+        // The rescan may ask the other mouse who it is, nothing more.
+        for (const hidsim::Call& call : hidsim::callLog()) {
+            const bool toOther = call.args.contains(mB.path) && !call.name.startsWith(QLatin1String("UsbFinderC_Get"));
+            QVERIFY2(!toOther && call.name != QLatin1String("ProtocolDataUpdate"),
+                     qPrintable(call.name + QLatin1Char(' ') + call.args.join(QLatin1Char(' '))));
+        }
+        QCOMPARE(hidsim::storedRecord(QStringLiteral("mB")), otherRecord);
+
+        // Its own mouse on the cable: followed, and read through it.
+        QVERIFY(hidsim::plug(QStringLiteral("mA")));
+        hidsim::DeviceStatus mA;
+        QVERIFY(hidsim::device(QStringLiteral("mA"), &mA));
+        QTRY_COMPARE(currentDevice.path, mA.path);
+        QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(testsupport::currentRecordBytes(), hidsim::storedRecord(QStringLiteral("mA")));
+        QCOMPARE(hidsim::storedRecord(QStringLiteral("mB")), otherRecord);
     }
 
     void firmwareCheckOfAnOpenMouse_data()

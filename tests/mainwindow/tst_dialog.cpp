@@ -142,6 +142,8 @@ private slots:
         PostMsg* hub = PostMsg::GetInstance();
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
         expectUnansweredData();
+        // Each wait ends by itself.
+        testsupport::ModalAnswer waits({QStringLiteral("UpDataParam")}, testsupport::leaveToTheProgram());
 
         // Before any 1: the device-data wait, whose notice is 1.
         hub->PostUpDataParam(0);

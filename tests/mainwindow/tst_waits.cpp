@@ -192,6 +192,9 @@ private slots:
         QSignalSpy offline(hub, &PostMsg::SigMouseOffLineo);
         QSignalSpy closed(hub, &PostMsg::SigCloseOffOnline);
 
+        // The waits and the offline notice end by themselves, round after round.
+        testsupport::ModalAnswer dialogs({QStringLiteral("UpDataParam"), QStringLiteral("MouseOffLine")},
+                                         testsupport::leaveToTheProgram(), 120000);
         // Two rounds take about 20 s. Past a minute the cycle is broken: the
         // dialogs are closed, so the test fails instead of hanging.
         bool stuck = false;

@@ -46,6 +46,20 @@ const int kStages = offsetof(FlashDataMap, dpiStages);
 class DpiEncodingTest : public QObject
 {
     Q_OBJECT
+
+    // The sensor, register defines and DPI ranges of a catalogue model, as the
+    // sensor page takes them when the model opens.
+    static void useCatalogueSensor(int modelIndex)
+    {
+        currentDevice.modelIndex = modelIndex;
+        currentSensorModel = ConfigSettings::instance()->value(QStringLiteral("Drive%1").arg(modelIndex + 1), "Sensor");
+        readSensorDefinitions(sensorDefinitionPath(), nullptr, &sensorDefineTable);
+        QVERIFY(sensorDefineTable.hasDpiDefines(currentSensorModel));
+        QString min, max;
+        refillDpiRangeTable(&min, &max);
+        QVERIFY(dpiRangeTable.rangeCount > 0);
+    }
+
 private slots:
     void init()
     {
@@ -260,14 +274,10 @@ private slots:
     {
         QFETCH(int, modelIndex);
         testsupport::OpenedDevice device;
+        useCatalogueSensor(modelIndex);
+        if (QTest::currentTestFailed())
+            return;
         const QString group = QStringLiteral("Drive%1").arg(modelIndex + 1);
-        currentDevice.modelIndex = modelIndex;
-        currentSensorModel = ConfigSettings::instance()->value(group, "Sensor");
-        readSensorDefinitions(sensorDefinitionPath(), nullptr, &sensorDefineTable);
-        QVERIFY(sensorDefineTable.hasDpiDefines(currentSensorModel));
-        QString min, max;
-        refillDpiRangeTable(&min, &max);
-        QVERIFY(dpiRangeTable.rangeCount > 0);
 
         const QStringList grades = ConfigSettings::instance()->valueList(group, "DPIGrade");
         QCOMPARE(grades.size(), int(kDpiStageCount));
@@ -280,6 +290,46 @@ private slots:
             QCOMPARE(quint8(sent.at(kStages + 6 * k + 1)), quint8(code));
             QCOMPARE(decodeDpiStage(code, quint8(sent.at(kStages + 6 * k + 2))), grades.at(k).toInt());
         }
+    }
+
+    // A DPI exactly at the start of each range of either catalogue sensor
+    // goes out with that range's flags and the code of its define.
+    void catalogueRangeStarts_data()
+    {
+        QTest::addColumn<int>("modelIndex");
+        QTest::addColumn<QString>("sensor");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("flags");
+        const QList<QList<int>> starts = {{50, 0x00, 0x00}, {10100, 0x64, 0x22}, {20200, 0xC9, 0x11}, {22200, 0x6E, 0x33}};
+        for (int model = 0; model < 2; ++model) {
+            const QString sensor = model == 0 ? QStringLiteral("3395") : QStringLiteral("3950");
+            for (const QList<int>& start : starts)
+                QTest::addRow("%s at %d", qPrintable(sensor), start[0]) << model << sensor << start[0] << start[1] << start[2];
+        }
+    }
+    void catalogueRangeStarts()
+    {
+        QFETCH(int, modelIndex);
+        QFETCH(QString, sensor);
+        QFETCH(int, dpi);
+        QFETCH(int, code);
+        QFETCH(int, flags);
+        testsupport::OpenedDevice device;
+        useCatalogueSensor(modelIndex);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(currentSensorModel, sensor);
+        QCOMPARE(dpiRangeTable.rangeMode, 0x33);
+        QCOMPARE(dpiRangeTable.minimums, (QList<int>{50, 10100, 20200, 22200}));
+
+        QCOMPARE(encodeDpiStage(2, dpi), DpiStageWrite::Written);
+        QCOMPARE(device.recordsSent().size(), 1);
+        const QByteArray sent = device.recordsSent().last();
+        QCOMPARE(quint8(sent.at(kStages + 12)), quint8(code));
+        QCOMPARE(quint8(sent.at(kStages + 13)), quint8(code));
+        QCOMPARE(quint8(sent.at(kStages + 14)), quint8(flags));
+        QCOMPARE(decodeDpiStage(code, flags), dpi);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "support/modalanswer.h"
 
+#include "support/modalguard.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
@@ -20,9 +22,31 @@ ModalAnswer::ModalAnswer(QList<Answer> answers, int timeoutMs)
     qApp->installEventFilter(this);
 }
 
+namespace {
+
+// The classes that a living ModalAnswer answers whenever they show.
+QStringList& classesAnswered()
+{
+    static QStringList classes;
+    return classes;
+}
+
+} // namespace
+
+ModalAnswer::ModalAnswer(const QStringList& classNames, Answer answer, int timeoutMs)
+    : m_classes(classNames)
+    , m_classAnswer(std::move(answer))
+    , m_timeoutMs(timeoutMs)
+{
+    classesAnswered() += classNames;
+    qApp->installEventFilter(this);
+}
+
 ModalAnswer::~ModalAnswer()
 {
     qApp->removeEventFilter(this);
+    for (const QString& name : qAsConst(m_classes))
+        classesAnswered().removeOne(name);
     if (!m_answers.isEmpty())
         m_forced = true;
 }
@@ -49,6 +73,11 @@ bool ModalAnswer::eventFilter(QObject* watched, QEvent* event)
 
 void ModalAnswer::shown(QDialog* dialog)
 {
+    const QString className = QString::fromLatin1(dialog->metaObject()->className());
+    // Answering by class, it minds no other dialog; answering a list, it
+    // leaves the classes that another answers to that one.
+    if (m_classes.isEmpty() ? classesAnswered().contains(className) : !m_classes.contains(className))
+        return;
     const QPointer<QDialog> guarded(dialog);
     if (QTimer* old = m_guards.take(dialog))
         old->deleteLater();
@@ -58,12 +87,13 @@ void ModalAnswer::shown(QDialog* dialog)
     guard->start(m_timeoutMs);
     m_guards.insert(dialog, guard);
 
-    if (m_answers.isEmpty())
+    if (m_classes.isEmpty() && m_answers.isEmpty())
         return;
     // The answer belongs to this dialog from now on, even when a nested
     // dialog shows before the answer gets to run.
-    m_answered.append(QString::fromLatin1(dialog->metaObject()->className()));
-    const Answer answer = m_answers.takeFirst();
+    m_answered.append(className);
+    markModalAnswered(dialog);
+    const Answer answer = m_classes.isEmpty() ? m_answers.takeFirst() : m_classAnswer;
     // Queued: it runs once the dialog's event loop does. A dialog that closed
     // on its own before then needs no answer.
     QMetaObject::invokeMethod(
@@ -109,6 +139,11 @@ ModalAnswer::Answer pressKey(int key)
 ModalAnswer::Answer closeWindow()
 {
     return [](QDialog* dialog) { dialog->close(); };
+}
+
+ModalAnswer::Answer leaveToTheProgram()
+{
+    return [](QDialog*) {};
 }
 
 ModalAnswer::Answer inspectThen(std::function<void(QDialog*)> inspect, ModalAnswer::Answer answer)

@@ -7,7 +7,8 @@
 // stays open and however slow the machine is. A dialog still open after the
 // time-out, answered or not, is closed by force (and reported), so a test
 // never hangs on a dialog while a ModalAnswer lives; no ordinary run comes
-// near the default time-out.
+// near the default time-out. A dialog that shows when no answer is left is
+// the modal guard's (modalguard.h): it fails the test.
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
@@ -27,6 +28,10 @@ public:
     explicit ModalAnswer(Answer answer, int timeoutMs = kDefaultTimeoutMs);
     // Several dialogs in a row, answered in order.
     explicit ModalAnswer(QList<Answer> answers, int timeoutMs = kDefaultTimeoutMs);
+    // Every dialog of these classes that shows while it lives, however many
+    // and whenever, with the same answer; the ModalAnswers of a list leave
+    // such dialogs to it.
+    ModalAnswer(const QStringList& classNames, Answer answer, int timeoutMs = kDefaultTimeoutMs);
     ~ModalAnswer() override;
 
     // Class names of the dialogs answered so far, in the order they showed.
@@ -44,6 +49,8 @@ private:
     void closeByForce(const QPointer<QDialog>& dialog);
 
     QList<Answer> m_answers;
+    QStringList m_classes;
+    Answer m_classAnswer;
     QStringList m_answered;
     // One guard per dialog on screen, dropped when the dialog hides.
     QHash<QDialog*, QTimer*> m_guards;
@@ -59,6 +66,9 @@ ModalAnswer::Answer pressKey(int key);
 ModalAnswer::Answer closeWindow();
 // Chooses this file in a file dialog and accepts it.
 ModalAnswer::Answer chooseFile(const QString& path);
+// Does nothing: the program closes the dialog itself (a wait that ends, a
+// notice that the device's answer closes).
+ModalAnswer::Answer leaveToTheProgram();
 // Runs `inspect` on the dialog first, then `answer`.
 ModalAnswer::Answer inspectThen(std::function<void(QDialog*)> inspect, ModalAnswer::Answer answer);
 

@@ -42,6 +42,22 @@ QByteArray makeRecord(int macros, int nameLength, int events, quint32 seed)
     return rec;
 }
 
+// Ten full macros, five empty ones, and a last one of a 12-byte name and
+// one event: together exactly the device's macro space, `extraNameBytes` more
+// with a longer last name.
+QByteArray recordFillingTheMacroSpace(int extraNameBytes = 0)
+{
+    QByteArray rec = makeRecord(10, image::kMacroNameMax, image::kMacroEventsMax, 14);
+    char* last = rec.data() + image::kMacroBlocks + 15 * image::kMacroBlockSize;
+    last[0] = char(12 + extraNameBytes);
+    for (int i = 0; i < 12 + extraNameBytes; ++i)
+        last[1 + i] = char('a' + i);
+    last[image::kMacroCountByte] = 1;
+    for (int i = 0; i < image::kEventSize; ++i)
+        last[image::kMacroEvents + i] = char(0xf0 + i);
+    return rec;
+}
+
 } // namespace
 
 class FlashImageTest : public QObject
@@ -154,6 +170,79 @@ private slots:
         const QByteArray untouched = record;
         QCOMPARE(ProtocolDataParser(bytes(img), record.data()), 0);
         QCOMPARE(record, untouched);
+    }
+
+    // Macros that fill the device's macro space to the last byte are taken
+    // and read back whole; one byte more is refused.
+    void macrosFillingTheMacroSpace()
+    {
+        const QByteArray rec = recordFillingTheMacroSpace();
+        QVERIFY(image::recordProblem(bytes(rec)).isEmpty());
+        QByteArray img(HIDUSB_IMAGE_SIZE, '\0');
+        QVERIFY(image::pack(bytes(rec), bytes(img)));
+        QByteArray back(HIDUSB_RECORD_SIZE, '\x55');
+        QVERIFY(image::unpack(bytes(img), bytes(back)));
+        QCOMPARE(back, rec);
+
+        QVERIFY(UsbServerC_Start("/dev/hidsim/q3", "/dev/hidsim/q3", nullptr));
+        QCOMPARE(ProtocolDataUpdate(rec.constData()), 1);
+        QCOMPARE(hidsim::storedRecord("q3"), rec);
+        const QByteArray over = recordFillingTheMacroSpace(1);
+        QCOMPARE(image::recordProblem(bytes(over)),
+                 QStringLiteral("the macros need %1 bytes, the device holds %2").arg(image::kMacroSpace + 1).arg(int(image::kMacroSpace)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("q3 refused a record: the macros need"));
+        QCOMPARE(ProtocolDataUpdate(over.constData()), 0);
+        QCOMPARE(hidsim::storedRecord("q3"), rec);
+        UsbServer_Exit();
+    }
+
+    // One flipped bit in any 32-bit word of an image, trailer included, makes
+    // it invalid. The image has no padding, so only the checksum and the
+    // macro counts can tell.
+    void flippedBitInAnyWord()
+    {
+        QByteArray good(HIDUSB_IMAGE_SIZE, '\0');
+        QVERIFY(image::pack(bytes(recordFillingTheMacroSpace()), bytes(good)));
+        QByteArray record(HIDUSB_RECORD_SIZE, '\x5a');
+        const QByteArray untouched = record;
+        QByteArray img = good;
+        for (int word = 0; word < HIDUSB_IMAGE_SIZE / 4; ++word) {
+            for (int bit = 0; bit < 32; ++bit) {
+                char* byte = img.data() + 4 * word + bit / 8;
+                *byte = char(*byte ^ (1 << (bit % 8)));
+                if (image::unpack(bytes(img), bytes(record)))
+                    QFAIL(qPrintable(QStringLiteral("bit %1 of word %2 flipped went unseen").arg(bit).arg(word)));
+                *byte = char(*byte ^ (1 << (bit % 8)));
+            }
+        }
+        QCOMPARE(img, good);
+        QCOMPARE(record, untouched);
+    }
+
+    // A sealed image with stray bytes behind its macros is refused, however
+    // the checksum agrees.
+    void strayBytesAfterTheMacros_data()
+    {
+        QTest::addColumn<int>("offset");
+        // Four macros of 8 name bytes and 12 events, twelve empty ones.
+        const int end = image::kMacroBlocks + 4 * (2 + 8 + 12 * image::kEventSize) + 12 * 2;
+        QTest::newRow("first byte behind the macros") << end;
+        QTest::newRow("last byte before the trailer") << HIDUSB_IMAGE_SIZE - image::kTrailerSize - 1;
+    }
+    void strayBytesAfterTheMacros()
+    {
+        QFETCH(int, offset);
+        QByteArray img(HIDUSB_IMAGE_SIZE, '\0');
+        QVERIFY(image::pack(bytes(makeRecord(4, 8, 12, 15)), bytes(img)));
+        QByteArray record(HIDUSB_RECORD_SIZE, '\x5a');
+        QVERIFY(image::unpack(bytes(img), bytes(record)));
+        QCOMPARE(img.at(offset), '\0');
+        img[offset] = 1;
+        image::seal(bytes(img));
+        const QByteArray before = record;
+        QVERIFY(!image::unpack(bytes(img), bytes(record)));
+        QCOMPARE(ProtocolDataParser(bytes(img), record.data()), 0);
+        QCOMPARE(record, before);
     }
 
     // The payload decoders fill exactly the record bytes the reports stand for.
