@@ -140,19 +140,32 @@ std::unique_ptr<QSharedMemory> claimSingleInstance(const QString& key)
     QLockFile guard(lockPath);
     if (!guard.lock())
         qWarning("single instance: no lock at %s (error %d)", qPrintable(lockPath), int(guard.error()));
-    {
-        // On Unix a copy that crashed leaves its segment behind, no longer
-        // attached. Attaching and detaching again removes a segment that
-        // nobody else holds; a running copy's segment stays.
+    // On Unix a copy that crashed leaves its segment behind, no longer
+    // attached. Attaching and detaching again removes a segment that nobody
+    // else holds; a running copy's segment stays.
+    const auto clearStale = [&key] {
         QSharedMemory stale(key);
         if (stale.attach())
             stale.detach();
-    }
+    };
+    clearStale();
     auto segment = std::make_unique<QSharedMemory>(key);
     if (segment->attach())
         return nullptr;
     if (segment->error() != QSharedMemory::PermissionDenied && segment->create(1))
         return segment;
+    if (segment->error() == QSharedMemory::AlreadyExists) {
+        // On Unix the system key comes from the key file's inode cut to 16
+        // bits, so a key file made just now by create() can map to a segment
+        // that another program left behind when its own key file went. The
+        // key file stands now: a segment under it that nobody holds is
+        // cleared as a stale one of ours, and the claim tried once more.
+        clearStale();
+        if (segment->attach())
+            return nullptr;
+        if (segment->create(1))
+            return segment;
+    }
     switch (segment->error()) {
     case QSharedMemory::AlreadyExists:
         return nullptr;

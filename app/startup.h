@@ -37,10 +37,12 @@ QString singleInstanceKey();
 
 // Claims the 1-byte single-instance segment `key`. Returns the held segment
 // when this is the only copy, or nullptr when another copy runs. A segment
-// left behind by a copy that crashed does not count, and of two copies that
-// start at once only one wins. A segment of this key that this user may not
-// open could belong to a running copy, so it counts as one. Should the system
-// give no segment at all, the copy runs without one (with a warning).
+// left behind by a copy that crashed does not count, nor one that another
+// program left under the same system key (Unix keys are cut from the key
+// file's inode), and of two copies that start at once only one wins. A
+// segment of this key that this user may not open could belong to a running
+// copy, so it counts as one. Should the system give no segment at all, the
+// copy runs without one (with a warning).
 std::unique_ptr<QSharedMemory> claimSingleInstance(const QString& key);
 
 // Shows the notice that another copy runs, modally. A pointer, so that tests

@@ -8,10 +8,32 @@
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <csignal>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/ipc.h>
+#include <sys/prctl.h>
+#include <sys/shm.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
+
+// The system key Qt takes for a segment's key file. A test can make every
+// segment key file map to one key, as two files do whose inodes share their
+// low 16 bits (ftok keeps no more).
+static key_t g_segmentKeyFileKey = -1;
+extern "C" key_t ftok(const char* path, int id)
+{
+    using Ftok = key_t (*)(const char*, int);
+    static const Ftok fromInode = reinterpret_cast<Ftok>(dlsym(RTLD_NEXT, "ftok"));
+    if (g_segmentKeyFileKey != -1 && std::strstr(path, "/qipc_sharedmemory_"))
+        return g_segmentKeyFileKey;
+    return fromInode(path, id);
+}
 
 // Child processes: the test binary runs itself with QUEMBREL_STARTUP_CHILD set.
 // They act before the test harness starts, and end with _exit.
@@ -24,7 +46,9 @@ static int runChildIfAsked()
         return 0;
     if (mode.startsWith("hold:") || mode.startsWith("once:")) {
         // A running copy: holds the segment (its own user's without a key)
-        // until it is killed; "once:" lets it go again and ends.
+        // until it is killed; "once:" lets it go again and ends. A test that
+        // is killed takes it along, so that no copy outlives its run.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         prepareUserFolders();
         const QString key = mode.size() > 5 ? QString::fromLatin1(mode.mid(5)) : singleInstanceKey();
         std::unique_ptr<QSharedMemory> segment = claimSingleInstance(key);
@@ -195,6 +219,38 @@ private slots:
         QVERIFY(child.waitForFinished());
         const std::unique_ptr<QSharedMemory> next = claimSingleInstance(key);
         QVERIFY(next);
+    }
+
+    // Another program's segment that nobody holds any more, left under the
+    // system key that this copy's new key file maps to, is no running copy.
+    void singleInstanceBesideAStrayForeignSegment()
+    {
+        // The other program's key file; one whose key is taken already gives
+        // way to the next.
+        std::vector<std::unique_ptr<QTemporaryFile>> keyFiles;
+        key_t systemKey = -1;
+        int stray = -1;
+        while (stray == -1 && keyFiles.size() < 8) {
+            keyFiles.push_back(std::make_unique<QTemporaryFile>());
+            QVERIFY(keyFiles.back()->open());
+            systemKey = ftok(QFile::encodeName(keyFiles.back()->fileName()).constData(), 'Q');
+            QVERIFY(systemKey != -1);
+            stray = shmget(systemKey, 1, IPC_CREAT | IPC_EXCL | 0600);
+            QVERIFY2(stray != -1 || errno == EEXIST, std::strerror(errno));
+        }
+        QVERIFY(stray != -1);
+        keyFiles.clear();
+        g_segmentKeyFileKey = systemKey;
+        std::unique_ptr<QSharedMemory> claimed = claimSingleInstance(uniqueKey("stray"));
+        const bool held = bool(claimed);
+        claimed.reset();
+        g_segmentKeyFileKey = -1;
+        shmid_ds info;
+        if (shmctl(stray, IPC_STAT, &info) == 0) {
+            shmctl(stray, IPC_RMID, nullptr);
+            QFile::remove(QSharedMemory(uniqueKey("stray")).nativeKey());
+        }
+        QVERIFY(held);
     }
 
     void singleInstanceKeyCarriesTheUser()
