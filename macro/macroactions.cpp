@@ -251,10 +251,8 @@ void Macro::on_DeleteKey_clicked()
 
 int Macro::keyPartnerRow(const QVector<MacroRow>& rows, int row)
 {
-    const QStringList key = rowKeyCodes(rows.at(row));
     auto sameKey = [&](const MacroRow& other) {
-        return !isDelayText(other.text) && rowKeyCodes(other) == key
-            && (!key.isEmpty() || other.text == rows.at(row).text);
+        return !isDelayText(other.text) && isSameKey(other, rows.at(row));
     };
     // A press pairs with the next release of its key, a release with the
     // press before it; presses of the same key in between nest.

@@ -72,9 +72,9 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
         // No pause towards a key that was left out.
         taken.last().delay = 0;
         // A press whose release was left out would keep its key held.
-        auto releasedAfter = [](const QVector<KeyEvent>& events, int from, const QString& text) {
+        auto releasedAfter = [](const QVector<KeyEvent>& events, int from, const MacroRow& press) {
             for (int j = from; j < events.size(); ++j) {
-                if (events.at(j).row->type != 0 && events.at(j).row->text == text)
+                if (events.at(j).row->type != 0 && isSameKey(*events.at(j).row, press))
                     return true;
             }
             return false;
@@ -82,7 +82,7 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
         QVector<KeyEvent> kept;
         for (int i = 0; i < taken.size(); ++i) {
             const MacroRow& row = *taken.at(i).row;
-            if (row.type == 0 && !releasedAfter(taken, i + 1, row.text) && releasedAfter(keys, i + 1, row.text))
+            if (row.type == 0 && !releasedAfter(taken, i + 1, row) && releasedAfter(keys, i + 1, row))
                 continue;
             kept.append(taken.at(i));
         }

@@ -121,6 +121,12 @@ QStringList rowKeyCodes(const MacroRow& row)
     return row.codes.isEmpty() ? keyCodesForName(row.text) : row.codes;
 }
 
+bool isSameKey(const MacroRow& a, const MacroRow& b)
+{
+    const QStringList codes = rowKeyCodes(a);
+    return codes == rowKeyCodes(b) && (!codes.isEmpty() || a.text == b.text);
+}
+
 bool isDelayText(const QString& text)
 {
     return text.contains(QLatin1String("ms"));

@@ -29,6 +29,9 @@ QString delayText(double ms);
 // A key row's [code text, kind text]: its own codes, else those of its
 // text; empty for a name outside the key table.
 QStringList rowKeyCodes(const MacroRow& row);
+// Whether two key rows name the same key: the same codes, or for names
+// outside the key table the same name.
+bool isSameKey(const MacroRow& a, const MacroRow& b);
 
 // Bounds of what a reader takes from a file.
 constexpr int kMaxMacroFileRows = 4096;

@@ -28,6 +28,14 @@ namespace {
 
 // Full-performance time of each PerformanceOpen item, in units of 10 s.
 constexpr int kPerformanceTimes[6] = {3, 6, 12, 30, 60, 90};
+
+// The PerformanceOpen item of a full-performance time; -1 for a time it lacks.
+int performanceTimeIndex(int level)
+{
+    const int* item = std::find(std::begin(kPerformanceTimes), std::end(kPerformanceTimes), level);
+    return item != std::end(kPerformanceTimes) ? int(item - std::begin(kPerformanceTimes)) : -1;
+}
+
 // The mode choice's "Corded" row: shown only for the high report rates.
 constexpr int kCordedMode = 2;
 
@@ -214,9 +222,9 @@ void Sensor::fillFromRecord(const FlashDataMap& record)
     const bool performance = record.performanceMode != 0;
     ui->Performance->setChecked(performance);
     ui->PerformanceOpen->setEnabled(performance);
-    for (int i = 0; i < 6; ++i)
-        if (kPerformanceTimes[i] == record.performanceLevel)
-            ui->PerformanceOpen->setCurrentIndex(i);
+    const int performanceTime = performanceTimeIndex(record.performanceLevel);
+    if (performanceTime >= 0)
+        ui->PerformanceOpen->setCurrentIndex(performanceTime);
 
     ui->frame->setChecked(record.rippleControl != 0);
     ui->frame_4->setChecked(record.angleSnapping != 0);
@@ -417,11 +425,7 @@ void Sensor::on_PerformanceOpen_currentIndexChanged(int index)
     if (!DeviceRefusedWrite(SetPerformanceLevel(kPerformanceTimes[index])))
         return;
     const QSignalBlocker quiet(ui->PerformanceOpen);
-    const int* stored = std::find(std::begin(kPerformanceTimes), std::end(kPerformanceTimes),
-                                  int(CurrentFlashData.performanceLevel));
-    ui->PerformanceOpen->setCurrentIndex(stored != std::end(kPerformanceTimes)
-                                             ? int(stored - std::begin(kPerformanceTimes))
-                                             : -1);
+    ui->PerformanceOpen->setCurrentIndex(performanceTimeIndex(CurrentFlashData.performanceLevel));
 }
 
 void Sensor::on_ModelChoose_currentIndexChanged(int index)
