@@ -24,11 +24,11 @@
 #include "widgets/dialogframe.h"
 #include "widgets/macroname.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 #include "widgets/updataparam.h"
 
 #include <QButtonGroup>
 #include <QDir>
-#include <QFileDialog>
 #include <QHash>
 #include <QListView>
 #include <QMouseEvent>
@@ -798,7 +798,7 @@ void Buttoninterface::on_DPI_10_clicked()
     ui->stackedWidget_2->setCurrentWidget(ui->page_9);
     MakeMacro notice(nullptr);
     placeDialog(&notice, this, kMenuDialogDx, kMenuDialogDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 void Buttoninterface::slotButtonClicked(bool checked)
@@ -1277,7 +1277,7 @@ void Buttoninterface::SaveConfigFile(QString fileName, FlashDataMap data)
     importFailReason = kExportNotWritten;
     InportFail notice(nullptr);
     placeDialog(&notice, this, kDialogDx, kDialogDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 void Buttoninterface::on_ImportData_clicked()
@@ -1287,8 +1287,9 @@ void Buttoninterface::on_ImportData_clicked()
         return;
     }
     waitDialogShown = 1;
-    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("SelectFile"), QDir::homePath(),
-                                                          QLatin1String(kConfigFileFilter));
+    // Empty too when the page was left meanwhile: nothing goes to a device
+    // that is no longer open.
+    const QString fileName = askOpenFileName(this, QStringLiteral("SelectFile"), QLatin1String(kConfigFileFilter));
     if (!fileName.isEmpty()) {
         importWaitText = 1;
         UpDataParam wait(nullptr);
@@ -1296,7 +1297,7 @@ void Buttoninterface::on_ImportData_clicked()
         wait.importMode = 1;
         wait.filePath = fileName;
         placeDialog(&wait, this, kDialogDx, kDialogDy);
-        wait.exec();
+        execForDevicePage(&wait);
         importWaitText = 0;
     }
     waitDialogShown = 0;
@@ -1310,8 +1311,7 @@ void Buttoninterface::on_Reset_clicked()
         return;
     ContainReset confirm(nullptr);
     placeDialog(&confirm, this, kDialogDx, kDialogDy);
-    confirm.exec();
-    if (!confirm.okClicked)
+    if (!execForDevicePage(&confirm) || !confirm.okClicked)
         return;
 
     waitDialogShown = 1;
@@ -1328,9 +1328,10 @@ void Buttoninterface::on_Reset_clicked()
     if (deviceWorker)
         deviceWorker->start(QThread::InheritPriority);
     placeDialog(&wait, this, kDialogDx, kDialogDy);
-    wait.exec();
+    const bool pageKept = execForDevicePage(&wait);
     waitDialogShown = 0;
-    if (onlineTimer)
+    // A device left meanwhile has no online check to come back to.
+    if (onlineTimer && pageKept)
         onlineTimer->start();
 }
 
@@ -1432,7 +1433,7 @@ void Buttoninterface::ShowMenuForButton(int k)
         uncheckDisplayButtons();
         LeftButtonOnly notice(nullptr);
         placeDialog(&notice, this, kMenuDialogDx, kMenuDialogDy);
-        notice.exec();
+        execForDevicePage(&notice);
         return;
     }
 
@@ -1671,7 +1672,9 @@ void Buttoninterface::on_DPI_6_clicked()
         dialog.setCountValue(3);
     }
     placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
-    dialog.exec();
+    // A page left meanwhile has no button selected to take it.
+    if (!execForDevicePage(&dialog))
+        return;
     if (dialog.IsOk) {
         FireTime = dialog.TimeValue;
         FireCount = dialog.CountValue;
@@ -1692,7 +1695,8 @@ void Buttoninterface::on_DPI_8_clicked()
 {
     GroupKey dialog(nullptr);
     placeDialog(&dialog, this, kMenuDialogDx, kMenuDialogDy);
-    dialog.exec();
+    if (!execForDevicePage(&dialog))
+        return;
     if (!dialog.IsOk || !SetKeyComboButton(checkedDeviceIndex(), dialog.KeyText))
         showSelectedFunction();
 }

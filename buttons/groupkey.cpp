@@ -6,6 +6,7 @@
 #include "macro/keynames.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -148,7 +149,7 @@ void GroupKey::on_NewHong_clicked()
     if (count > kMaxItems) {
         GroupMaxThree notice(nullptr);
         notice.move(mapToGlobal(QPoint(0, 0)));
-        notice.exec();
+        execForDevicePage(&notice);
         ui->lineEdit->clear();
         capture.forgetLastKey();
         return;

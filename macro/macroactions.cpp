@@ -14,6 +14,7 @@
 #include "widgets/dialogframe.h"
 #include "widgets/exeisrun.h"
 #include "widgets/macroname.h"
+#include "widgets/pagedialogs.h"
 
 #include <QCursor>
 #include <QFile>
@@ -53,7 +54,7 @@ void Macro::showRunningNotice(bool pleaseStop)
     else
         notice.showSecondText();
     placeDialog(&notice, this, kNoticeDx, kNoticeDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 bool Macro::refusedWhileRecording()
@@ -96,8 +97,8 @@ void Macro::on_DeleteHong_clicked()
         return;
     DeleteConfirm confirm(nullptr);
     placeDialog(&confirm, this, kNoticeDx, kNoticeDy);
-    confirm.exec();
-    if (!confirm.okClicked)
+    // Leaving the page clears the list, and the item with it.
+    if (!execForDevicePage(&confirm) || !confirm.okClicked)
         return;
     const QString name = item->text();
     const QString path = macroFilePath(name);
@@ -148,13 +149,15 @@ void Macro::on_listWidgetHong_customContextMenuRequested(QPoint pos)
 
 void Macro::on_ChooseEvent_activated(int index)
 {
-    const bool macroSelected = ui->listWidgetHong->currentItem() != nullptr;
+    // Asked again after a dialog: the page may have been left while it was
+    // open, and its macro with it.
+    auto macroSelected = [this] { return ui->listWidgetHong->currentItem() != nullptr; };
     switch (index) {
     case kChooseKeyPress:
     case kChooseKeyRelease: {
         addKey dialog(nullptr);
         placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
-        if (dialog.exec() != QDialog::Accepted || !dialog.isOk || !macroSelected)
+        if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted || !dialog.isOk || !macroSelected())
             return;
         insertKeyEvent(dialog.keyName, index == kChooseKeyPress);
         break;
@@ -162,14 +165,13 @@ void Macro::on_ChooseEvent_activated(int index)
     case kChooseDelay: {
         AddDelayTime dialog(nullptr);
         placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
-        dialog.exec();
-        if (!dialog.isOk || !macroSelected || ui->listWidgetKey->currentRow() < 0)
+        if (!execForDevicePage(&dialog) || !dialog.isOk || !macroSelected() || ui->listWidgetKey->currentRow() < 0)
             return;
         setDelayEvent(dialog.delayTime);
         break;
     }
     default: {
-        if (index < kChooseLeftButton || index > kChooseBackButton || !macroSelected)
+        if (index < kChooseLeftButton || index > kChooseBackButton || !macroSelected())
             return;
         const QString* const names[] = {&leftButtonName, &rightButtonName, &middleButtonName, &forwardButtonName,
                                         &backButtonName};
@@ -188,18 +190,18 @@ void Macro::on_Amend_clicked()
     QListWidgetItem* row = ui->listWidgetKey->currentItem();
     if (!row)
         return;
-    // The new text marks the events changed through itemChanged.
+    // The new text marks the events changed through itemChanged. Leaving the
+    // page while a dialog is open clears the list, and the row with it.
     if (isDelayText(row->text())) {
         AddDelayTime dialog(nullptr);
         placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
-        dialog.exec();
-        if (!dialog.isOk)
+        if (!execForDevicePage(&dialog) || !dialog.isOk)
             return;
         row->setText(QString::number(dialog.delayTime) + QStringLiteral("ms"));
     } else {
         addKey dialog(nullptr);
         placeDialog(&dialog, this, kEventDialogDx, kEventDialogDy);
-        if (dialog.exec() != QDialog::Accepted || !dialog.isOk)
+        if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted || !dialog.isOk)
             return;
         row->setText(dialog.keyName);
         row->setData(kRowKeyCodesRole, keyCodesForName(dialog.keyName));

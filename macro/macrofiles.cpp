@@ -10,12 +10,12 @@
 #include "widgets/dialogframe.h"
 #include "widgets/macroname.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 #include "widgets/questiondialog.h"
 
 #include <QButtonGroup>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QSaveFile>
 #include <QSignalBlocker>
 
@@ -165,14 +165,16 @@ QString Macro::askMacroName(bool rename)
     QuestionDialog question(nullptr);
     question.SetLabelText(rename);
     placeDialog(&question, this, kDialogDx, kDialogDy);
-    question.exec();
+    // A name given after the page was left names nothing.
+    if (!execForDevicePage(&question))
+        return QString();
     const QString name = question.macroName;
     if (name.isEmpty())
         return QString();
     if (macroListHas(name)) {
         SameMacro notice(nullptr);
         placeDialog(&notice, this, kDialogDx, kDialogDy, question.size());
-        notice.exec();
+        execForDevicePage(&notice);
         return QString();
     }
     // A name that has no file of its own in the folder, or one the list would
@@ -189,7 +191,7 @@ void Macro::showNameRefused(const QSize& placedBy)
     SameMacro notice(nullptr);
     notice.showNameRefusedText();
     placeDialog(&notice, this, kDialogDx, kDialogDy, placedBy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 void Macro::showImportRefused()
@@ -197,7 +199,7 @@ void Macro::showImportRefused()
     importFailReason = kImportNotAMacro;
     InportFail notice(nullptr);
     placeDialog(&notice, this, kDialogDx, kDialogDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 void Macro::RenameMacro()
@@ -205,8 +207,10 @@ void Macro::RenameMacro()
     QListWidgetItem* item = ui->listWidgetHong->currentItem();
     if (!item)
         return;
-    const QString name = askMacroName(true);
     const QString oldName = item->text();
+    // Empty too when the page was left meanwhile, which clears the list and
+    // the item with it.
+    const QString name = askMacroName(true);
     const QString oldPath = macroFilePath(oldName);
     if (name.isEmpty() || oldPath.isEmpty())
         return;
@@ -234,8 +238,7 @@ void Macro::ExPortMacro()
 
 void Macro::InPortMacro()
 {
-    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("SelectFile"), QDir::homePath(),
-                                                          QLatin1String(kMacroFileFilter));
+    const QString fileName = askOpenFileName(this, QStringLiteral("SelectFile"), QLatin1String(kMacroFileFilter));
     if (fileName.isEmpty())
         return;
     // A file that is no exported macro (unreadable, another tag, or rows
@@ -251,7 +254,7 @@ void Macro::InPortMacro()
     if (macroListHas(name)) {
         SameMacro notice(nullptr);
         placeDialog(&notice, this, kDialogDx, kDialogDy, kImportNoticeSize);
-        notice.exec();
+        execForDevicePage(&notice);
         return;
     }
     bool isExport = false;

@@ -10,6 +10,7 @@
 #include "macro/keynames.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 
 #include <QElapsedTimer>
 
@@ -151,5 +152,5 @@ void Macro::UpdateCapslockTip(int keyCode, bool downOrUp, bool /*aotu*/)
     hookObject.stop();
     KeyNumberLimit notice(nullptr);
     placeDialog(&notice, this, kNoticeDx, kNoticeDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }

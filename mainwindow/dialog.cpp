@@ -15,6 +15,7 @@
 #include "sensor/sensor.h"
 #include "settings/formsetting.h"
 #include "widgets/dialogframe.h"
+#include "widgets/pagedialogs.h"
 #include "widgets/updataparam.h"
 
 #include <QButtonGroup>
@@ -188,6 +189,8 @@ void Dialog::SlotMouseIndex(int /*index*/)
 void Dialog::SlotSecondDialog()
 {
     dropRequestedWait();
+    // The page's dialogs go with it, as cancelled.
+    leaveDevicePage();
     ui->ButtonMain->setChecked(true);
     ui->stackedWidgetDialog->setCurrentWidget(buttonPage);
     // Every way home leaves the device page, the device's departure too: a

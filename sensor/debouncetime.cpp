@@ -9,6 +9,7 @@
 #include "sensor/optionskin.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ void DebounceTime::on_Debunce_currentIndexChanged(int index)
         return;
     LessThree notice;
     placeDialog(&notice, this, kNoticeDx, kNoticeDy);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 DebouncetimeB::DebouncetimeB(QWidget* parent)

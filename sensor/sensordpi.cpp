@@ -9,6 +9,7 @@
 #include "sensor/dpistageedit.h"
 #include "sensor/optionskin.h"
 #include "widgets/dialogframe.h"
+#include "widgets/pagedialogs.h"
 
 #include <QButtonGroup>
 #include <QColorDialog>
@@ -95,6 +96,8 @@ SensorDPI::SensorDPI(QWidget* parent)
     swatchGroup->setExclusive(true);
     colourDialog = new QColorDialog(this);
     connect(colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
+    // A colour chosen after the page was left would go to no open device.
+    closeWithDevicePage(colourDialog);
 
     ui->label->setStyleSheet(optionLabelSkin());
     const QString markerLook = QStringLiteral("border:0px;background-position:center;background-repeat:no-repeat;"

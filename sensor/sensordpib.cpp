@@ -6,6 +6,7 @@
 #include "core/setters.h"
 #include "sensor/dpistageedit.h"
 #include "sensor/optionskin.h"
+#include "widgets/pagedialogs.h"
 
 #include <QButtonGroup>
 #include <QColorDialog>
@@ -60,6 +61,8 @@ SensorDPIB::SensorDPIB(QWidget* parent)
     levelGroup->setExclusive(true);
     colourDialog = new QColorDialog(this);
     connect(colourDialog, &QColorDialog::colorSelected, this, &SensorDPIB::SetColor);
+    // A colour chosen after the page was left would go to no open device.
+    closeWithDevicePage(colourDialog);
 
     ui->label->setStyleSheet(optionLabelSkin());
     ui->ChooseEvent->setStyleSheet(optionComboSkin(pictureDir));

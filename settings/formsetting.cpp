@@ -16,6 +16,7 @@
 #include "settings/updaterepair.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -180,11 +181,15 @@ FormSetting::FormSetting(QWidget* parent)
     hubConnect(SIGNAL(SigUpdateStart()), this, SLOT(on_Start()));
     hubConnect(SIGNAL(SigUpdateFrame(bool)), this, SLOT(SlotUpdateFrame(bool)));
     hubConnect(SIGNAL(SigContinue(int)), this, SLOT(SlotContinue(int)));
+    hubConnect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotDevicePageLeft()));
     connect(ui->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
 
     pictureDir = optionPictureDir(QStringLiteral("FormSetting"));
     settingsRepairDialog = new UpDateRepair;
     settingsRepairDialog->hide();
+    // The device-screen dialogs act on the open device: they close with its page.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&ledInfo, &inputPicA, &inputPicB, &lightModeSet})
+        closeWithDevicePage(dialog);
     ledModeGroup->setExclusive(true);
 
     applySkin();
@@ -821,6 +826,13 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     if (versionCheckRunning || settingsRepairDialog->showsRun())
         return;
     settingsRepairDialog->close();
+}
+
+void FormSetting::SlotDevicePageLeft()
+{
+    // An offer to update a device that was left goes with it; a run, or the
+    // result it shows, stays until the user closes it.
+    SlotUpdateFrame(false);
 }
 
 void FormSetting::SlotCheckUpdate()

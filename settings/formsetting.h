@@ -54,6 +54,7 @@ public slots:
     void SlotLanguageSameB(int index);
     void SlotAllLanguage(int index);
     void SlotUpdateFrame(bool IsVis);
+    void SlotDevicePageLeft();
     void SlotContinue(int value);
     void SlotScroolChange(int value);
     void on_Start();

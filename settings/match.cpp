@@ -10,6 +10,7 @@
 #include "core/worker.h"
 #include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
+#include "widgets/pagedialogs.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -121,6 +122,7 @@ Match::Match(QWidget* parent)
 
     hubConnect(SIGNAL(SigTimerStop()), this, SLOT(SlotStopTimer()));
     hubConnect(SIGNAL(SigButtonEnable(int)), this, SLOT(SlotButtonenable(int)));
+    hubConnect(SIGNAL(SigSecondPageChange()), this, SLOT(SlotDevicePageLeft()));
     connect(ui->CloseButton, &QToolButton::clicked, this, &Match::WindowClosedSet);
     connectLanguage(this);
     scaleFontsToScreen(this);
@@ -259,6 +261,13 @@ void Match::SlotStopTimer()
     timeoutTimer->stop();
 }
 
+void Match::SlotDevicePageLeft()
+{
+    // The session set aside for the pairing has ended with the page: its
+    // end must not bring it back over the home page.
+    activeFlagSaved = false;
+}
+
 void Match::SlotButtonenable(int index)
 {
     if (index == 1) {
@@ -312,17 +321,20 @@ void Match::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
 }
 
-void runPairingDialog(QWidget* caller, int dx, int dy)
+bool runPairingDialog(QWidget* caller, int dx, int dy)
 {
     Match pairing(nullptr);
     pairing.InitPair();
     placeDialog(&pairing, caller, dx, dy);
-    pairing.exec();
+    return execForDevicePage(&pairing);
 }
 
 void pairOpenDevice(QWidget* caller, int dx, int dy)
 {
-    runPairingDialog(caller, dx, dy);
+    // A device page left meanwhile has no device to give them back to: the
+    // home page keeps its own plug/unplug callback.
+    if (!runPairingDialog(caller, dx, dy))
+        return;
     StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
     UsbServerC_Start(devicePath, devicePath, Worker::onDeviceData);
 }

@@ -33,6 +33,7 @@ public slots:
     void onTextTimeupDestroy();
     void SlotStopTimer();
     void SlotButtonenable(int index);
+    void SlotDevicePageLeft();
     void SlotAllLanguage(int index);
 
 protected:
@@ -75,8 +76,9 @@ extern int dotCount;          // step of the pairing text's animation
 void PairStatusCallback(const unsigned char* buf, int len, const unsigned char* status, int statusLength);
 
 // Runs a pairing dialog centred on the caller and moved by dx, dy; callers
-// set pairTargetSet (and pairTargetDevice) first.
-void runPairingDialog(QWidget* caller, int dx = 0, int dy = 0);
+// set pairTargetSet (and pairTargetDevice) first. False when the device page
+// was left while it ran.
+bool runPairingDialog(QWidget* caller, int dx = 0, int dy = 0);
 // Pairing from the device page: afterwards the device page follows plugs and
 // unplugs again and its connection to the open device is restored, since the
 // dialog gave both away.

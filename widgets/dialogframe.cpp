@@ -5,6 +5,7 @@
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "widgets/fontscale.h"
+#include "widgets/pagedialogs.h"
 
 #include <QDialog>
 #include <QDir>
@@ -163,7 +164,17 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
     const int star = filter.indexOf(QLatin1String("*."));
     if (star >= 0)
         dialog.setDefaultSuffix(filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
-    if (dialog.exec() != QDialog::Accepted)
+    if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+QString askOpenFileName(QWidget* parent, const QString& caption, const QString& filter)
+{
+    QFileDialog dialog(parent, caption, QDir::homePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);
 }

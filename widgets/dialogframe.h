@@ -91,5 +91,7 @@ void placeDialog(QWidget* dialog, const QWidget* caller, int dx, int dy, QSize d
 // Asks for a file to save under, starting in the user's home folder, with
 // the caption and the filter given ("File(*.bin)"). A name typed without an
 // extension gets the filter's, so the matching open dialog lists the file.
-// Empty when the user cancels.
+// Empty when the user cancels, or when the device page was left meanwhile.
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& filter);
+// Asks for an existing file to open, as askSaveFileName() does.
+QString askOpenFileName(QWidget* parent, const QString& caption, const QString& filter);

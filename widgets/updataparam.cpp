@@ -13,6 +13,7 @@
 #include "platform/hidusb/hidusb.h"
 #include "widgets/dialogframe.h"
 #include "widgets/notices.h"
+#include "widgets/pagedialogs.h"
 
 #include <QDebug>
 #include <QThread>
@@ -34,6 +35,8 @@ UpDataParam::UpDataParam(QWidget* parent)
     ui->label->setStyleSheet(labelStyleSheet());
     ui->UpDataParamA->setStyleSheet(frameStyleSheet(QStringLiteral("UpDataParamA"), pictureFolder));
     connect(waitTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
+    // A wait of a device page decides nothing once that page is left.
+    hubConnect(SIGNAL(SigSecondPageChange()), this, SLOT(abandonWait()));
     connectLanguage(this);
     scaleFontsToScreen(this);
 }
@@ -105,7 +108,7 @@ void UpDataParam::refuseImport(int reason)
     qDebug() << "import refused" << reason;
     InportFail notice(nullptr);
     placeDialog(&notice, this, 0, 0);
-    notice.exec();
+    execForDevicePage(&notice);
 }
 
 void UpDataParam::importFile()

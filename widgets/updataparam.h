@@ -33,9 +33,14 @@ public:
     // Starts the timer's count over when it is still counting; false once the
     // decision has begun (or when no wait was started).
     bool restartWait();
+
+public slots:
     // A wait still counting ends without a decision: its timer stops and the
-    // dialog, when shown, closes. A decision under way goes on.
+    // dialog, when shown, closes. A decision under way goes on. Leaving the
+    // device page calls it.
     void abandonWait();
+
+public:
 
     // 0 the file fits the open model (the record is in *out); 1 it cannot be
     // read or is no configuration file; 2 another sensor or too many stages.
