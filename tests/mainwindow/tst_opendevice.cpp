@@ -16,6 +16,7 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "core/worker.h"
+#include "macro/addkey.h"
 #include "macro/keyboardhook.h"
 #include "macro/macro.h"
 #include "mainwindow/dialog.h"
@@ -30,12 +31,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QProgressBar>
@@ -566,6 +569,125 @@ private slots:
             clickTab(tab.first);
             QCOMPARE(stack->currentWidget(), tab.second);
         }
+    }
+
+    // A dialog of the device page that is open when its device leaves closes
+    // with the page, and an OK that still reaches it acts on nothing: no
+    // freed row, no macro file, no record or connection for a device that is
+    // gone, and the home page keeps following plugs.
+    void dialogsCloseWithTheirPage_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("dialogClass");
+        QTest::addColumn<QString>("okButton");  // empty: no OK to give after the departure
+
+        QTest::newRow("macro: edit a key") << "q3" << "macro edit key" << "addKey" << "NewHong";
+        QTest::newRow("macro: edit a delay") << "q3" << "macro edit delay" << "AddDelayTime" << "NewHong";
+        QTest::newRow("macro: insert a key") << "q3" << "macro insert key" << "addKey" << "NewHong";
+        QTest::newRow("macro: insert a delay") << "q3" << "macro insert delay" << "AddDelayTime" << "NewHong";
+        QTest::newRow("macro: new name") << "q3" << "macro new" << "QuestionDialog" << "NewHong";
+        QTest::newRow("macro: rename") << "q3" << "macro rename" << "QuestionDialog" << "NewHong";
+        QTest::newRow("macro: delete") << "q3" << "macro delete" << "DeleteConfirm" << "NewHong";
+        QTest::newRow("buttons: key combination") << "q3" << "key combination" << "GroupKey" << "NewHong";
+        QTest::newRow("buttons: rapid fire") << "q3" << "rapid fire" << "FireKey" << "NewHong";
+        QTest::newRow("buttons: factory reset") << "q3" << "reset" << "ContainReset" << "OK";
+        QTest::newRow("buttons: import") << "q3" << "import" << "QFileDialog" << "file";
+        QTest::newRow("settings: pairing") << "rx4k" << "pairing" << "Match" << "";
+    }
+
+    void dialogsCloseWithTheirPage()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, opener);
+        QFETCH(QString, dialogClass);
+        QFETCH(QString, okButton);
+        const QByteArray macroBytes("1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        testsupport::writeMacroFiles({});
+        {
+            QFile file(macroFolder() + "/m.ini");
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(macroBytes);
+        }
+        const QString configFile = QDir::homePath() + "/config.bin";
+        {
+            QFile file(configFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a configuration");
+        }
+        buildWindow();
+        openByTile(device);
+        auto* frame = window->findChild<Dialog*>();
+        auto* macroPage = frame->findChild<Macro*>();
+        auto* buttonPage = frame->findChild<Buttoninterface*>();
+        auto clickTab = [&](const char* name) {
+            auto* tab = frame->findChild<QToolButton*>(name);
+            QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+        };
+        auto* macros = macroPage->findChild<QListWidget*>("listWidgetHong");
+        auto* rows = macroPage->findChild<QListWidget*>("listWidgetKey");
+        if (opener.startsWith("macro")) {
+            clickTab("MacroButton");
+            macros->setCurrentRow(0);
+            QCOMPARE(rows->count(), 3);
+            rows->setCurrentRow(opener.endsWith("delay") ? 1 : 0);
+        } else if (opener == "pairing") {
+            clickTab("FormSetting");
+        }
+
+        bool closedWithThePage = false;
+        ModalAnswer modal([&](QDialog* dialog) {
+            hidsim::clearCallLog();
+            QVERIFY(hidsim::unplug(device));
+            QTRY_COMPARE(page(), 0);
+            closedWithThePage = !dialog->isVisible();
+            // An OK that was on its way still arrives.
+            if (auto* key = qobject_cast<addKey*>(dialog))
+                key->keyName = "B";
+            if (auto* name = dialog->findChild<QLineEdit*>("lineEdit"))
+                name->setText("B");
+            if (okButton == "file")
+                testsupport::chooseFile(configFile)(dialog);
+            else if (!okButton.isEmpty())
+                testsupport::clickButton(okButton)(dialog);
+        });
+
+        if (opener == "macro edit key" || opener == "macro edit delay")
+            macroPage->findChild<QToolButton*>("Amend")->click();
+        else if (opener == "macro insert key")
+            QVERIFY(QMetaObject::invokeMethod(macroPage, "on_ChooseEvent_activated", Q_ARG(int, 1)));
+        else if (opener == "macro insert delay")
+            QVERIFY(QMetaObject::invokeMethod(macroPage, "on_ChooseEvent_activated", Q_ARG(int, 3)));
+        else if (opener == "macro new")
+            macroPage->findChild<QToolButton*>("NewHong")->click();
+        else if (opener == "macro rename")
+            macroPage->RenameMacro();
+        else if (opener == "macro delete")
+            macroPage->findChild<QToolButton*>("DeleteHong")->click();
+        else if (opener == "key combination")
+            QVERIFY(QMetaObject::invokeMethod(buttonPage, "on_DPI_8_clicked"));
+        else if (opener == "rapid fire")
+            QVERIFY(QMetaObject::invokeMethod(buttonPage, "on_DPI_6_clicked"));
+        else if (opener == "reset")
+            buttonPage->findChild<QToolButton*>("Reset")->click();
+        else if (opener == "import")
+            buttonPage->findChild<QToolButton*>("ImportData")->click();
+        else if (opener == "pairing")
+            frame->findChild<FormSetting*>()->findChild<QPushButton*>("pushButton_2")->click();
+
+        QCOMPARE(modal.answered(), QStringList{dialogClass});
+        QVERIFY(closedWithThePage);
+        QCOMPARE(page(), 0);
+        QCOMPARE(deviceSessionActive, uint8_t(0));
+        const QStringList calls = testsupport::callNames();
+        QVERIFY2(!calls.contains("ProtocolDataUpdate"), qPrintable(calls.join(' ')));
+        QVERIFY2(!calls.contains("UsbServerC_Start"), qPrintable(calls.join(' ')));
+        QCOMPARE(testsupport::readFileBytes(macroFolder() + "/m.ini"), macroBytes);
+        QVERIFY(!QFile::exists(macroFolder() + "/B.ini"));
+        QCOMPARE(rows->count(), 0);
+        // The home page, not the page left, follows the device's return.
+        QVERIFY(hidsim::plug(device));
+        QTRY_VERIFY(tileOf(device) >= 0);
     }
 };
 
