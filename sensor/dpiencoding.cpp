@@ -162,6 +162,8 @@ DpiStageWrite encodeDpiStage(int stage, int dpi)
                    << "DPI; stage" << stage << "is left as it is";
         return DpiStageWrite::Inexpressible;
     }
-    return SetDpiStageValue(stage, bytes.code, bytes.code, bytes.flags) ? DpiStageWrite::Written
-                                                                         : DpiStageWrite::NotSent;
+    const bool written = SetDpiStageValue(stage, bytes.code, bytes.code, bytes.flags);
+    if (DeviceRefusedWrite(written))
+        return DpiStageWrite::Refused;
+    return written ? DpiStageWrite::Written : DpiStageWrite::NotSent;
 }

@@ -65,9 +65,11 @@ int decodeDpiStage(int code, int flags);
 enum class DpiStageWrite {
     Written,        // the device took the bytes
     NotSent,        // no stage or an invalid one, or the setter did not send
-                    // (device offline) or the device refused the record
-    Inexpressible   // the sensor has no bytes for this DPI (see dpiStageCode):
+                    // (device offline)
+    Inexpressible,  // the sensor has no bytes for this DPI (see dpiStageCode):
                     // nothing was asked of the device
+    Refused         // the online device refused the record (DeviceRefusedWrite):
+                    // it keeps the stage's bytes, and so does CurrentFlashData
 };
 
 // Writes stage `stage` (0..7) of the open device for `dpi` through

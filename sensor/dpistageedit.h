@@ -46,8 +46,9 @@ void parseStageColour(const QString& text, int* red, int* green, int* blue);
 // A DPI value the user set for `stage`: the first one after a stage was
 // selected only arms the editor (`*writeArmed`), later ones are written,
 // except while a wait dialog runs or the sensor page fills (NotSent then).
-// On Inexpressible the editor shows storedStageDpi again: the device keeps
-// it. On any other failure it keeps showing what the user chose.
+// On Inexpressible or Refused the editor shows storedStageDpi again: the
+// device keeps it. On any other failure (an offline device) it keeps showing
+// what the user chose.
 DpiStageWrite writeStageDpi(bool* writeArmed, int stage, int dpi);
 
 // The DPI that stage 0..7 of the open device's record holds.

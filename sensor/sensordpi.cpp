@@ -479,12 +479,20 @@ void SensorDPI::on_horizontalSliderC_valueChanged(int value)
     if (k >= 0)
         stageButtons[k]->setText(QString::number(dpi));
     ui->spinBoxA->setValue(dpi);
-    if (writeStageDpi(&writeArmed, k, dpi) == DpiStageWrite::Inexpressible) {
-        // The sensor cannot run at that DPI and the device keeps its own.
-        const int stored = storedStageDpi(k);
-        stageButtons[k]->setText(QString::number(stored));
-        ui->spinBoxA->setValue(stored);
-    }
+    const DpiStageWrite written = writeStageDpi(&writeArmed, k, dpi);
+    if (written == DpiStageWrite::Inexpressible || written == DpiStageWrite::Refused)
+        showStoredStageDpi(k);
+}
+
+void SensorDPI::showStoredStageDpi(int k)
+{
+    // The device keeps the stage's DPI: the stage, the number and the handle
+    // show it, and putting the handle back is no edit to write.
+    const int stored = storedStageDpi(k);
+    stageButtons[k]->setText(QString::number(stored));
+    ui->spinBoxA->setValue(stored);
+    const QSignalBlocker quiet(ui->horizontalSliderC);
+    ui->horizontalSliderC->setValue(stored);
 }
 
 void SensorDPI::on_horizontalSliderC_sliderMoved(int value)

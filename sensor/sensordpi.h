@@ -117,6 +117,9 @@ private:
     void setSwatchGeometry(int k, bool selected);
     void setSliderToStageText(int k);
     void stepSlider(int value);
+    // Stage k's DPI as the record holds it, on its button, the number and
+    // the slider, written nowhere.
+    void showStoredStageDpi(int k);
     void endDrag(const QPoint& position);
     void moveMarkerTo(const QPoint& point);
     // The record's current stage selected again, written nowhere.

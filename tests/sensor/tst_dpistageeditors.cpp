@@ -524,15 +524,16 @@ private slots:
     }
 
     // A DPI the sensor's definitions cannot express is not written, and the
-    // editor shows the device's DPI of that stage again; a DPI the device
-    // itself refuses (like an offline one) stays on screen.
+    // editor shows the device's DPI of that stage again, on the slider too; so
+    // does the stage editor for a DPI the device itself refuses. The second
+    // layout leaves a refused DPI on screen.
     void refusedDpi_data()
     {
         QTest::addColumn<bool>("rows");
         QTest::addColumn<bool>("expressible");
         QTest::addColumn<int>("shown");
         QTest::newRow("stage editor, no define") << false << false << 450;
-        QTest::newRow("stage editor, device refuses") << false << true << 700;
+        QTest::newRow("stage editor, device refuses") << false << true << 450;
         QTest::newRow("second layout, no define") << true << false << 450;
         QTest::newRow("second layout, device refuses") << true << true << 700;
     }
@@ -567,8 +568,10 @@ private slots:
         dragSlider(child<QSlider>(host, "horizontalSliderC"), expressible ? 700 : 1234);
 
         QCOMPARE(child<QSpinBox>(host, rows ? "spinBoxC" : "spinBoxA")->value(), shown);
-        if (!rows)
+        if (!rows) {
             QCOMPARE(child<QToolButton>(&editor, kStageButtons[2])->text(), QString::number(shown));
+            QCOMPARE(child<QSlider>(&editor, "horizontalSliderC")->value(), shown);
+        }
         QCOMPARE(device.recordsSent().size(), expressible ? 1 : 0);
         QCOMPARE(device.record(), before);
     }

@@ -484,6 +484,11 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(child<QWidget>(page, "frameDpi"), "SetColor",
                                               Q_ARG(QColor, QColor(1, 2, 3))));
         }) << QVector<Bytes>{{{0x12, 1}, {0x13, 2}, {0x14, 3}}};
+        // The page's own switch slots refill from their own bytes as well.
+        QTest::newRow("ripple control, page slot")
+            << Action([](Sensor* page) { page->on_RippeControl_clicked(true); }) << QVector<Bytes>{{{0x0a, 1}}};
+        QTest::newRow("angle snapping off, page slot")
+            << Action([](Sensor* page) { page->on_StraightLine_clicked(false); }) << QVector<Bytes>{{{0x09, 0}}};
         QTest::newRow("1 mm lift-off back from 2 mm")
             << Action([](Sensor* page) {
                    child<QComboBox>(child<QWidget>(page, "frameLOD"), "LOD")->setCurrentIndex(1);
@@ -498,7 +503,9 @@ private slots:
             return; // nothing sent, nothing refused
         OpenedDevice device;
         setDevice(0, 1);
-        const QByteArray start = withBytes(device.record(), kEditStartBytes);
+        // Angle snapping on and ripple control off: a switch shown from the
+        // other's byte would show.
+        const QByteArray start = withBytes(withBytes(device.record(), kEditStartBytes), {{0x09, 1}});
         CurrentFlashData = recordOf(start);
         QVERIFY(hidsim::setStoredRecord("q3", start));
         Sensor page;
@@ -517,6 +524,71 @@ private slots:
         QCOMPARE(offline.count(), 0);
         QCOMPARE(controlState(&page), shown);
         hidsim::setRecordsRefused(false);
+    }
+
+    // A stage DPI the online mouse refuses, from "+", "-" or the slider: the
+    // stage, the number and the slider show the mouse's DPI of that stage
+    // again, and showing it writes nothing more. The stage is the record's
+    // current one, or one picked while the mouse was away (the mouse still
+    // names stage 0 current).
+    void refusedDpiShowsTheDevice_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<Action>("act");
+        const Action add = [](Sensor* page) {
+            child<QAbstractButton>(child<QWidget>(page, "frameDpi"), "AddLevelA")->click();
+        };
+        const Action reduce = [](Sensor* page) {
+            child<QAbstractButton>(child<QWidget>(page, "frameDpi"), "ReduceLevelA")->click();
+        };
+        const Action slide = [](Sensor* page) {
+            testsupport::dragSlider(child<QSlider>(child<QWidget>(page, "frameDpi"), "horizontalSliderC"), 5000);
+        };
+        for (int stage : {0, 3}) {
+            const QByteArray which = stage == 0 ? "current stage" : "another stage";
+            QTest::newRow(which + ", +") << stage << add;
+            QTest::newRow(which + ", -") << stage << reduce;
+            QTest::newRow(which + ", slider") << stage << slide;
+        }
+    }
+    void refusedDpiShowsTheDevice()
+    {
+        QFETCH(int, stage);
+        QFETCH(Action, act);
+        OpenedDevice device;
+        setDevice(0, 1);
+        const QByteArray start = withBytes(device.record(), kEditStartBytes);
+        CurrentFlashData = recordOf(start);
+        QVERIFY(hidsim::setStoredRecord("q3", start));
+        Sensor page;
+        page.SlotUpDataSenSorUISensor(CurrentFlashData);
+        const DpiStage entry = CurrentFlashData.dpiStages[stage];
+        const QString stored = QString::number(decodeDpiStage(entry.codeX, entry.range));
+        if (stage != 0) {
+            device.goOffline();
+            stageButton(&page, stage)->click();
+            QVERIFY(hidsim::setOffline("q3", false));
+            QCOMPARE(int(CurrentFlashData.currentDpiStage), 0);
+            // Each stage its own DPI, so the one shown tells which it is.
+            QVERIFY(CurrentFlashData.dpiStages[0].codeX != entry.codeX);
+        }
+        QVERIFY(stageButton(&page, stage)->isChecked());
+        QWidget* dpi = child<QWidget>(&page, "frameDpi");
+        device.clearSent();
+        hidsim::setRecordsRefused(true);
+        QSignalSpy offline(PostMsg::GetInstance(), SIGNAL(SigMouseOffLineo(int)));
+
+        act(&page);
+
+        hidsim::setRecordsRefused(false);
+        QCOMPARE(device.recordsSent().size(), 1);
+        QCOMPARE(hidsim::recordsTaken(), 0);
+        QCOMPARE(device.record(), start);
+        QCOMPARE(offline.count(), 0);
+        QVERIFY(stageButton(&page, stage)->isChecked());
+        QCOMPARE(stageButton(&page, stage)->text(), stored);
+        QCOMPARE(QString::number(child<QSpinBox>(dpi, "spinBoxA")->value()), stored);
+        QCOMPARE(QString::number(child<QSlider>(dpi, "horizontalSliderC")->value()), stored);
     }
 
     // The page's own slots of the switches and the mode write only with
