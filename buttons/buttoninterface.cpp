@@ -1214,10 +1214,18 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
         // is back.
         if (pendingMacros.contains(name))
             break;
-        // The device's macro replaces the file; other events the user had
-        // in it are kept aside, not lost.
-        keepMacroFileBeforeFill(name, macroRowsFromBlock(record.macroBlocks[index]));
-        AppendMacroFile(name, QString::number(value2));
+        const MacroBlock& block = record.macroBlocks[index];
+        QByteArray old;
+        if (readMacroFile(name, &old) && macroFileGivesBlock(old, block)) {
+            // The file already sends the device's macro: its rows stay as
+            // they are, only the head follows the device.
+            setMacroFileHead(name, old, QString::number(value2));
+        } else {
+            // The device's macro replaces the file; other events the user
+            // had in it are kept aside, not lost.
+            keepMacroFileBeforeFill(name, macroRowsFromBlock(block));
+            AppendMacroFile(name, QString::number(value2));
+        }
         PostMsg::GetInstance()->PostButtonToMacro(record, index);
         break;
     }

@@ -22,3 +22,13 @@ bool readMacroFile(const QString& name, QByteArray* bytes)
 {
     return readMacroFileBytes(macroFilePath(QString(name).remove(QChar(0))), bytes);
 }
+
+void setMacroFileHead(const QString& name, const QByteArray& bytes, const QString& head)
+{
+    const int end = bytes.indexOf('\n');
+    const QByteArray line = head.toUtf8();
+    if (end >= 0 && bytes.left(end) == line)
+        return;
+    const QByteArray rest = end < 0 ? QByteArray() : bytes.mid(end + 1);
+    writeFileAtomically(macroFilePath(QString(name).remove(QChar(0))), line + '\n' + rest);
+}

@@ -20,3 +20,8 @@ QString macroFileHead(const QByteArray& bytes);
 // The bytes of macro `name`'s file as the macro page reads them, at most the
 // macro file bound; false when the name has no file or it cannot be read.
 bool readMacroFile(const QString& name, QByteArray* bytes);
+
+// Makes the first line of macro `name`'s file, read as `bytes`, the line
+// `head`; the lines after it stay as they are. Nothing is written when it
+// already is.
+void setMacroFileHead(const QString& name, const QByteArray& bytes, const QString& head);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-static_assert(kMaxMacroBlockRows == 2 * kMacroBlockEvents - 1, "row bound follows the block");
+static_assert(kMaxMacroBlockRows == 2 * kMacroBlockEvents, "row bound follows the block");
 
 QVector<MacroRow> macroRowsFromBlock(const MacroBlock& block)
 {
@@ -20,7 +20,9 @@ QVector<MacroRow> macroRowsFromBlock(const MacroBlock& block)
                                                  : keyNameForUsage(event.code(), event.kind);
         key.type = event.action == 0 ? 0 : 1;
         rows.append(key);
-        if (i + 1 < count) {
+        // The last pause is a row only when there is one: a file written
+        // before it had a row reads the same.
+        if (i + 1 < count || event.delay() != 0) {
             MacroRow delay;
             delay.text = delayText(event.delay());
             rows.append(delay);
@@ -69,8 +71,6 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
 
     QVector<KeyEvent> taken = keys.mid(0, kMacroBlockEvents);
     if (keys.size() > kMacroBlockEvents) {
-        // No pause towards a key that was left out.
-        taken.last().delay = 0;
         // A press whose release was left out would keep its key held.
         auto releasedAfter = [](const QVector<KeyEvent>& events, int from, const MacroRow& press) {
             for (int j = from; j < events.size(); ++j) {
@@ -86,6 +86,9 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
                 continue;
             kept.append(taken.at(i));
         }
+        // No pause towards a key that was left out, whichever event ends up last.
+        if (!kept.isEmpty())
+            kept.last().delay = 0;
         taken = kept;
     }
 
@@ -100,4 +103,14 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
     }
     block.eventCount = uint8_t(taken.size());
     return block;
+}
+
+bool macroFileGivesBlock(const QByteArray& bytes, const MacroBlock& block)
+{
+    // Both built by the one builder: a device event no row can say reads
+    // as what its row sends back.
+    const MacroBlock mine = macroBlockFromRows(QString(), parseMacroFile(bytes).rows);
+    const MacroBlock device = macroBlockFromRows(QString(), macroRowsFromBlock(block));
+    return mine.eventCount == device.eventCount
+        && std::memcmp(mine.events, device.events, sizeof(DeviceEvent) * mine.eventCount) == 0;
 }

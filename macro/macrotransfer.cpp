@@ -46,7 +46,13 @@ void Macro::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)
     const MacroBlock& block = DataMap.macroBlocks[KeyNumer];
     // The name becomes a file name: what the device holds is made safe first.
     const QString name = safeMacroName(macroBlockName(block));
-    const QVector<MacroRow> rows = macroRowsFromBlock(block);
+    // A file that already sends the device's macro keeps its rows as they
+    // are: the button page left it whole.
+    QByteArray bytes;
+    const QVector<MacroRow> rows =
+        readMacroFileBytes(macroFilePath(name), &bytes) && macroFileGivesBlock(bytes, block)
+        ? QVector<MacroRow>()
+        : macroRowsFromBlock(block);
 
     // Every full image and every language change brings the device's macros
     // again: they must not wipe edits not yet saved, nor a recording.

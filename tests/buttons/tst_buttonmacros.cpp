@@ -558,15 +558,16 @@ private slots:
         QByteArray record = withMacro(OpenedDevice::record(), 2, QStringLiteral("Fill"), 5);
         record = withMacro(record, 5, QStringLiteral("a/b"), 9);
         MacroPage menu(record);
-        writeMacro(QStringLiteral("Fill"), "5\n0x04 1 0\n");   // the macro page's events
+        writeMacro(QStringLiteral("Fill"), "3\n0x04 1 0\n");   // the device's events
         toMacro.clear();
 
         for (int fill = 0; fill < 2; ++fill)
             menu.fill(record);
 
         // Written whole every time, never added to; the device's name made
-        // fit for a file, and the caption shows that name.
-        QCOMPARE(macroFile(QStringLiteral("Fill")), QByteArray("5\n"));
+        // fit for a file, and the caption shows that name. Rows that already
+        // send the device's macro stay, under the device's head.
+        QCOMPARE(macroFile(QStringLiteral("Fill")), QByteArray("5\n0x04 1 0\n"));
         QCOMPARE(macroFile(QStringLiteral("a_b")), QByteArray("9\n"));
         QCOMPARE(toMacro.size(), 4);
         QCOMPARE(toMacro.at(0).at(1).toInt(), 2);
@@ -647,6 +648,40 @@ private slots:
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("Mine"));
         QCOMPARE(list->item(1)->text(), QStringLiteral("Other"));
+    }
+
+    // A language change fills the pages from the device again: a file that
+    // already sends the device's macro, down to the gap between rounds after
+    // its last key, stays as the user saved it, with no copy beside it.
+    void languageChangeKeepsTheMacroSaved_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("as the editor writes it") << QByteArray("254\n0x04 1 0\n10ms\n0x04 1 1\n500ms\n");
+        QTest::newRow("the same events in other rows")
+            << QByteArray("254\n0x04 1 0\n4ms\n6ms\n0x04 1 1\n0x05 1 0\n0ms\n0x05 1 1\n500ms\n");
+    }
+
+    void languageChangeKeepsTheMacroSaved()
+    {
+        QFETCH(QByteArray, saved);
+        writeMacro(QStringLiteral("Loop"), saved);
+        // The device holds what the Save sent.
+        const MacroBlock block = macroBlockFromFile(QStringLiteral("Loop"), saved);
+        QVERIFY(block.events[block.eventCount - 1].delay() == 500);
+        QByteArray record = withMacro(OpenedDevice::record(), 2, QStringLiteral("Loop"), 254);
+        record.replace(macroBlockAt(2), 592, blockBytes(block));
+        Macro macroPage;
+        MacroPage menu(record);
+        QSignalSpy toMacro(PostMsg::GetInstance(), &PostMsg::SigButtonToMacro);
+
+        PostMsg::GetInstance()->PostAllLanguage(1);
+        PostMsg::GetInstance()->PostAllLanguage(0);
+
+        QCOMPARE(toMacro.size(), 2);
+        QCOMPARE(macroFile(QStringLiteral("Loop")), saved);
+        QVERIFY(!QFile::exists(replacedMacroFilePath(QStringLiteral("Loop"))));
+        QCOMPARE(blockBytes(macroBlockFromFile(QStringLiteral("Loop"), macroFile(QStringLiteral("Loop")))),
+                 blockBytes(block));
     }
 
     // Both pages send one block for one macro, whatever the rows' placement;

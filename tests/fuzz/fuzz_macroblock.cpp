@@ -1,7 +1,8 @@
 // A device macro block read into event rows. Whatever the 592 bytes, the rows
-// stay within 70 events, alternate key and delay rows, and the rows sent back
-// as a block keep every event's action and pause (the last event's pause has
-// no row) and read as themselves.
+// stay within 70 events, alternate key and delay rows (a delay row after the
+// last key only for a pause that is not 0), and the rows sent back as a block
+// keep every event's action and pause, the last one's included, and read as
+// themselves.
 #include "fuzzsupport.h"
 
 #include "core/flashdatamap.h"
@@ -18,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QVector<MacroRow> rows = macroRowsFromBlock(block);
     fuzz::check(rows.size() <= kMaxMacroBlockRows, "more rows than a block holds");
-    fuzz::check(rows.isEmpty() || rows.size() % 2 == 1, "rows do not end with a key row");
+    const int count = macroBlockEventCount(block);
+    fuzz::check(rows.size() == 2 * count - (count > 0 && block.events[count - 1].delay() == 0 ? 1 : 0),
+                "rows other than a key row per event and a delay row per pause");
     for (int i = 0; i < rows.size(); ++i) {
         const MacroRow& row = rows.at(i);
         if (i % 2 == 1) {
@@ -39,9 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < again.eventCount; ++i) {
         const DeviceEvent& e = again.events[i];
         const DeviceEvent& o = block.events[i];
-        fuzz::check(e.action == (o.action == 0 ? 0 : 1) && (i + 1 == again.eventCount || e.delay() == o.delay()),
+        fuzz::check(e.action == (o.action == 0 ? 0 : 1) && e.delay() == o.delay(),
                     "an event sent back with another action or pause");
     }
+    fuzz::check(macroFileGivesBlock(macroFileBytes(QStringLiteral("1"), rows), block),
+                "the device's rows as a file give another block");
     const QVector<MacroRow> back = macroRowsFromBlock(again);
     fuzz::check(back.size() == rows.size(), "rows sent back read as another count");
     for (int i = 0; i < rows.size(); ++i)

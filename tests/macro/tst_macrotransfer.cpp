@@ -278,6 +278,23 @@ private slots:
                                             << Events{{0, 1, 0x04, 4294967295u}, {1, 1, 0x04, 0}};
         QTest::newRow("key outside the table") << RowTexts{"+Hyper", "10ms", "-Hyper"} << 2
                                                << Events{{0, 1, 0, 10}, {1, 1, 0, 0}};
+        // 70 events are no cut: the pause after the last key is sent.
+        RowTexts strokes;
+        Events events;
+        for (int i = 0; i < 35; ++i) {
+            strokes << "+A" << QStringLiteral("%1ms").arg(i + 1) << "-A" << "2ms";
+            events << Event{0, 1, 0x04, uint(i + 1)} << Event{1, 1, 0x04, 2};
+        }
+        strokes.last() = "250ms";
+        events.last().delay = 250;
+        QTest::newRow("exactly 70 events, ending in a delay") << strokes << 70 << events;
+        // The 70th key is a press released past the cut: it goes, and the
+        // event then sent last waits for nothing.
+        strokes = strokes.mid(0, 4 * 34);
+        events = events.mid(0, 68);
+        strokes << "+C" << "60000ms" << "+B" << "1ms" << "-B";
+        events << Event{0, 1, 0x06, 0} << Event{0, 0, 0, 0};
+        QTest::newRow("70th key a press cut from its release") << strokes << 69 << events;
         QTest::newRow("modifier and its usage twin")
             << RowTexts{"+RShift", "4ms", "+3"} << 2 << Events{{0, 0, 0x20, 4}, {0, 1, 0x20, 0}};
     }
@@ -306,22 +323,50 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<Events>("events");
         QTest::addColumn<RowTexts>("rows");
-        QTest::newRow("count 1: no delay row") << 1 << Events{{0, 1, 0x04, 99}} << RowTexts{"+A"};
-        QTest::newRow("count 0") << 0 << Events{{0, 1, 0x04, 99}} << RowTexts{};
-        QTest::newRow("stroke") << 2 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}} << RowTexts{"+A", "10ms", "-A"};
+        QTest::addColumn<Events>("back");   // the file's rows sent again
+        QTest::newRow("count 1: its pause a delay row") << 1 << Events{{0, 1, 0x04, 99}} << RowTexts{"+A", "99ms"}
+                                                        << Events{{0, 1, 0x04, 99}};
+        QTest::newRow("count 0") << 0 << Events{{0, 1, 0x04, 99}} << RowTexts{} << Events{};
+        QTest::newRow("stroke") << 2 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}} << RowTexts{"+A", "10ms", "-A"}
+                                << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 0}};
+        QTest::newRow("stroke, then the gap between rounds")
+            << 2 << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 500}} << RowTexts{"+A", "10ms", "-A", "500ms"}
+            << Events{{0, 1, 0x04, 10}, {1, 1, 0x04, 500}};
+        const Events chord = {{0, 0, 0x02, 0}, {0, 1, 0x04, 0}, {1, 1, 0x04, 0}, {1, 0, 0x02, 60000}};
+        QTest::newRow("zero pauses between keys")
+            << 4 << chord << RowTexts{"+LShift", "0ms", "+A", "0ms", "-A", "0ms", "-LShift", "60000ms"} << chord;
         QTest::newRow("code twins by kind")
             << 4 << Events{{0, 0, 0x40, 1}, {0, 1, 0x40, 2}, {1, 0, 0x08, 3}, {7, 1, 0x08, 0}}
-            << RowTexts{"+RAlt", "1ms", "+F7", "2ms", "-LWin", "3ms", "-E"};
+            << RowTexts{"+RAlt", "1ms", "+F7", "2ms", "-LWin", "3ms", "-E"}
+            << Events{{0, 0, 0x40, 1}, {0, 1, 0x40, 2}, {1, 0, 0x08, 3}, {1, 1, 0x08, 0}};
+        // A code no name stands for comes back as the unnamed key.
         QTest::newRow("mouse button") << 2 << Events{{0, 4, 0x10, 4294967295u}, {1, 4, 0x03, 0}}
-                                      << RowTexts{"+FORWARD", "4294967295ms", "-"};
-        QTest::newRow("unknown code") << 1 << Events{{0, 9, 0x7777, 0}} << RowTexts{"+"};
+                                      << RowTexts{"+FORWARD", "4294967295ms", "-"}
+                                      << Events{{0, 4, 0x10, 4294967295u}, {1, 1, 0x00, 0}};
+        const Events clicks = {{0, 4, 0x10, 5}, {1, 4, 0x10, 0}, {0, 4, 0x01, 0}, {1, 4, 0x01, 1000}};
+        QTest::newRow("mouse buttons, then the gap between rounds")
+            << 4 << clicks << RowTexts{"+FORWARD", "5ms", "-FORWARD", "0ms", "+LEFT", "0ms", "-LEFT", "1000ms"}
+            << clicks;
+        QTest::newRow("unknown code") << 1 << Events{{0, 9, 0x7777, 0}} << RowTexts{"+"} << Events{{0, 1, 0x00, 0}};
+        RowTexts strokes;
+        Events events;
+        for (int i = 0; i < 35; ++i) {
+            strokes << "+A" << QStringLiteral("%1ms").arg(i) << "-A" << "0ms";
+            events << Event{0, 1, 0x04, uint(i)} << Event{1, 1, 0x04, 0};
+        }
+        strokes.last() = "7ms";
+        events.last().delay = 7;
+        QTest::newRow("70 events, then the gap between rounds") << 70 << events << strokes << events;
     }
 
+    // Rows from the device's block, the macro's file from them, and back:
+    // every event's key, kind, action and pause, the last one's included.
     void blockToRows()
     {
         QFETCH(int, count);
         QFETCH(Events, events);
         QFETCH(RowTexts, rows);
+        QFETCH(Events, back);
         page = std::make_unique<Macro>();
         QCOMPARE(textsOf(macroRowsFromBlock(blockWith("Hop", count, events))), named(rows));
 
@@ -329,7 +374,12 @@ private slots:
         FlashDataMap record = {};
         record.macroBlocks[kButton] = blockWith("Hop", count, events);
         captionRefresh(record, kButton);
-        QCOMPARE(fileBytes(macroFile("Hop")), "254\n" + macroFileRowLines(rowsOf(rows)));
+        const QByteArray file = fileBytes(macroFile("Hop"));
+        QCOMPARE(file, "254\n" + macroFileRowLines(rowsOf(rows)));
+
+        const MacroBlock sent = macroBlockFromRows(QStringLiteral("Hop"), parseMacroFile(file).rows);
+        QCOMPARE(int(sent.eventCount), back.size());
+        QCOMPARE(eventsOf(sent, back.size()), back);
     }
 
     // The block's bounds: 70 events and 30 name bytes on the way out, a count
@@ -382,7 +432,8 @@ private slots:
         texts << "+LShift" << "2ms" << "+A" << "3ms" << "-A" << "-LShift" << "+C";
         const MacroBlock block = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
         QCOMPARE(int(block.eventCount), 68);
-        QCOMPARE(eventsOf(block, 69).mid(66), (Events{{0, 1, 0x05, 1}, {1, 1, 0x05, 1}, {0, 0, 0, 0}}));
+        // The event sent last waits for no key that was left out.
+        QCOMPARE(eventsOf(block, 69).mid(66), (Events{{0, 1, 0x05, 1}, {1, 1, 0x05, 0}, {0, 0, 0, 0}}));
         // A press the list never releases is the user's: it stays.
         texts.replace(texts.indexOf("-A"), "-C");
         const MacroBlock kept = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
