@@ -409,12 +409,18 @@ private slots:
             hidsim::DeviceStatus rx;
             QVERIFY(hidsim::device(QStringLiteral("rx4k"), &rx));
             QVERIFY(hidsim::setAwake(QStringLiteral("q7"), false));
+            std::atomic<int> passes{0};
+            const QMetaObject::Connection counting = QObject::connect(
+                deviceWorker, &QThread::started, deviceWorker, [&passes] { ++passes; }, Qt::DirectConnection);
             recorder->clear();
             QVERIFY(hidsim::plug(QStringLiteral("q7")));
             // The rescan of the plug has run once it announced itself.
             QTRY_VERIFY(recorder->contains(QStringLiteral("SigSetver(4)")));
-            QTRY_VERIFY(deviceWorker->isFinished());
             QVERIFY(hidsim::waitForIdle());
+            QTRY_VERIFY(deviceWorker->isFinished());
+            QObject::disconnect(counting);
+            // Neither followed nor read again.
+            QCOMPARE(passes.load(), 0);
             QCOMPARE(currentDevice.path, rx.path);
             QCOMPARE(QString::fromLatin1(devicePath), rx.path);
             QCOMPARE(currentDevice.isMouse, uint8_t(0));
