@@ -228,20 +228,21 @@ private slots:
     void fullImage_data()
     {
         QTest::addColumn<bool>("afterReset");
-        QTest::addColumn<QString>("keyParam1");
+        QTest::addColumn<QString>("keyParam");
         QTest::addColumn<QList<int>>("keptBlocks");
 
         QTest::newRow("plain image") << false << "KeyParam1=0x01,0x01,0x00" << QList<int>();
         QTest::newRow("after reset, button 1 keeps its keys") << true << "KeyParam1=0x05,0x04,0x00" << QList<int>{0};
+        QTest::newRow("after reset, button 6 keeps its keys") << true << "KeyParam6=0x05,0x04,0x00" << QList<int>{5};
         QTest::newRow("after reset, no button keeps keys") << true << "KeyParam1=0x01,0x01,0x00" << QList<int>();
     }
 
     void fullImage()
     {
         QFETCH(bool, afterReset);
-        QFETCH(QString, keyParam1);
+        QFETCH(QString, keyParam);
         QFETCH(QList<int>, keptBlocks);
-        testsupport::useConfigWith({keyParam1});
+        testsupport::useConfigWith({keyParam});
         const QByteArray sent = recordWithKeysAndMacros();
         const QByteArray img = imageOf(sent);
         QVERIFY(!img.isEmpty());

@@ -322,32 +322,38 @@ private slots:
     void identity_data()
     {
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("deviceTotal");
+        QTest::addColumn<QStringList>("catalogue");
         QTest::addColumn<int>("result");
         QTest::addColumn<int>("modelIndex");
         QTest::addColumn<int>("identityCalls");
         QTest::addColumn<int>("unknownAsks");  // asks the device answers with zeros first
         QTest::addColumn<int>("isMouse");
+        QTest::addColumn<int>("idPair");
+        const QStringList two{"DeviceTotal=2"};
 
-        QTest::newRow("catalogue model") << "q3" << "DeviceTotal=2" << 1 << 1 << 1 << 0 << 1;
-        QTest::newRow("family CID, unknown MID") << "fam" << "DeviceTotal=2" << 2 << 2 << 1 << 0 << 1;
-        QTest::newRow("foreign CID") << "foreign" << "DeviceTotal=2" << 3 << 2 << 1 << 0 << 1;
-        QTest::newRow("no identity in ten tries") << "dead" << "DeviceTotal=2" << 0 << 2 << 10 << 0 << 0;
-        QTest::newRow("no configured model") << "q3" << "DeviceTotal=0" << 0 << 0 << 1 << 0 << 0;
-        QTest::newRow("identity on the ninth ask") << "q3" << "DeviceTotal=2" << 1 << 1 << 9 << 8 << 1;
+        QTest::newRow("catalogue model") << "q3" << two << 1 << 1 << 1 << 0 << 1 << 0x122a;
+        QTest::newRow("family CID, unknown MID") << "fam" << two << 2 << 2 << 1 << 0 << 1 << 0;
+        QTest::newRow("foreign CID") << "foreign" << two << 3 << 2 << 1 << 0 << 1 << 0;
+        QTest::newRow("no identity in ten tries") << "dead" << two << 0 << 2 << 10 << 0 << 0 << 0;
+        QTest::newRow("no configured model") << "q3" << QStringList{"DeviceTotal=0"} << 0 << 0 << 1 << 0 << 0 << 0;
+        QTest::newRow("identity on the ninth ask") << "q3" << two << 1 << 1 << 9 << 8 << 1 << 0x122a;
         // The tenth answer gives the type only, whatever identity it names.
-        QTest::newRow("identity only on the tenth ask") << "q3" << "DeviceTotal=2" << 0 << 2 << 10 << 9 << 1;
+        QTest::newRow("identity only on the tenth ask") << "q3" << two << 0 << 2 << 10 << 9 << 1 << 0;
+        // Only both bytes 0 is no answer; the first MID= line is model 1's.
+        QTest::newRow("CID 0") << "cid0" << QStringList{"DeviceTotal=2", "CID=MA=="} << 1 << 1 << 1 << 0 << 1 << 0x1200;
+        QTest::newRow("MID 0") << "mid0" << QStringList{"DeviceTotal=2", "MID=0"} << 1 << 0 << 1 << 0 << 1 << 0x002a;
     }
 
     void identity()
     {
         QFETCH(QString, id);
-        QFETCH(QString, deviceTotal);
+        QFETCH(QStringList, catalogue);
         QFETCH(int, result);
         QFETCH(int, modelIndex);
         QFETCH(int, identityCalls);
         QFETCH(int, unknownAsks);
         QFETCH(int, isMouse);
+        QFETCH(int, idPair);
         const QString scenario = testsupport::homeDir() + QStringLiteral("/identity.json");
         QFile file(scenario);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -355,11 +361,13 @@ private slots:
             {"id": "q3", "kind": "mouse", "model": "Q3"},
             {"id": "fam", "kind": "mouse", "model": "Z9", "mid": 99, "productId": "0x5999"},
             {"id": "foreign", "kind": "mouse", "model": "Z8", "cid": 7, "mid": 17, "productId": "0x5998"},
-            {"id": "dead", "kind": "mouse", "model": "Z7", "mid": 98, "productId": "0x5997", "offline": true}]})");
+            {"id": "dead", "kind": "mouse", "model": "Z7", "mid": 98, "productId": "0x5997", "offline": true},
+            {"id": "cid0", "kind": "mouse", "model": "Q3", "cid": 0},
+            {"id": "mid0", "kind": "mouse", "model": "Z6", "mid": 0, "productId": "0x5996"}]})");
         file.close();
         QVERIFY(hidsim::loadScenario(scenario));
         QVERIFY(hidsim::setIdentityUnknownFor(id, unknownAsks));
-        testsupport::useConfigWith({deviceTotal});
+        testsupport::useConfigWith(catalogue);
         hidsim::clearCallLog();
 
         DeviceAllInfo info;
@@ -371,7 +379,7 @@ private slots:
         QCOMPARE(testsupport::callNames().count(QStringLiteral("UsbFinderC_GetDeviceInfo")), identityCalls);
         QCOMPARE(info.isMouse, uint8_t(isMouse));
         if (result == 1) {
-            QCOMPARE(info.idPair, uint16_t(0x122a));
+            QCOMPARE(info.idPair, uint16_t(idPair));
             QCOMPARE(info.deviceType, uint8_t(2));
             QCOMPARE(info.isMouse, uint8_t(1));
             QCOMPARE(info.online, uint8_t(1));
@@ -379,15 +387,45 @@ private slots:
     }
 
     // A mouse plugged in on its cable while its receiver is open: the device
-    // page follows the mouse and reads its record through the cable.
+    // page follows the mouse and reads its record through the cable; a mouse
+    // that does not answer there is not followed.
+    void followsTheMouseOfTheOpenReceiver_data()
+    {
+        QTest::addColumn<bool>("awake");
+        QTest::newRow("online") << true;
+        QTest::newRow("offline") << false;
+    }
+
     void followsTheMouseOfTheOpenReceiver()
     {
+        QFETCH(bool, awake);
         testsupport::openDevice(testsupport::deviceEntry(QStringLiteral("rx4k")));
         QTRY_COMPARE(deviceRecordReceived, uint8_t(1));
         QTRY_VERIFY(deviceWorker->isFinished());
         QVERIFY(hidsim::waitForIdle());
         hidsim::clearCallLog();
 
+        if (!awake) {
+            hidsim::DeviceStatus rx;
+            QVERIFY(hidsim::device(QStringLiteral("rx4k"), &rx));
+            QVERIFY(hidsim::setAwake(QStringLiteral("q7"), false));
+            std::atomic<int> passes{0};
+            const QMetaObject::Connection counting = QObject::connect(
+                deviceWorker, &QThread::started, deviceWorker, [&passes] { ++passes; }, Qt::DirectConnection);
+            recorder->clear();
+            QVERIFY(hidsim::plug(QStringLiteral("q7")));
+            // The rescan of the plug has run once it announced itself.
+            QTRY_VERIFY(recorder->contains(QStringLiteral("SigSetver(4)")));
+            QVERIFY(hidsim::waitForIdle());
+            QTRY_VERIFY(deviceWorker->isFinished());
+            QObject::disconnect(counting);
+            // Neither followed nor read again.
+            QCOMPARE(passes.load(), 0);
+            QCOMPARE(currentDevice.path, rx.path);
+            QCOMPARE(QString::fromLatin1(devicePath), rx.path);
+            QCOMPARE(currentDevice.isMouse, uint8_t(0));
+            return;
+        }
         QVERIFY(hidsim::plug(QStringLiteral("q7")));
         QTRY_COMPARE(currentDevice.isMouse, uint8_t(1));
         hidsim::DeviceStatus q7;

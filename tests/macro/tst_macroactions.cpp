@@ -27,6 +27,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include <algorithm>
+
 using testsupport::child;
 using testsupport::clickButton;
 using testsupport::describeEvents;
@@ -530,6 +532,10 @@ private slots:
         QTest::newRow("same key again") << "P:A D:1ms R:A D:2ms P:A D:3ms R:A" << 6 << "P:A D:1ms R:A";
         QTest::newRow("press without release") << "P:A D:1ms R:A D:2ms P:B" << 4 << "P:A D:1ms R:A";
         QTest::newRow("none selected") << seven << -1 << seven;
+        // Two names outside the key table (another language's mouse buttons)
+        // are two keys, not one key of no code.
+        QTest::newRow("keys outside the table")
+            << "P:Souris4 D:1ms P:Souris5 D:2ms R:Souris4 D:3ms R:Souris5" << 0 << "P:Souris5 D:2ms R:Souris5";
     }
 
     void deleteEvent()
@@ -537,7 +543,23 @@ private slots:
         QFETCH(QString, rows);
         QFETCH(int, current);
         QFETCH(QString, left);
-        openWith(rows);
+        const QVector<MacroRow> given = eventRowsOf(rows);
+        const bool outsideTable = std::any_of(given.begin(), given.end(), [](const MacroRow& row) {
+            return !isDelayText(row.text) && rowKeyCodes(row).isEmpty();
+        });
+        if (outsideTable) {
+            // A file keeps no such name: the rows are put in the list itself.
+            openWith("");
+            for (const MacroRow& row : given) {
+                if (isDelayText(row.text))
+                    f.page->appendDelayEvent(row.text.chopped(2).toDouble());
+                else
+                    f.page->appendKeyEvent(row.text, row.type == 0);
+            }
+            QCOMPARE(describeEvents(f.events), rows);
+        } else {
+            openWith(rows);
+        }
         f.events->setCurrentRow(current);
         act("on_DeleteKey_clicked");
         QCOMPARE(describeEvents(f.events), left);

@@ -194,6 +194,10 @@ private slots:
         QTest::newRow("unknown code") << QByteArray("1\n0xZZ 1 0\n0x32 1 1\n") << true << 1 << "P: R:";
         QTest::newRow("binary") << QByteArray("\x00\xff\n\x00 \x01 0\n", 9) << true << 0 << "P:";
         QTest::newRow("path in a line") << QByteArray("1\n../../x 1 0\n") << true << 1 << "P:";
+        // A code is looked up under its own kind only: 0x05 is B and 0x01 LCtrl
+        // or the left button, none of them under the kinds given here.
+        QTest::newRow("code of another kind") << QByteArray("1\n0x05 4 0\n0x05 0 1\n0x01 1 0\n") << true << 1
+                                              << "P: R: P:";
     }
 
     void damagedMacroFiles()

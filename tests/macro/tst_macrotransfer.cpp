@@ -439,6 +439,16 @@ private slots:
         const MacroBlock kept = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
         QCOMPARE(int(kept.eventCount), 69);
         QCOMPARE(eventsOf(kept, 69).at(68), (Event{0, 1, 0x04, 0}));
+
+        // Names outside the key table are each their own key: the release of
+        // one does not keep the other's press whose release was cut.
+        RowTexts foreign;
+        for (int i = 0; i < 33; ++i)
+            foreign << "+B" << "1ms" << "-B" << "1ms";
+        foreign << "+Souris4" << "+Souris5" << "-Souris4" << "+C" << "-Souris5" << "-C";
+        const MacroBlock apart = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(foreign));
+        QCOMPARE(int(apart.eventCount), 68);
+        QCOMPARE(eventsOf(apart, 69).mid(66), (Events{{0, 1, 0, 0}, {1, 1, 0, 0}, {0, 0, 0, 0}}));
     }
 
     // The macro asked for is sent from its file, whichever macro is open,

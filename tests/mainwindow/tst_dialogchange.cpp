@@ -268,6 +268,9 @@ private slots:
         QTest::newRow("receivers of two classes") << QJsonArray{receiver("a", 4), receiver("b", 1)} << false;
         QTest::newRow("mice of two models") << QJsonArray{wired("a", "Q3"), wired("b", "Q7 Pro")} << false;
         QTest::newRow("two unknown mice") << QJsonArray{unknownMouse("a", 90), unknownMouse("b", 91)} << false;
+        // A single wired mouse stands for a single receiver of its model only.
+        QTest::newRow("a wired mouse and two receivers of its model")
+            << QJsonArray{wired("q7", "Q7 Pro"), receiver("a", 4), receiver("b", 4)} << true;
     }
     void duplicates()
     {
@@ -278,6 +281,8 @@ private slots:
         page = std::make_unique<DialogChange>();
 
         QCOMPARE(answer.answered(), notice ? QStringList{"QuestiondialogB"} : QStringList{});
+        // Nothing is folded into another device's tile.
+        QCOMPARE(foundDevices.size(), devices.size());
         QCOMPARE(stack()->count(), notice ? 0 : 1);
         QCOMPARE(child("label_2")->isHidden(), !notice);
         QCOMPARE(child("label_3")->isHidden(), notice);
