@@ -82,8 +82,14 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
         QVector<KeyEvent> kept;
         for (int i = 0; i < taken.size(); ++i) {
             const MacroRow& row = *taken.at(i).row;
-            if (row.type == 0 && !releasedAfter(taken, i + 1, row) && releasedAfter(keys, i + 1, row))
+            if (row.type == 0 && !releasedAfter(taken, i + 1, row) && releasedAfter(keys, i + 1, row)) {
+                // The keys after it still wait as long as they did.
+                if (!kept.isEmpty()) {
+                    const quint64 sum = quint64(kept.last().delay) + taken.at(i).delay;
+                    kept.last().delay = uint32_t(qMin<quint64>(sum, std::numeric_limits<uint32_t>::max()));
+                }
                 continue;
+            }
             kept.append(taken.at(i));
         }
         // No pause towards a key that was left out, whichever event ends up last.

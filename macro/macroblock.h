@@ -26,8 +26,8 @@ constexpr int kMaxMacroBlockRows = 2 * 70;
 // pause). Delay rows before the first key row have no event to go with. The
 // event count is the number of key rows. Past 70 key rows the rest is left
 // out, and a press whose release was left out goes too, so that no key stays
-// held on the mouse; the event then sent last keeps no pause towards what was
-// left out. A macro of 70 key rows is not cut: its last event keeps its
+// held on the mouse (its pause is added to the event before it); the event
+// then sent last keeps no pause towards what was left out. A macro of 70 key rows is not cut: its last event keeps its
 // pause. The name is cut to 30 bytes on a character boundary. Both pages
 // build the block a button plays with this one function.
 MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows);

@@ -439,6 +439,14 @@ private slots:
         const MacroBlock kept = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(texts));
         QCOMPARE(int(kept.eventCount), 69);
         QCOMPARE(eventsOf(kept, 69).at(68), (Event{0, 1, 0x04, 0}));
+        // A press left out before keys that stay gives them its pause.
+        RowTexts middle;
+        for (int i = 0; i < 33; ++i)
+            middle << "+B" << "1ms" << "-B" << "1ms";
+        middle << "+LShift" << "2ms" << "+C" << "3ms" << "-C" << "4ms" << "+D" << "-D" << "-LShift";
+        const MacroBlock between = macroBlockFromRows(QStringLiteral("Cut"), rowsOf(middle));
+        QCOMPARE(int(between.eventCount), 68);
+        QCOMPARE(eventsOf(between, 68).mid(65), (Events{{1, 1, 0x05, 3}, {0, 1, 0x06, 3}, {1, 1, 0x06, 0}}));
 
         // Names outside the key table are each their own key: the release of
         // one does not keep the other's press whose release was cut.
