@@ -25,6 +25,7 @@
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "settings/formsetting.h"
+#include "settings/match.h"
 #include "widgets/macroname.h"
 #include "widgets/mytoolbuttonenter.h"
 #include "widgets/updataparam.h"
@@ -594,6 +595,7 @@ private slots:
         QTest::newRow("buttons: factory reset") << "q3" << "reset" << "ContainReset" << "OK";
         QTest::newRow("buttons: import") << "q3" << "import" << "QFileDialog" << "file";
         QTest::newRow("settings: pairing") << "rx4k" << "pairing" << "Match" << "";
+        QTest::newRow("settings: pairing under way") << "rx4k" << "pairing started" << "Match" << "";
     }
 
     void dialogsCloseWithTheirPage()
@@ -631,15 +633,24 @@ private slots:
             macros->setCurrentRow(0);
             QCOMPARE(rows->count(), 3);
             rows->setCurrentRow(opener.endsWith("delay") ? 1 : 0);
-        } else if (opener == "pairing") {
+        } else if (opener.startsWith("pairing")) {
             clickTab("FormSetting");
         }
 
         bool closedWithThePage = false;
+        const bool pairingUnderWay = opener == "pairing started";
         ModalAnswer modal([&](QDialog* dialog) {
+            if (pairingUnderWay)
+                testsupport::clickButton("MatchButton")(dialog);
             hidsim::clearCallLog();
             QVERIFY(hidsim::unplug(device));
             QTRY_COMPARE(page(), 0);
+            if (pairingUnderWay) {
+                // A request already sent is not cancelled: the dialog shows
+                // its outcome, then closes as the user asks.
+                QTRY_COMPARE_WITH_TIMEOUT(pairResult, 3, 20000);
+                testsupport::clickButton("CloseButton")(dialog);
+            }
             closedWithThePage = !dialog->isVisible();
             // An OK that was on its way still arrives.
             if (auto* key = qobject_cast<addKey*>(dialog))
@@ -672,7 +683,7 @@ private slots:
             buttonPage->findChild<QToolButton*>("Reset")->click();
         else if (opener == "import")
             buttonPage->findChild<QToolButton*>("ImportData")->click();
-        else if (opener == "pairing")
+        else if (opener.startsWith("pairing"))
             frame->findChild<FormSetting*>()->findChild<QPushButton*>("pushButton_2")->click();
 
         QCOMPARE(modal.answered(), QStringList{dialogClass});
