@@ -54,6 +54,12 @@ struct KeyEvent
     uint32_t delay;
 };
 
+// A pause grows by another, held at the 32 bits a device event has.
+void addPause(uint32_t* pause, uint32_t more)
+{
+    *pause = uint32_t(qMin<quint64>(quint64(*pause) + more, std::numeric_limits<uint32_t>::max()));
+}
+
 } // namespace
 
 MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows)
@@ -64,8 +70,7 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
         if (!isDelayText(row.text)) {
             keys.append({&row, 0});
         } else if (!keys.isEmpty()) {
-            const quint64 sum = quint64(keys.last().delay) + delayOfText(row.text);
-            keys.last().delay = uint32_t(qMin<quint64>(sum, std::numeric_limits<uint32_t>::max()));
+            addPause(&keys.last().delay, delayOfText(row.text));
         }
     }
 
@@ -84,10 +89,8 @@ MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows
             const MacroRow& row = *taken.at(i).row;
             if (row.type == 0 && !releasedAfter(taken, i + 1, row) && releasedAfter(keys, i + 1, row)) {
                 // The keys after it still wait as long as they did.
-                if (!kept.isEmpty()) {
-                    const quint64 sum = quint64(kept.last().delay) + taken.at(i).delay;
-                    kept.last().delay = uint32_t(qMin<quint64>(sum, std::numeric_limits<uint32_t>::max()));
-                }
+                if (!kept.isEmpty())
+                    addPause(&kept.last().delay, taken.at(i).delay);
                 continue;
             }
             kept.append(taken.at(i));

@@ -27,9 +27,10 @@ constexpr int kMaxMacroBlockRows = 2 * 70;
 // event count is the number of key rows. Past 70 key rows the rest is left
 // out, and a press whose release was left out goes too, so that no key stays
 // held on the mouse (its pause is added to the event before it); the event
-// then sent last keeps no pause towards what was left out. A macro of 70 key rows is not cut: its last event keeps its
-// pause. The name is cut to 30 bytes on a character boundary. Both pages
-// build the block a button plays with this one function.
+// then sent last keeps no pause towards what was left out. A macro of 70 key
+// rows is not cut: its last event keeps its pause. The name is cut to 30
+// bytes on a character boundary. Both pages build the block a button plays
+// with this one function.
 MacroBlock macroBlockFromRows(const QString& name, const QVector<MacroRow>& rows);
 
 // Whether a macro file's rows send the events that a device's block holds

@@ -156,6 +156,19 @@ void placeDialog(QWidget* dialog, const QWidget* caller, int dx, int dy, QSize d
     dialog->move(dialogPosition(caller->mapToGlobal(QPoint(0, 0)), caller->size(), dialogSize, dx, dy));
 }
 
+namespace {
+
+// The file a device page's file dialog ended on; none when it was cancelled
+// or the page was left meanwhile.
+QString chosenFile(QFileDialog* dialog)
+{
+    if (!execForDevicePage(dialog) || dialog->result() != QDialog::Accepted)
+        return QString();
+    return dialog->selectedFiles().value(0);
+}
+
+} // namespace
+
 QString askSaveFileName(QWidget* parent, const QString& caption, const QString& filter)
 {
     QFileDialog dialog(parent, caption, QDir::homePath(), filter);
@@ -164,9 +177,7 @@ QString askSaveFileName(QWidget* parent, const QString& caption, const QString& 
     const int star = filter.indexOf(QLatin1String("*."));
     if (star >= 0)
         dialog.setDefaultSuffix(filter.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
-    if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted)
-        return QString();
-    return dialog.selectedFiles().value(0);
+    return chosenFile(&dialog);
 }
 
 QString askOpenFileName(QWidget* parent, const QString& caption, const QString& filter)
@@ -174,7 +185,5 @@ QString askOpenFileName(QWidget* parent, const QString& caption, const QString& 
     QFileDialog dialog(parent, caption, QDir::homePath(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!execForDevicePage(&dialog) || dialog.result() != QDialog::Accepted)
-        return QString();
-    return dialog.selectedFiles().value(0);
+    return chosenFile(&dialog);
 }

@@ -16,29 +16,24 @@ QList<QPointer<QDialog>>& pageDialogs()
     return dialogs;
 }
 
-void forget(QDialog* dialog)
-{
-    pageDialogs().removeAll(QPointer<QDialog>(dialog));
-}
-
 } // namespace
+
+void closeWithDevicePage(QDialog* dialog)
+{
+    if (!pageDialogs().contains(dialog))
+        pageDialogs().append(dialog);
+}
 
 bool execForDevicePage(QDialog* dialog)
 {
     const unsigned leavesAtStart = pageLeaves;
-    const bool watchedAlready = pageDialogs().contains(QPointer<QDialog>(dialog));
-    if (!watchedAlready)
-        pageDialogs().append(dialog);
+    // One shown without exec() at other times stays watched afterwards.
+    const bool watchedAlready = pageDialogs().contains(dialog);
+    closeWithDevicePage(dialog);
     dialog->exec();
     if (!watchedAlready)
-        forget(dialog);
+        pageDialogs().removeAll(dialog);
     return leavesAtStart == pageLeaves;
-}
-
-void closeWithDevicePage(QDialog* dialog)
-{
-    if (!pageDialogs().contains(QPointer<QDialog>(dialog)))
-        pageDialogs().append(dialog);
 }
 
 void leaveDevicePage()
