@@ -538,19 +538,44 @@ void Buttoninterface::SlotAddMacroButton()
     buildMacroEntries(kMenuPointSize * screenFontFactor());
 }
 
+namespace {
+
+// The folder's files the list is made from, by name.
+QStringList macroListFiles()
+{
+    QStringList files;
+    for (const QFileInfo& file : macroFolderFiles())
+        files << file.fileName();
+    // The macro editor keeps one file of its own in the folder.
+    for (int i = 0; i < files.size(); ++i) {
+        if (files.at(i).contains(QLatin1String("xml"))) {
+            files.removeAt(i);
+            break;
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+void Buttoninterface::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // However the page comes on screen (its tab, a device opened, the way
+    // home and back), it offers the macros the folder holds now: the macro
+    // page may have made, renamed or deleted one since the last build. An
+    // unchanged folder keeps the entries, and the one checked with them.
+    if (macroListFiles() != macroEntriesBuiltFrom)
+        SlotAddMacroButton();
+}
+
 void Buttoninterface::buildMacroEntries(double pointSize)
 {
     qDeleteAll(macroEntries);
     macroEntries.clear();
 
-    QFileInfoList files = macroFolderFiles();
-    // The macro editor keeps one file of its own in the folder.
-    for (int i = 0; i < files.size(); ++i) {
-        if (files.at(i).fileName().contains(QLatin1String("xml"))) {
-            files.removeAt(i);
-            break;
-        }
-    }
+    const QStringList files = macroListFiles();
+    macroEntriesBuiltFrom = files;
 
     QFont font(QStringLiteral("微软雅黑"));
     font.setPointSizeF(pointSize);
@@ -569,8 +594,7 @@ void Buttoninterface::buildMacroEntries(double pointSize)
         macroEntries.append(entry);
         return entry;
     };
-    for (const QFileInfo& file : files) {
-        const QString name = file.fileName();
+    for (const QString& name : files) {
         if (name.contains(QLatin1String("xml")))
             continue;
         QToolButton* entry = makeEntry(macroNameOfFile(name), 22);

@@ -251,6 +251,7 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void AddButtonGroups();
@@ -320,5 +321,7 @@ private:
     QVBoxLayout* macroListLayout = nullptr;
     QWidget* macroListWidget = nullptr;
     QList<QToolButton*> macroEntries;
+    // The folder's files the entries were last made from.
+    QStringList macroEntriesBuiltFrom;
     QMap<QString, QString> pendingMacros;
 };

@@ -185,6 +185,12 @@ void Match::InitPair()
 
 void Match::on_MatchButton_clicked()
 {
+    // The device page this pairing was for is gone: the outcome on the button
+    // is all that is left to see, and the button puts it away.
+    if (pageLeft) {
+        reject();
+        return;
+    }
     if (pairResult == 2 || !canPair)
         return;
     pairResult = 1;
@@ -264,8 +270,10 @@ void Match::SlotStopTimer()
 void Match::SlotDevicePageLeft()
 {
     // The session set aside for the pairing has ended with the page: its
-    // end must not bring it back over the home page.
+    // end must not bring it back over the home page, and the dialog starts
+    // no pairing more for the device that was left.
     activeFlagSaved = false;
+    pageLeft = true;
 }
 
 void Match::SlotButtonenable(int index)

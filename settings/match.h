@@ -58,6 +58,8 @@ private:
     QString pidText;
     bool onCable = false;
     bool canPair = false;
+    // The device page was left while the dialog was open.
+    bool pageLeft = false;
     QStringList texts;   // "Match" items
     QTimer* usbTimer;
     QTimer* pairTimer;

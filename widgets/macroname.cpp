@@ -22,6 +22,11 @@ QString cutToBytes(const QString& text, int maxBytes, Encode encode)
     QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, head);
     int kept = 0;
     for (int next = boundaries.toNextBoundary(); next > 0; next = boundaries.toNextBoundary()) {
+        // Never after the first half of a surrogate pair (the head may end
+        // inside one): the encoders write nothing for a first half at the end
+        // of a text, so the half would seem to fit.
+        if (head.at(next - 1).isHighSurrogate())
+            continue;
         if (encode(head.left(next)).size() > maxBytes)
             break;
         kept = next;

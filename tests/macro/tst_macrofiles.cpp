@@ -14,6 +14,7 @@
 #include "core/product.h"
 #include "macro/keynames.h"
 #include "macro/macro.h"
+#include "macro/macroblock.h"
 #include "macro/macrofile.h"
 #include "widgets/macroname.h"
 #include "widgets/notices.h"
@@ -210,6 +211,32 @@ private slots:
         QCOMPARE(content.hasRepeatLine, hasRepeat);
         QCOMPARE(content.repeat, repeat);
         QCOMPARE(describe(content.rows), rows);
+    }
+
+    // What the mouse gets from such lines: a code read under another kind,
+    // or no code at all, is sent as the blank keyboard key, never as the code
+    // under the kind the line gave.
+    void damagedLinesSendBlankKeys_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<int>>("actions");
+        QTest::newRow("code of another kind") << QByteArray("1\n0x05 4 0\n0x05 0 1\n0x01 1 0\n") << QList<int>{0, 1, 0};
+        QTest::newRow("unknown code") << QByteArray("1\n0xZZ 1 0\n0x32 1 1\n") << QList<int>{0, 1};
+        QTest::newRow("path in a line") << QByteArray("1\n../../x 1 0\n") << QList<int>{0};
+    }
+
+    void damagedLinesSendBlankKeys()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<int>, actions);
+        const MacroBlock block = macroBlockFromRows("m", parseMacroFile(bytes).rows);
+        QCOMPARE(int(block.eventCount), actions.size());
+        for (int i = 0; i < actions.size(); ++i) {
+            const DeviceEvent& event = block.events[i];
+            QCOMPARE(int(event.action), actions.at(i));
+            QCOMPARE(int(event.kind), int(kKeyboardKey));
+            QCOMPARE(int(event.code()), 0);
+        }
     }
 
     void hugeMacroFileIsBounded()

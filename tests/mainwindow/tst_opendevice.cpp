@@ -34,6 +34,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -570,6 +571,121 @@ private slots:
             clickTab(tab.first);
             QCOMPARE(stack->currentWidget(), tab.second);
         }
+    }
+
+    // However the button page comes on screen, it offers the macros of the
+    // folder: one made, renamed or deleted on the macro page is there (or
+    // gone) when the device is opened again, with no click on the page's tab.
+    void buttonPageOffersTheMacroFolder_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("new") << QStringList{} << "new" << QStringList{"made"};
+        QTest::newRow("rename") << QStringList{"old.ini"} << "rename" << QStringList{"renamed"};
+        QTest::newRow("delete") << QStringList{"gone.ini", "kept.ini"} << "delete" << QStringList{"kept"};
+    }
+
+    void buttonPageOffersTheMacroFolder()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, action);
+        QFETCH(QStringList, offered);
+        testsupport::writeMacroFiles(files);
+        buildWindow();
+        openByTile("q3");
+        auto* frame = window->findChild<Dialog*>();
+        auto* stack = frame->findChild<QStackedWidget*>("stackedWidgetDialog");
+        auto* macroPage = frame->findChild<Macro*>();
+        auto* buttonPage = frame->findChild<Buttoninterface*>();
+        auto* tab = frame->findChild<QToolButton*>("MacroButton");
+        QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+        QCOMPARE(stack->currentWidget(), macroPage);
+
+        const auto enterName = [](const QString& name) {
+            return [name](QDialog* dialog) {
+                dialog->findChild<QLineEdit*>("lineEdit")->setText(name);
+                testsupport::clickButton("NewHong")(dialog);
+            };
+        };
+        {
+            macroPage->findChild<QListWidget*>("listWidgetHong")->setCurrentRow(0);
+            ModalAnswer modal(action == "new"        ? enterName("made")
+                              : action == "rename" ? enterName("renamed")
+                                                   : testsupport::clickButton("NewHong"));
+            if (action == "new")
+                macroPage->findChild<QToolButton*>("NewHong")->click();
+            else if (action == "rename")
+                macroPage->RenameMacro();
+            else
+                macroPage->findChild<QToolButton*>("DeleteHong")->click();
+            QVERIFY(modal.allAnswered());
+        }
+        QStringList folder;
+        for (const QFileInfo& file : macroFolderFiles())
+            folder << macroNameOfFile(file.fileName());
+        QCOMPARE(folder, offered);
+
+        frame->findChild<QToolButton*>("UpArrow")->click();
+        QTRY_COMPARE(page(), 0);
+        openByTile("q3");
+        QCOMPARE(stack->currentWidget(), buttonPage);
+        QStringList listed;
+        for (QToolButton* entry : buttonPage->macroButtons()) {
+            if (entry->isEnabled())
+                listed << entry->text();
+        }
+        QCOMPARE(listed, offered);
+        // The menu's Macro option opens the list, with no notice to make one.
+        QVERIFY(QMetaObject::invokeMethod(buttonPage, "on_DPI_10_clicked"));
+        QCOMPARE(buttonPage->findChild<QStackedWidget*>("stackedWidget_2")->currentWidget()->objectName(),
+                 QStringLiteral("page_5"));
+    }
+
+    // A pairing under way when its device page is left shows its outcome;
+    // its button then only puts it away: no new pairing, no connection and no
+    // device session, not even once the receiver is back.
+    void pairingLeftByItsPageStartsNothingMore()
+    {
+        buildWindow();
+        openByTile("rx4k");
+        auto* frame = window->findChild<Dialog*>();
+        auto* tab = frame->findChild<QToolButton*>("FormSetting");
+        QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+
+        bool closedByItsButton = false;
+        QStringList callsAfterTheOutcome;
+        ModalAnswer modal([&](QDialog* dialog) {
+            testsupport::clickButton("MatchButton")(dialog);
+            QVERIFY(hidsim::unplug("rx4k"));
+            QTRY_COMPARE(page(), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(pairResult, 3, 20000);
+            QVERIFY(dialog->isVisible());
+            hidsim::clearCallLog();
+            testsupport::clickButton("MatchButton")(dialog);
+            closedByItsButton = !dialog->isVisible();
+            QVERIFY(hidsim::plug("rx4k"));
+            QTRY_VERIFY(tileOf("rx4k") >= 0);
+            if (dialog->isVisible())
+                testsupport::clickButton("MatchButton")(dialog);
+            QVERIFY(hidsim::waitForIdle());
+            callsAfterTheOutcome = testsupport::callNames();
+            // A pairing the faulty button started would keep the dialog up.
+            if (dialog->isVisible())
+                dialog->done(QDialog::Rejected);
+        });
+        frame->findChild<FormSetting*>()->findChild<QPushButton*>("pushButton_2")->click();
+
+        QCOMPARE(modal.answered(), QStringList{"Match"});
+        QVERIFY(closedByItsButton);
+        QVERIFY2(!callsAfterTheOutcome.contains("UsbServerC_Start"), qPrintable(callsAfterTheOutcome.join(' ')));
+        QVERIFY2(!callsAfterTheOutcome.contains("UsbServer_EnterDonglePairOnlyCid"),
+                 qPrintable(callsAfterTheOutcome.join(' ')));
+        QCOMPARE(deviceSessionActive, uint8_t(0));
+        QCOMPARE(page(), 0);
+        // The home page works: the receiver's tile opens it.
+        openByTile("rx4k");
+        QCOMPARE(deviceSessionActive, uint8_t(1));
     }
 
     // A dialog of the device page that is open when its device leaves closes

@@ -55,6 +55,8 @@ private slots:
         QTest::newRow("28 bytes and a 3-byte character") << QString(14, QChar(0xE9)) + QStringLiteral("中")
                                                          << QString(14, QChar(0xE9));
         QTest::newRow("surrogate pair never split") << smile.repeated(8) << smile.repeated(7);
+        QTest::newRow("30 letters and an emoji") << QString(30, 'a') + smile << QString(30, 'a');
+        QTest::newRow("29 letters and an emoji") << QString(29, 'a') + smile + "b" << QString(29, 'a');
         QTest::newRow("letter keeps its accent or goes whole")
             << QString(29, 'a') + QStringLiteral("e\u0301") << QString(29, 'a');
         QTest::newRow("empty") << "" << "";
@@ -68,6 +70,31 @@ private slots:
         QVERIFY(name.toLocal8Bit().size() <= kMacroNameBytes);
         // Whole characters only: the bytes decode back to the same text.
         QCOMPARE(QString::fromLocal8Bit(name.toLocal8Bit()), name);
+    }
+
+    // The cut under both encodings: it ends on a whole character, and a
+    // surrogate pair that does not fit whole is left out whole, wherever the
+    // pair falls against the byte limit.
+    void byteCut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("maxBytes");
+        QTest::addColumn<QString>("expected");
+        const QString smile = QStringLiteral("😀");
+        QTest::newRow("30 letters and an emoji") << QString(30, 'a') + smile << 30 << QString(30, 'a');
+        QTest::newRow("30 letters, an emoji and more") << QString(30, 'a') + smile + "bc" << 30 << QString(30, 'a');
+        QTest::newRow("26 letters and an emoji fit") << QString(26, 'a') + smile + "b" << 30
+                                                      << QString(26, 'a') + smile;
+        QTest::newRow("an emoji alone cut to 1 byte") << smile << 1 << "";
+        QTest::newRow("emojis cut to 5 bytes") << smile + smile << 5 << smile;
+    }
+    void byteCut()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, maxBytes);
+        QFETCH(QString, expected);
+        QCOMPARE(cutToLocal8Bit(text, maxBytes), expected);
+        QCOMPARE(cutToUtf8(text, maxBytes), expected);
     }
 
     void punctuationFilter_data()
