@@ -31,6 +31,7 @@
 
 using testsupport::child;
 using testsupport::clickButton;
+using testsupport::enterName;
 using testsupport::describeEvents;
 using testsupport::eventRowsOf;
 using testsupport::readFileBytes;
@@ -62,14 +63,6 @@ ModalAnswer::Answer captureKey(Qt::Key key)
     return [key](QDialog* dialog) {
         QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : dialog;
         QTest::keyClick(focus, key);
-        clickButton("NewHong")(dialog);
-    };
-}
-
-ModalAnswer::Answer enterName(const QString& name)
-{
-    return [name](QDialog* dialog) {
-        dialog->findChild<QLineEdit*>("lineEdit")->setText(name);
         clickButton("NewHong")(dialog);
     };
 }

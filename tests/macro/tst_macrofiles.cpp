@@ -36,6 +36,7 @@
 using testsupport::ModalAnswer;
 using testsupport::chooseFile;
 using testsupport::child;
+using testsupport::enterName;
 
 namespace {
 
@@ -98,14 +99,6 @@ QByteArray exportBytes(const QByteArray& tag, const QByteArray& name, const QByt
     if (rows)
         rows(out);
     return bytes;
-}
-
-ModalAnswer::Answer enterName(const QString& name)
-{
-    return [name](QDialog* dialog) {
-        dialog->findChild<QLineEdit*>("lineEdit")->setText(name);
-        testsupport::clickButton("NewHong")(dialog);
-    };
 }
 
 const QString kStroke = QStringLiteral("P:A D:10ms R:A");

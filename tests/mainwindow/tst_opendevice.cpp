@@ -130,6 +130,13 @@ class OpenDeviceTest : public QObject
         return -1;
     }
 
+    // Clicks a page button of the device page frame, as the user does.
+    void clickTab(const char* name) const
+    {
+        auto* tab = window->findChild<Dialog*>()->findChild<QToolButton*>(name);
+        QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+    }
+
     // Opens a device by its tile and waits until its configuration arrived.
     void openByTile(const QString& id)
     {
@@ -537,10 +544,6 @@ private slots:
         auto* frame = window->findChild<Dialog*>();
         auto* stack = frame->findChild<QStackedWidget*>("stackedWidgetDialog");
         auto* macroPage = frame->findChild<Macro*>();
-        auto clickTab = [&](const char* name) {
-            auto* tab = frame->findChild<QToolButton*>(name);
-            QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
-        };
         clickTab("MacroButton");
         QCOMPARE(stack->currentWidget(), macroPage);
         auto* macros = macroPage->findChild<QListWidget*>("listWidgetHong");
@@ -598,20 +601,13 @@ private slots:
         auto* stack = frame->findChild<QStackedWidget*>("stackedWidgetDialog");
         auto* macroPage = frame->findChild<Macro*>();
         auto* buttonPage = frame->findChild<Buttoninterface*>();
-        auto* tab = frame->findChild<QToolButton*>("MacroButton");
-        QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+        clickTab("MacroButton");
         QCOMPARE(stack->currentWidget(), macroPage);
 
-        const auto enterName = [](const QString& name) {
-            return [name](QDialog* dialog) {
-                dialog->findChild<QLineEdit*>("lineEdit")->setText(name);
-                testsupport::clickButton("NewHong")(dialog);
-            };
-        };
         {
             macroPage->findChild<QListWidget*>("listWidgetHong")->setCurrentRow(0);
-            ModalAnswer modal(action == "new"        ? enterName("made")
-                              : action == "rename" ? enterName("renamed")
+            ModalAnswer modal(action == "new"        ? testsupport::enterName("made")
+                              : action == "rename" ? testsupport::enterName("renamed")
                                                    : testsupport::clickButton("NewHong"));
             if (action == "new")
                 macroPage->findChild<QToolButton*>("NewHong")->click();
@@ -650,8 +646,7 @@ private slots:
         buildWindow();
         openByTile("rx4k");
         auto* frame = window->findChild<Dialog*>();
-        auto* tab = frame->findChild<QToolButton*>("FormSetting");
-        QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
+        clickTab("FormSetting");
 
         bool closedByItsButton = false;
         QStringList callsAfterTheOutcome;
@@ -738,10 +733,6 @@ private slots:
         auto* frame = window->findChild<Dialog*>();
         auto* macroPage = frame->findChild<Macro*>();
         auto* buttonPage = frame->findChild<Buttoninterface*>();
-        auto clickTab = [&](const char* name) {
-            auto* tab = frame->findChild<QToolButton*>(name);
-            QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, tab->rect().center());
-        };
         auto* macros = macroPage->findChild<QListWidget*>("listWidgetHong");
         auto* rows = macroPage->findChild<QListWidget*>("listWidgetKey");
         if (opener.startsWith("macro")) {

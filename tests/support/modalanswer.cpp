@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace testsupport {
@@ -151,6 +152,17 @@ ModalAnswer::Answer inspectThen(std::function<void(QDialog*)> inspect, ModalAnsw
     return [inspect, answer](QDialog* dialog) {
         inspect(dialog);
         answer(dialog);
+    };
+}
+
+ModalAnswer::Answer enterName(const QString& name)
+{
+    return [name](QDialog* dialog) {
+        if (auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit")))
+            field->setText(name);
+        else
+            qWarning("ModalAnswer: no name field in %s", dialog->metaObject()->className());
+        clickButton(QStringLiteral("NewHong"))(dialog);
     };
 }
 

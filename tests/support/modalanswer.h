@@ -64,6 +64,8 @@ ModalAnswer::Answer clickButton(const QString& objectName);
 ModalAnswer::Answer pressKey(int key);
 // Closes the dialog as the window manager would.
 ModalAnswer::Answer closeWindow();
+// Types a name into the name dialog's field and confirms it.
+ModalAnswer::Answer enterName(const QString& name);
 // Chooses this file in a file dialog and accepts it.
 ModalAnswer::Answer chooseFile(const QString& path);
 // Does nothing: the program closes the dialog itself (a wait that ends, a
