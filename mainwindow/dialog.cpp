@@ -81,6 +81,7 @@ Dialog::Dialog(QWidget* parent)
         if (!answered && deviceSessionActive == 1)
             unansweredPause->start(unansweredPauseMs);
     });
+    connect(waitDialog, &UpDataParam::recordNotArrived, this, &Dialog::showLastKnownSettings);
     qDebug() << "Start";
 
     const QString& p = pictureFolder;
@@ -238,6 +239,21 @@ void Dialog::dropRequestedWait()
     // A wait for a device already left (the device gone while it counted, or
     // its dialog put away with Escape) decides nothing.
     waitDialog->abandonWait();
+}
+
+void Dialog::showLastKnownSettings()
+{
+    FlashDataMap cached;
+    if (Worker::readDeviceCache(selectedCacheName, &cached)) {
+        UpDataParam::refillPages(cached);
+        return;
+    }
+    // The form reset the worker sends an offline device; its signal is
+    // delivered blocking-queued for the worker's thread and would deadlock
+    // here, on the GUI thread, so the pages are reset directly.
+    sensorPage->SlotFormReset();
+    buttonPage->SlotFormResetButton();
+    settingsPage->SlotFormResetForm();
 }
 
 void Dialog::SlotStartRecord(int index)

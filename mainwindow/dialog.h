@@ -64,6 +64,9 @@ private:
     void showRequestedWait();
     // Leaving the device: no wait is shown for it any more.
     void dropRequestedWait();
+    // The open device's record has not come: the pages show its cache file,
+    // else the factory settings, never the device opened before.
+    void showLastKnownSettings();
 
     Ui::Dialog* ui;
     QButtonGroup* unusedGroup;

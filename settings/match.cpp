@@ -191,7 +191,9 @@ void Match::on_MatchButton_clicked()
         reject();
         return;
     }
-    if (pairResult == 2 || !canPair)
+    // A pairing under way ends with its outcome or its time-out; another
+    // click must not send it again and start the time-out over.
+    if (pairStarted || pairResult == 2 || !canPair)
         return;
     pairResult = 1;
     textTimer->start();

@@ -16,6 +16,7 @@
 #include "widgets/pagedialogs.h"
 
 #include <QDebug>
+#include <QKeyEvent>
 #include <QThread>
 
 int UpDataParam::waitTimerMs = 2500;
@@ -66,6 +67,22 @@ void UpDataParam::abandonWait()
         return;
     waitTimer->stop();
     close();
+}
+
+void UpDataParam::reportRecordMissing()
+{
+    if (!deviceRecordReceived && deviceSessionActive == 1)
+        emit recordNotArrived();
+}
+
+void UpDataParam::keyPressEvent(QKeyEvent* event)
+{
+    // Escape puts the wait away: the page behind it is on screen again, and
+    // must not go on showing the device opened before. An import has nothing
+    // to do with that.
+    if (event->matches(QKeySequence::Cancel) && !importMode)
+        reportRecordMissing();
+    QDialog::keyPressEvent(event);
 }
 
 void UpDataParam::SlotAllLanguage(int index)
@@ -144,6 +161,8 @@ void UpDataParam::onTimeupDestroy()
         const bool acknowledged = waitForAcknowledgements();
         QThread::msleep(static_cast<unsigned long>(settleSleepMs));
         close();
+        // Before the notice, which waits on screen for the device.
+        reportRecordMissing();
         if (!acknowledged)
             hub->PostMouseOffLineo(0);
         close();
@@ -162,7 +181,9 @@ void UpDataParam::onTimeupDestroy()
     if (!deviceDataExpected) {
         qDebug() << "nothing expected";
         FlashDataMap cached;
-        if (Worker::readDeviceCache(selectedCacheName, &cached))
+        if (!deviceRecordReceived)
+            reportRecordMissing();
+        else if (Worker::readDeviceCache(selectedCacheName, &cached))
             refillPages(cached);
         hub->PostMouseOffLineo(0);
         close();
@@ -177,6 +198,7 @@ void UpDataParam::onTimeupDestroy()
         buttonPageUpdated = 0;
     }
     close();
+    reportRecordMissing();
     if (!acknowledged)
         hub->PostMouseOffLineo(1);
     FlashDataMap cached;

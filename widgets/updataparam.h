@@ -14,6 +14,8 @@ namespace Ui {
 class UpDataParam;
 }
 
+class QKeyEvent;
+
 class UpDataParam : public QDialog
 {
     Q_OBJECT
@@ -42,6 +44,10 @@ public slots:
 
 public:
 
+    // The sensor, button and settings pages show `record` (the fills of the
+    // GUI thread: they acknowledge nothing and write nothing).
+    static void refillPages(const FlashDataMap& record);
+
     // 0 the file fits the open model (the record is in *out); 1 it cannot be
     // read or is no configuration file; 2 another sensor or too many stages.
     int readImportFile(const QString& path, FlashDataMap* out);
@@ -54,19 +60,27 @@ signals:
     // The end of a decision: whether the configuration it waited for came
     // (an import counts as answered).
     void waitDecided(bool answered);
+    // A wait of the open device ended, or was left with Escape, before that
+    // device's own record came: what the pages show is still another
+    // device's, so they must show this one's cache or the factory settings.
+    void recordNotArrived();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void onTimeupDestroy();
     void SlotAllLanguage(int index);
 
 private:
+    // Emits recordNotArrived() when the open device's record has not come.
+    void reportRecordMissing();
     // Checks both acknowledgements up to `attempts` times with a wait after
     // each miss; true when both came.
     bool waitForAcknowledgements();
     void importFile();
     // Sets importFailReason and shows the import-failure notice.
     void refuseImport(int reason);
-    static void refillPages(const FlashDataMap& record);
 
     Ui::UpDataParam* ui;
     QString pictureFolder;

@@ -178,6 +178,11 @@ private slots:
     void cleanup()
     {
         window.reset();
+        hidsim::setReadsUnanswered(false);
+        Worker::onlineCheckIntervalMs = 1300;
+        Dialog::unansweredPauseMs = 5000;
+        UpDataParam::waitTimerMs = 1;
+        UpDataParam::stepMs = 5;
         setMouseVersion(QString(), QStringLiteral("MouseVer42"));
         waitDialogShown = 0;
         macroRecording = 0;
@@ -681,6 +686,104 @@ private slots:
         // The home page works: the receiver's tile opens it.
         openByTile("rx4k");
         QCOMPARE(deviceSessionActive, uint8_t(1));
+    }
+
+    // What the button page shows of a device: its twelve captions and its
+    // debounce entry.
+    QStringList buttonPageShows() const
+    {
+        static const char* const rows[] = {"FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
+                                           "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
+        auto* page = window->findChild<Buttoninterface*>();
+        QStringList shown;
+        for (const char* row : rows)
+            shown << page->findChild<QToolButton*>(row)->text();
+        shown << QString::number(page->findChild<QComboBox*>("Debunce")->currentIndex());
+        return shown;
+    }
+
+    // Opens a device, gives it a debounce of its own as the user does, and
+    // goes home again (its cache is written); what its page showed.
+    void openWithDebounce(const QString& id, int debounce, QStringList* shown)
+    {
+        openByTile(id);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        window->findChild<Buttoninterface*>()->findChild<QComboBox*>("Debunce")->setCurrentIndex(debounce);
+        QCOMPARE(CurrentFlashData.debounceTime, uint8_t(debounce));
+        *shown = buttonPageShows();
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+    }
+
+    // A device whose reads go unanswered, opened after another: once its
+    // wait ends (or is put away with Escape) the pages show its own cache or
+    // the factory settings, never the other device's; its record, when it
+    // comes at last, fills them.
+    void unansweredDeviceShowsNoOtherDevicesSettings_data()
+    {
+        QTest::addColumn<bool>("cached");  // the receiver was opened before and has its cache
+        QTest::addColumn<bool>("escape");  // the wait is put away with Escape before it decides
+        QTest::newRow("no cache: factory settings") << false << false;
+        QTest::newRow("its cache") << true << false;
+        QTest::newRow("no cache, wait left with Escape") << false << true;
+        QTest::newRow("its cache, wait left with Escape") << true << true;
+    }
+
+    void unansweredDeviceShowsNoOtherDevicesSettings()
+    {
+        QFETCH(bool, cached);
+        QFETCH(bool, escape);
+        // Every opening has its wait, as in the program; the acknowledgement
+        // window leaves room for a loaded machine.
+        waitDialogShown = 0;
+        UpDataParam::stepMs = 200;
+        Worker::onlineCheckIntervalMs = 100;
+        Dialog::unansweredPauseMs = 100;
+        bool escapeTheWait = false;
+        ModalAnswer modal({QStringLiteral("UpDataParam"), QStringLiteral("MouseOffLine")}, [&](QDialog* dialog) {
+            if (escapeTheWait && dialog->inherits("UpDataParam"))
+                testsupport::pressKey(Qt::Key_Escape)(dialog);
+        });
+        buildWindow();
+        auto* buttons = window->findChild<Buttoninterface*>();
+        buttons->SlotFormResetButton();
+        const QStringList factory = buttonPageShows();
+
+        QStringList receiverOwn;
+        if (cached)
+            openWithDebounce("rx4k", 11, &receiverOwn);
+        QStringList q3Shown;
+        openWithDebounce("q3", 9, &q3Shown);
+        QVERIFY(q3Shown != factory && q3Shown != receiverOwn);
+        const QStringList expected = cached ? receiverOwn : factory;
+
+        hidsim::setReadsUnanswered(true);
+        if (escape) {
+            escapeTheWait = true;
+            UpDataParam::waitTimerMs = 60000;  // it never decides: only Escape ends it
+        }
+        QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
+        const int waitsBefore = modal.answered().count("UpDataParam");
+        tile(tileOf("rx4k"))->click();
+        QCOMPARE(page(), 1);
+        if (escape)
+            QTRY_VERIFY(modal.answered().count("UpDataParam") > waitsBefore && !QApplication::activeModalWidget());
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(offline.count() >= 1, 15000);
+        QCOMPARE(deviceRecordReceived, uint8_t(0));
+        QCOMPARE(buttonPageShows(), expected);
+
+        // The device answers again: its own record fills the pages.
+        hidsim::setReadsUnanswered(false);
+        if (!escape) {
+            QTRY_VERIFY_WITH_TIMEOUT(deviceRecordReceived, 30000);
+            QTRY_COMPARE(buttonPageShows().last(), QString::number(CurrentFlashData.debounceTime));
+            if (cached)
+                QCOMPARE(buttonPageShows(), receiverOwn);
+        }
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
     }
 
     // A dialog of the device page that is open when its device leaves closes

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -453,6 +454,58 @@ private slots:
         QCOMPARE(deviceSessionActive, 1);
         currentDevice = DeviceAllInfo();
         deviceSessionActive = 0;
+    }
+
+    // Clicks and Space while a pairing runs start nothing: no second
+    // connection, no second pairing command, and the time-out still counts
+    // from the first click. After the failure the button pairs again.
+    void runningPairingIsNotStartedAgain()
+    {
+        startWith({receiver("rx4k", 4), q7("q7", false)});
+        hidsim::setPairingResult(0);
+        const int timeoutMs = 3000;
+        const int laterClicksAfterMs = 1000;
+        Match::pairTimeoutMs = timeoutMs;
+        Match dialog;
+        dialog.InitPair();
+        dialog.show();
+        auto* start = dialog.findChild<QPushButton*>("MatchButton");
+        QVERIFY(start->isEnabled());
+        QTimer* timeout = nullptr;
+        for (QTimer* timer : dialog.findChildren<QTimer*>())
+            if (timer->isSingleShot())
+                timeout = timer;
+        QVERIFY(timeout);
+
+        hidsim::clearCallLog();
+        start->click();
+        QVERIFY(pairStarted);
+        QTest::qWait(laterClicksAfterMs);
+        start->click();
+        start->click();
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key_Space);
+        const QStringList calls = testsupport::callNames();
+        QCOMPARE(calls.count("UsbServerC_Start"), 1);
+        QCOMPARE(calls.count("UsbServer_EnterDonglePairOnlyCid"), 1);
+        // Restarted, it would have nearly its whole length left (a timer
+        // may be off by 5 %).
+        QVERIFY(pairStarted);
+        QVERIFY2(timeout->remainingTime() <= timeoutMs - laterClicksAfterMs / 2,
+                 qPrintable(QString::number(timeout->remainingTime())));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!pairStarted, 4 * timeoutMs);
+        QCOMPARE(pairResult, 3);
+        QCOMPARE(start->text(), testsupport::tableText("Match", 0, 4));
+
+        // A failed pairing may be tried again.
+        hidsim::clearCallLog();
+        hidsim::setPairingResult(2);
+        start->click();
+        QVERIFY(pairStarted);
+        QCOMPARE(testsupport::callNames().count("UsbServer_EnterDonglePairOnlyCid"), 1);
+        QTRY_VERIFY(!pairStarted);
+        QCOMPARE(pairResult, 3);
     }
 
     // A mouse cannot be paired, on its cable or wired only, chosen on the
