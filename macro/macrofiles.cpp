@@ -249,8 +249,8 @@ void Macro::InPortMacro()
         showImportRefused();
         return;
     }
-    // The name a macro block can hold.
-    const QString name = cutToLocal8Bit(head.name, kMacroNameBytes);
+    // The name a macro block can hold and give back.
+    const QString name = fitMacroName(head.name);
     if (macroListHas(name)) {
         SameMacro notice(nullptr);
         placeDialog(&notice, this, kDialogDx, kDialogDy, kImportNoticeSize);

@@ -16,22 +16,45 @@ QString cutToBytes(const QString& text, int maxBytes, Encode encode)
 {
     if (encode(text).size() <= maxBytes)
         return text;
-    // Every character takes a byte at least: a longer start never fits, and
-    // the one character after it is all a boundary needs to be seen.
-    const QString head = text.left(maxBytes + 1);
-    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, head);
+    // The boundaries of the whole text: in a head cut short the finder cannot
+    // see what belongs to its last letter (a variation selector is a
+    // surrogate pair) and would cut the letter from it.
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
     int kept = 0;
-    for (int next = boundaries.toNextBoundary(); next > 0; next = boundaries.toNextBoundary()) {
-        // Never after the first half of a surrogate pair (the head may end
-        // inside one): the encoders write nothing for a first half at the end
-        // of a text, so the half would seem to fit.
-        if (head.at(next - 1).isHighSurrogate())
+    // Every character takes a byte at least, but for a half of a surrogate
+    // pair at the end: a start longer than maxBytes + 1 never fits.
+    for (int next = boundaries.toNextBoundary(); next > 0 && next <= maxBytes + 1;
+         next = boundaries.toNextBoundary()) {
+        // Never after the first half of a surrogate pair (the finder puts a
+        // boundary inside a pair after some letters): the encoders write
+        // nothing for a first half at the end of a text, so the half would
+        // seem to fit.
+        if (text.at(next - 1).isHighSurrogate())
             continue;
-        if (encode(head.left(next)).size() > maxBytes)
+        if (encode(text.left(next)).size() > maxBytes)
             break;
         kept = next;
     }
-    return head.left(kept);
+    return text.left(kept);
+}
+
+// The name without what its local 8-bit bytes would not give back: a lone half
+// of a surrogate pair (written as '?' or not at all) and a byte order mark at
+// the start (the decoder drops it; the next one is then at the start).
+QString readableName(const QString& name)
+{
+    QString kept;
+    kept.reserve(name.size());
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            kept += c;
+            kept += name.at(++i);
+        } else if (!c.isSurrogate() && !(c == QChar::ByteOrderMark && kept.isEmpty())) {
+            kept += c;
+        }
+    }
+    return kept;
 }
 
 } // namespace
@@ -46,12 +69,17 @@ QString cutToUtf8(const QString& text, int maxBytes)
     return cutToBytes(text, maxBytes, [](const QString& s) { return s.toUtf8(); });
 }
 
+QString fitMacroName(const QString& name)
+{
+    return cutToLocal8Bit(readableName(name), kMacroNameBytes);
+}
+
 QString cleanMacroName(const QString& edited)
 {
     QString name = edited;
     if (name.endsWith(QLatin1Char(' ')))
         name.remove(QLatin1Char(' '));
-    return cutToLocal8Bit(name, kMacroNameBytes);
+    return fitMacroName(name);
 }
 
 bool isBlockedNameKeyText(const QString& text)
@@ -120,7 +148,7 @@ bool isMacroFileName(const QString& name)
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
         && !name.contains(QLatin1String("..")) && !name.startsWith(QLatin1Char('.'))
         && !name.contains(QLatin1String("xml")) && !name.contains(QLatin1String(".ini"))
-        && !hasControlCharacter(name);
+        && !hasControlCharacter(name) && readableName(name) == name;
 }
 
 QString safeMacroName(const QString& name)
@@ -140,7 +168,7 @@ QString safeMacroName(const QString& name)
         safe.remove(QLatin1String(".ini"));
         while (safe.startsWith(QLatin1Char('.')))
             safe.remove(0, 1);
-        safe = cutToLocal8Bit(safe, kMacroNameBytes);
+        safe = fitMacroName(safe);
     }
     return safe.isEmpty() ? QStringLiteral("Macro") : safe;
 }
@@ -154,7 +182,7 @@ QString macroBlockName(const MacroBlock& block)
 
 void setMacroBlockName(MacroBlock& block, const QString& name)
 {
-    const QByteArray bytes = cutToLocal8Bit(QString(name).remove(QChar(0)), kMacroNameBytes).toLocal8Bit();
+    const QByteArray bytes = fitMacroName(QString(name).remove(QChar(0))).toLocal8Bit();
     std::memset(block.name, 0, sizeof block.name);
     std::memcpy(block.name, bytes.constData(), size_t(bytes.size()));
     block.nameLength = uint8_t(bytes.size());

@@ -17,8 +17,14 @@ QString cutToLocal8Bit(const QString& text, int maxBytes);
 // The same in UTF-8.
 QString cutToUtf8(const QString& text, int maxBytes);
 
+// A name made fit for a macro block, so that its local 8-bit bytes read back
+// as the same name (its file, its list entry and the name the mouse gives back
+// agree): a lone half of a surrogate pair goes, and so does a byte order mark
+// at the start, which the decoder drops; then it is cut to kMacroNameBytes.
+QString fitMacroName(const QString& name);
+
 // A name as the user edited it, made fit: when it ends with a blank every
-// blank goes, and it is cut to kMacroNameBytes.
+// blank goes, and then fitMacroName().
 QString cleanMacroName(const QString& edited);
 
 // Punctuation kept out of a macro name: a key press whose whole text is one of
@@ -46,19 +52,20 @@ QFileInfoList macroFolderFiles();
 
 // Whether a name may become a macro file: not empty, no path separator, no
 // "..", no control character, not starting with "." (a hidden file is never
-// listed), and neither "xml" nor ".ini" in it (the list skips or cuts such
-// files, so the macro would be lost at the next start).
+// listed), neither "xml" nor ".ini" in it (the list skips or cuts such
+// files, so the macro would be lost at the next start), and nothing that
+// fitMacroName() drops.
 bool isMacroFileName(const QString& name);
 
 // A name from the device made fit for a file: what isMacroFileName() refuses
 // is replaced or removed, and an empty result becomes "Macro". The result is
-// cut to kMacroNameBytes.
+// fit as by fitMacroName().
 QString safeMacroName(const QString& name);
 
 // A macro block's name: the bytes before the first NUL, in the local 8-bit
 // encoding.
 QString macroBlockName(const MacroBlock& block);
 
-// Writes a name into a macro block: cut to kMacroNameBytes on a character
-// boundary, zero after it, its byte count in the length byte.
+// Writes a name into a macro block: without NULs and fit as by fitMacroName(),
+// zero after it, its byte count in the length byte.
 void setMacroBlockName(MacroBlock& block, const QString& name);

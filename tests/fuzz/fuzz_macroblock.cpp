@@ -2,7 +2,7 @@
 // stay within 70 events, alternate key and delay rows (a delay row after the
 // last key only for a pause that is not 0), and the rows sent back as a block
 // keep every event's action and pause, the last one's included, and read as
-// themselves.
+// themselves. The name kept of the device's reads back as itself.
 #include "fuzzsupport.h"
 
 #include "core/flashdatamap.h"
@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QString name = safeMacroName(macroBlockName(block));
     fuzz::check(isMacroFileName(name), "a device name that is no file name");
+    fuzz::check(QString::fromLocal8Bit(name.toLocal8Bit()) == name, "a device name that reads back as another");
 
     const MacroBlock again = macroBlockFromRows(macroBlockName(block), rows);
     fuzz::check(again.nameLength <= kMacroNameSize && again.eventCount == macroBlockEventCount(block),

@@ -216,6 +216,7 @@ def macro_block():
                                                                    (0, 4, 0x01, 20), (1, 4, 0x01, 9), (1, 0, 0x02, 0)]))
     write("macroblock", "twins", block(b"RAlt/F7", [(0, 0, 0x40, 1), (0, 1, 0x40, 2), (1, 0, 0x08, 3), (7, 1, 0x08, 0)]))
     write("macroblock", "count-255", block(b"x" * 30, [(i % 2, 1, 0x04 + i % 26, i) for i in range(70)], count=255))
+    write("macroblock", "byte-order-marks", block(b"\xef\xbb\xbf" * 2 + b"Jump", [(0, 1, 0x04, 10), (1, 1, 0x04, 0)]))
 
 
 def button_macro_file():

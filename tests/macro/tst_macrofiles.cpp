@@ -363,6 +363,13 @@ private slots:
         QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << false << false << "ab";
         QTest::newRow("line end") << "a\nb" << true << false << "ab";
         QTest::newRow("long") << QString(40, 'n') << true << true << QString(30, 'n');
+        // Names whose bytes read back as another name.
+        const QString bom(QChar::ByteOrderMark);
+        QTest::newRow("byte order mark first") << bom + QStringLiteral("Jump") << true << false << "Jump";
+        QTest::newRow("byte order mark after a dot") << "." + bom + "Jump" << true << false << "Jump";
+        QTest::newRow("inner byte order mark") << "Ju" + bom + "mp" << true << true << "Ju" + bom + "mp";
+        QTest::newRow("lone half") << "a" + QString(QChar(0xDE00)) << true << false << "a";
+        QTest::newRow("lone half joins xml") << "xm" + QString(QChar(0xD83D)) + "lb" << true << false << "b";
     }
 
     void macroNames()
@@ -394,9 +401,14 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(block.name), kMacroNameSize),
                  local.leftJustified(kMacroNameSize, '\0'));
         QCOMPARE(macroBlockName(block), QString(29, QLatin1Char('m')));
-        setMacroBlockName(block, QStringLiteral("Jump"));
-        QCOMPARE(macroBlockName(block), QStringLiteral("Jump"));
-        QCOMPARE(int(block.nameLength), 4);
+        // A name is written as it reads back: without a leading byte order
+        // mark or a lone half of a surrogate pair.
+        for (const QString& sent : {QStringLiteral("Jump"), QChar(QChar::ByteOrderMark) + QStringLiteral("Jump"),
+                                    "Ju" + QString(QChar(0xD83D)) + "mp"}) {
+            setMacroBlockName(block, sent);
+            QCOMPARE(macroBlockName(block), QStringLiteral("Jump"));
+            QCOMPARE(int(block.nameLength), 4);
+        }
 
         for (int count : {0, 1, 70, 71, 255}) {
             block.eventCount = uint8_t(count);
@@ -595,6 +607,12 @@ private slots:
         QTest::newRow("dots") << exportBytes("Qelvo", "..", "1", stroke) << "SameMacro" << badName;
         QTest::newRow("empty name") << exportBytes("Qelvo", "", "1", stroke) << "SameMacro" << badName;
         QTest::newRow("xml") << exportBytes("Qelvo", "a.xml", "1", stroke) << "SameMacro" << badName;
+        // The decoder drops one byte order mark; the name drops the next.
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("byte order marks before a taken name")
+            << exportBytes("Qelvo", bom + bom + "m", "1", stroke) << "SameMacro" << taken;
+        QTest::newRow("byte order marks only") << exportBytes("Qelvo", bom + bom, "1", stroke) << "SameMacro"
+                                               << badName;
         // An exported configuration: the same tag, the sensor's name, the record.
         QBuffer config;
         config.open(QIODevice::WriteOnly);

@@ -60,6 +60,16 @@ private slots:
         QTest::newRow("letter keeps its accent or goes whole")
             << QString(29, 'a') + QStringLiteral("e\u0301") << QString(29, 'a');
         QTest::newRow("empty") << "" << "";
+        // What the bytes would not give back goes.
+        const QString bom(QChar::ByteOrderMark);
+        QTest::newRow("byte order mark first") << bom + QStringLiteral("Jump") << "Jump";
+        QTest::newRow("two byte order marks first") << bom + bom + "Jump" << "Jump";
+        QTest::newRow("byte order mark first once blanks go") << bom + QStringLiteral(" Jump ") << "Jump";
+        QTest::newRow("inner byte order mark stays") << "Ju" + bom + "mp" << "Ju" + bom + "mp";
+        QTest::newRow("Thai letter and a lone low half") << QStringLiteral("\u0E01") + smile.at(1)
+                                                          << QStringLiteral("\u0E01");
+        QTest::newRow("lone high half after a letter") << "a" + smile.left(1) + "b" << "ab";
+        QTest::newRow("lone half first") << smile.right(1) + bom + "a" << "a";
     }
     void nameCleanup()
     {
@@ -87,6 +97,10 @@ private slots:
                                                       << QString(26, 'a') + smile;
         QTest::newRow("an emoji alone cut to 1 byte") << smile << 1 << "";
         QTest::newRow("emojis cut to 5 bytes") << smile + smile << 5 << smile;
+        // A variation selector is a surrogate pair that belongs to the letter before it.
+        const QString selector = QString::fromUcs4(U"\U000E0100");
+        QTest::newRow("letter and its selector cut to 1 byte") << "a" + selector << 1 << "";
+        QTest::newRow("30 letters and a selector") << QString(30, 'a') + selector << 30 << QString(29, 'a');
     }
     void byteCut()
     {
