@@ -1,14 +1,17 @@
 #include "support/dialogfixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
+#include "support/widgetprobe.h"
 
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/settings.h"
 #include "widgets/confirmations.h"
 #include "widgets/dialogframe.h"
+#include "widgets/exeisrun.h"
 #include "widgets/fontscale.h"
 #include "widgets/notices.h"
+#include "widgets/questiondialog.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -47,6 +50,21 @@ const QMap<QString, DialogKind>& dialogKinds()
         {"DeleteConfirm", {[] { return new DeleteConfirm; }, "DeleteConfirmA", "DeleteConfirm", {"NewHong"}}},
     };
     return kinds;
+}
+
+// The other dialogs of widgets/ that have a close button.
+const QMap<QString, std::function<QDialog*()>>& otherDialogsWithCloseButton()
+{
+    static const QMap<QString, std::function<QDialog*()>> makers = {
+        {"ExeIsRun", [] { return new ExeIsRun; }},
+        {"QuestionDialog", [] { return new QuestionDialog; }},
+    };
+    return makers;
+}
+
+QDialog* makeDialogWithCloseButton(const QString& kind)
+{
+    return dialogKinds().contains(kind) ? dialogKinds()[kind].make() : otherDialogsWithCloseButton()[kind]();
 }
 
 QString labelText(QDialog* dialog)
@@ -184,6 +202,41 @@ private slots:
         QVERIFY(!dialog->isVisible());
         const bool saidYes = way == "OK" || (kind == "DeleteConfirm" && way == "NewHong");
         QCOMPARE(okClickedOf(dialog.get()), saidYes);
+    }
+
+    // A sibling stacked over the close button swallows the clicks on the part
+    // it covers, though the button still looks whole.
+    void closeButtonTakesAClickAnywhere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString& name : dialogKinds().keys() + otherDialogsWithCloseButton().keys())
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void closeButtonTakesAClickAnywhere()
+    {
+        QFETCH(QString, kind);
+        std::unique_ptr<QDialog> dialog(makeDialogWithCloseButton(kind));
+        dialog->show();
+        auto* closeButton = child<QToolButton>(dialog.get(), "CloseButton");
+        const QRect area(closeButton->mapTo(dialog.get(), QPoint(0, 0)), closeButton->size());
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QWidget* hit = dialog->childAt(x, y);
+                QVERIFY2(hit == closeButton,
+                         qPrintable(QString("(%1, %2) of the close button hits %3")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(hit ? hit->objectName() : QString("no widget"))));
+            }
+        }
+
+        // Through the window, so that the toolkit picks the widget under the point.
+        QSignalSpy finished(dialog.get(), &QDialog::finished);
+        QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier, area.center());
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
+        QVERIFY(!okClickedOf(dialog.get()));
     }
 
     void returnKey_data()
