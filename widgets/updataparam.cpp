@@ -181,10 +181,10 @@ void UpDataParam::onTimeupDestroy()
     if (!deviceDataExpected) {
         qDebug() << "nothing expected";
         FlashDataMap cached;
-        if (!deviceRecordReceived)
-            reportRecordMissing();
-        else if (Worker::readDeviceCache(selectedCacheName, &cached))
+        if (Worker::readDeviceCache(selectedCacheName, &cached))
             refillPages(cached);
+        else
+            reportRecordMissing();
         hub->PostMouseOffLineo(0);
         close();
         emit waitDecided(false);
