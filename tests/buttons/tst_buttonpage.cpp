@@ -34,20 +34,13 @@
 
 using testsupport::OpenedDevice;
 using testsupport::child;
+using testsupport::buttonCaption;
+using testsupport::kButtonRows;
 using testsupport::styleSheetPictures;
 
 using testsupport::recordOf;
 
 namespace {
-
-// Device indexes by screen row: rows 4 and 5 show indexes 4 and 3.
-const char* const kRows[12] = {"FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
-                               "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
-
-QString caption(Buttoninterface* page, int deviceIndex)
-{
-    return child<QToolButton>(page, kRows[deviceIndex])->text();
-}
 
 QString pageText(int language, int item)
 {
@@ -115,7 +108,7 @@ private slots:
         page.show();
         for (int row = 0; row < 12; ++row) {
             const bool offered = row < 6;
-            QCOMPARE(child<QWidget>(&page, kRows[row])->isVisible(), offered);
+            QCOMPARE(child<QWidget>(&page, kButtonRows[row])->isVisible(), offered);
             QCOMPARE(child<QWidget>(&page, qPrintable(QStringLiteral("Number%1").arg(row + 1)))->isVisible(), offered);
         }
         QVERIFY(child<QWidget>(&page, "DPI_3")->isHidden());
@@ -408,7 +401,7 @@ private slots:
         QCOMPARE(value, 6);
         page.SetButtonText(0, 10, value, 0, zeroRecord());
         sensorDefineTable = installed;
-        QCOMPARE(caption(&page, 0), pageText(0, 21) + QStringLiteral("-0"));
+        QCOMPARE(buttonCaption(&page, 0), pageText(0, 21) + QStringLiteral("-0"));
     }
 
     // ---- Captions ------------------------------------------------------------------------
@@ -487,12 +480,12 @@ private slots:
 
         for (int language = 0; language < 3; ++language) {
             PostMsg::GetInstance()->PostAllLanguage(language);
-            child<QToolButton>(&page, kRows[index])->setText(QStringLiteral("before"));
+            child<QToolButton>(&page, kButtonRows[index])->setText(QStringLiteral("before"));
             page.SetButtonText(index, type, value1, value2, record);
             const QString expected = suffix == QLatin1String("=")
                 ? QStringLiteral("before")
                 : (item >= 0 ? pageText(language, item) : QString()) + suffix;
-            QCOMPARE(caption(&page, index), expected);
+            QCOMPARE(buttonCaption(&page, index), expected);
         }
         // The three languages differ where a text is shown.
         if (item >= 0)
@@ -505,11 +498,11 @@ private slots:
         PostMsg::GetInstance()->PostAllLanguage(0);
         QStringList before;
         for (int i = 0; i < 12; ++i)
-            before << caption(&page, i);
+            before << buttonCaption(&page, i);
         page.SetButtonText(12, 0, 0, 0, zeroRecord());
         page.SetButtonText(-1, 0, 0, 0, zeroRecord());
         for (int i = 0; i < 12; ++i)
-            QCOMPARE(caption(&page, i), before.at(i));
+            QCOMPARE(buttonCaption(&page, i), before.at(i));
     }
 
     // ---- Fills ------------------------------------------------------------------------
@@ -549,7 +542,7 @@ private slots:
             QCOMPARE(page.modelValues1().at(i), int(record.buttons[i].value1));
             QCOMPARE(page.modelValues2().at(i), int(record.buttons[i].value2));
         }
-        QCOMPARE(caption(&page, 11), pageText(0, 21) + QStringLiteral("-800"));
+        QCOMPARE(buttonCaption(&page, 11), pageText(0, 21) + QStringLiteral("-800"));
         QCOMPARE(idle.size(), 1);
         QCOMPARE(idle.first().first().toInt(), 120);
         QCOMPARE(child<QComboBox>(&page, "Debunce")->currentIndex(), 9);
@@ -565,10 +558,10 @@ private slots:
         Buttoninterface page;
         PostMsg::GetInstance()->PostAllLanguage(0);
         page.SlotUpDataButtonUIButton(CurrentFlashData);
-        QCOMPARE(caption(&page, 0), pageText(0, 4));
-        QCOMPARE(caption(&page, 3), pageText(0, 28));          // volume up
-        QCOMPARE(caption(&page, 4), QStringLiteral("Ctrl+C"));
-        QCOMPARE(caption(&page, 5), pageText(0, 9));
+        QCOMPARE(buttonCaption(&page, 0), pageText(0, 4));
+        QCOMPARE(buttonCaption(&page, 3), pageText(0, 28));          // volume up
+        QCOMPARE(buttonCaption(&page, 4), QStringLiteral("Ctrl+C"));
+        QCOMPARE(buttonCaption(&page, 5), pageText(0, 9));
     }
 
     // Bytes no model or catalogue should hold fill the page without a
@@ -594,8 +587,8 @@ private slots:
         page.SlotUpDataButtonUIB(record);
 
         QCOMPARE(page.modelTypes().size(), 16);
-        QCOMPARE(caption(&page, 0), pageText(1, 48) + safeMacroName(QString::fromLocal8Bit(QByteArray(30, char(0xFF)))));
-        QCOMPARE(caption(&page, 1).count(QLatin1Char('+')), 5);
+        QCOMPARE(buttonCaption(&page, 0), pageText(1, 48) + safeMacroName(QString::fromLocal8Bit(QByteArray(30, char(0xFF)))));
+        QCOMPARE(buttonCaption(&page, 1).count(QLatin1Char('+')), 5);
         QCOMPARE(child<QComboBox>(&page, "Debunce")->currentIndex(), -1);
         QCOMPARE(buttonPageFilling, uint8_t(0));
         QVERIFY(!testsupport::callNames().contains(QStringLiteral("ProtocolDataUpdate")));
@@ -617,11 +610,11 @@ private slots:
         currentDevice.modelIndex = 0;
         Buttoninterface page;
         PostMsg::GetInstance()->PostAllLanguage(0);
-        const QString before = caption(&page, 0);
+        const QString before = buttonCaption(&page, 0);
         page.SlotUpDataButtonUIButton(CurrentFlashData);
         QVERIFY(page.modelTypes().isEmpty());
         QVERIFY(page.modelValues1().isEmpty() && page.modelValues2().isEmpty());
-        QCOMPARE(caption(&page, 0), before);
+        QCOMPARE(buttonCaption(&page, 0), before);
         page.StoreButtonParam(0, 1, 1, 0);
         QVERIFY(page.modelTypes().isEmpty());
         PostMsg::GetInstance()->PostAllLanguage(1);
@@ -634,7 +627,7 @@ private slots:
         Buttoninterface page;
         PostMsg::GetInstance()->PostAllLanguage(2);
         page.SlotUpDataButtonUIButton(recordOf(OpenedDevice::withBytes(OpenedDevice::record(), {{0x4A, 0}, {0x06, 9}})));
-        QCOMPARE(caption(&page, 0), pageText(2, 14));
+        QCOMPARE(buttonCaption(&page, 0), pageText(2, 14));
         child<QStackedWidget>(&page, "stackedWidget")->setCurrentIndex(1);
         child<QStackedWidget>(&page, "stackedWidget_2")->setCurrentIndex(0);
         QSignalSpy idle(PostMsg::GetInstance(), &PostMsg::SigLightToFrom);
@@ -647,9 +640,9 @@ private slots:
         QCOMPARE(page.modelValues2(), (QVector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0}));
         const QList<int> items = {4, 5, 6, 8, 7, 9};
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(caption(&page, i), pageText(2, items.at(i)));
-        QCOMPARE(caption(&page, 10), pageText(2, 12));
-        QCOMPARE(caption(&page, 11), pageText(2, 14));
+            QCOMPARE(buttonCaption(&page, i), pageText(2, items.at(i)));
+        QCOMPARE(buttonCaption(&page, 10), pageText(2, 12));
+        QCOMPARE(buttonCaption(&page, 11), pageText(2, 14));
         QCOMPARE(child<QComboBox>(&page, "Debunce")->currentIndex(), 4);
         QCOMPARE(idle.size(), 1);
         QCOMPARE(idle.first().first().toInt(), 60);
@@ -677,9 +670,9 @@ private slots:
             QCOMPARE(child<QComboBox>(&page, "Debunce")->itemText(15), QStringLiteral("15") + pageText(language, 50));
             QVERIFY(child<QToolButton>(&page, "ImportData")->toolTip().isEmpty());
             // Before any device the display buttons name the factory functions.
-            QCOMPARE(caption(&page, 3), pageText(language, 8));
-            QCOMPARE(caption(&page, 4), pageText(language, 7));
-            QCOMPARE(caption(&page, 6), QStringLiteral("DPI+"));
+            QCOMPARE(buttonCaption(&page, 3), pageText(language, 8));
+            QCOMPARE(buttonCaption(&page, 4), pageText(language, 7));
+            QCOMPARE(buttonCaption(&page, 6), QStringLiteral("DPI+"));
         }
         QCOMPARE(child<QToolButton>(&page, "VolumeUp_9")->text(), QStringLiteral("DPI+"));
         QCOMPARE(child<QToolButton>(&page, "VolumeUp_21")->text(), QStringLiteral("1200"));
@@ -734,7 +727,7 @@ private slots:
 
         PostMsg::GetInstance()->PostAllLanguage(1);
 
-        QCOMPARE(caption(&page, 0), pageText(1, item));
+        QCOMPARE(buttonCaption(&page, 0), pageText(1, item));
         QCOMPARE(page.modelTypes().size(), 12);
         auto* profiles = child<QComboBox>(&page, "ProjectChoose");
         QCOMPARE(profiles->count(), 4);

@@ -39,23 +39,16 @@
 using testsupport::ModalAnswer;
 using testsupport::OpenedDevice;
 using testsupport::child;
+using testsupport::buttonCaption;
+using testsupport::kButtonRows;
 
 using testsupport::recordOf;
 
 namespace {
 
-// Device indexes by screen row: rows 4 and 5 show indexes 4 and 3.
-const char* const kRows[12] = {"FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
-                               "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
-
 const char* const kMainEntries[] = {"LeftKey_3", "RightKey_3", "MidKey", "BackKey_2", "ForWardKey", "DPI_2",
                                     "DPI_3",     "DPI_6",      "DPI_8",  "DPI_5",     "DPI_13",     "DPI_11",
                                     "DPI_4",     "DPI_9",      "DPI_7",  "DPI_12",    "DPI_10"};
-
-QString caption(Buttoninterface* page, int deviceIndex)
-{
-    return child<QToolButton>(page, kRows[deviceIndex])->text();
-}
 
 QString hex(const void* data, int size)
 {
@@ -166,7 +159,7 @@ struct MenuPage
     void select(int k)
     {
         for (int row = 0; row < 12; ++row)
-            if (QLatin1String(kRows[k]) == QLatin1String(kScreenRows[row]))
+            if (QLatin1String(kButtonRows[k]) == QLatin1String(kScreenRows[row]))
                 QMetaObject::invokeMethod(&page, qPrintable(QStringLiteral("on_Number%1_clicked").arg(row + 1)));
     }
     QToolButton* button(const char* name) { return child<QToolButton>(&page, name); }
@@ -445,7 +438,7 @@ private slots:
         QCOMPARE(listBar(page, "scrollArea_11")->styleSheet(), QStringLiteral("QScrollBar {width:0px;}"));
         QVERIFY(device.recordsSent().isEmpty());
         if (type == 5 && !consumer && !keyNameOfUsage(lowByte).isEmpty())
-            QCOMPARE(caption(page, 1), keyNameOfUsage(lowByte));
+            QCOMPARE(buttonCaption(page, 1), keyNameOfUsage(lowByte));
     }
 
     // The lists are long enough for the steps the menu takes.
@@ -687,7 +680,7 @@ private slots:
         const QString expected = type == 10
             ? menu.button("DPI_4")->text() + QLatin1Char('-') + QString::number(value)
             : menu.button(qPrintable(option))->text();
-        QCOMPARE(caption(&menu.page, 4), expected);
+        QCOMPARE(buttonCaption(&menu.page, 4), expected);
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page"));
         QCOMPARE(shownPage(&menu.page, "stackedWidget_2"), QStringLiteral("page_9"));
         QCOMPARE(listBar(&menu.page, "scrollArea_11")->styleSheet(), QStringLiteral("QScrollBar {width:10px;}"));
@@ -713,7 +706,7 @@ private slots:
         OpenedDevice& device = menu.device;
         menu.button("RightKey")->click();
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page_2"));
-        const QString captionBefore = caption(&menu.page, 1);
+        const QString captionBefore = buttonCaption(&menu.page, 1);
         const QVector<int> modelBefore = menu.page.modelTypes();
         if (why == QLatin1String("offline"))
             device.goOffline();
@@ -735,7 +728,7 @@ private slots:
         if (why != QLatin1String("refused"))
             QVERIFY(device.recordsSent().isEmpty());
         QCOMPARE(OpenedDevice::record(), recordBefore);
-        QCOMPARE(caption(&menu.page, 1), captionBefore);
+        QCOMPARE(buttonCaption(&menu.page, 1), captionBefore);
         QCOMPARE(menu.page.modelTypes(), modelBefore);
         QCOMPARE(shownPage(&menu.page, "stackedWidget"),
                  QString::fromLatin1(why == QLatin1String("clicked(false)") ? "page_2" : "page"));
@@ -780,7 +773,7 @@ private slots:
         // The code goes low byte first.
         QCOMPARE(uint8_t(sent.first().at(0x7C + 52 * 3 + 6)), uint8_t(usage & 0xFF));
         QCOMPARE(uint8_t(sent.first().at(0x7C + 52 * 3 + 7)), uint8_t(usage >> 8));
-        QCOMPARE(caption(&menu.page, 3), menu.button(qPrintable(option))->text());
+        QCOMPARE(buttonCaption(&menu.page, 3), menu.button(qPrintable(option))->text());
         QCOMPARE(menu.page.modelTypes().at(3), 5);
         QCOMPARE(menu.page.modelValues1().at(3), 0);
         QCOMPARE(shownPage(&menu.page, "stackedWidget_2"), QStringLiteral("page_9"));
@@ -798,12 +791,12 @@ private slots:
         MenuPage menu;
         OpenedDevice& device = menu.device;
         menu.select(0);
-        const QString before = caption(&menu.page, 0);
+        const QString before = buttonCaption(&menu.page, 0);
         device.goOffline();
         device.clearSent();
         menu.button("VolumeUp")->click();
         QVERIFY(device.recordsSent().isEmpty());
-        QCOMPARE(caption(&menu.page, 0), before);
+        QCOMPARE(buttonCaption(&menu.page, 0), before);
         QCOMPARE(menu.page.modelTypes().at(0), 1);
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page"));
     }
@@ -853,7 +846,7 @@ private slots:
         const QVector<QByteArray> sent = device.recordsSent();
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent.first().toHex(), withAssignment(before, 2, 4, time, count).toHex());
-        QCOMPARE(caption(&menu.page, 2), menu.button("DPI_6")->text());
+        QCOMPARE(buttonCaption(&menu.page, 2), menu.button("DPI_6")->text());
         QCOMPARE(menu.page.modelValues1().at(2), time);
         QCOMPARE(menu.page.modelValues2().at(2), count);
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page"));
@@ -1026,7 +1019,7 @@ private slots:
         const QByteArray expected = withKeyBlock(withAssignment(before, index, 5, 0, 0), index,
                                                  Buttoninterface::KeyTextToKeyBlock(kept));
         QCOMPARE(device.recordsSent().first().toHex(), expected.toHex());
-        QCOMPARE(caption(&menu.page, index), kept);
+        QCOMPARE(buttonCaption(&menu.page, index), kept);
         QCOMPARE(menu.page.modelTypes().at(index), 5);
     }
 
@@ -1075,7 +1068,7 @@ private slots:
         const QPoint corner = menu.page.mapToGlobal(QPoint(0, 0));
         QCOMPARE(at, QPoint(corner.x() + (menu.page.width() - 300) / 2 - 50,
                             corner.y() + (menu.page.height() - 140) / 2 - 70));
-        QCOMPARE(caption(&menu.page, 1), shown);
+        QCOMPARE(buttonCaption(&menu.page, 1), shown);
         if (button != QLatin1String("NewHong")) {
             QVERIFY(device.recordsSent().isEmpty());
             return;
@@ -1130,21 +1123,21 @@ private slots:
         const QByteArray expected = withKeyBlock(withAssignment(before, index, 5, 0, 0), index,
                                                  Buttoninterface::MakeConsumerKeyBlock(usage >> 8, usage & 0xFF));
         QCOMPARE(device.recordsSent().first().toHex(), expected.toHex());
-        QCOMPARE(caption(&menu.page, index), menu.button(qPrintable(option))->text());
+        QCOMPARE(buttonCaption(&menu.page, index), menu.button(qPrintable(option))->text());
     }
 
     void keyAssignmentsOffline()
     {
         MenuPage menu;
         OpenedDevice& device = menu.device;
-        const QString before = caption(&menu.page, 0);
+        const QString before = buttonCaption(&menu.page, 0);
         const QVector<int> model = menu.page.modelTypes();
         device.goOffline();
         device.clearSent();
         menu.page.SetKeyComboButton(0, QStringLiteral("A"));
         menu.page.SetConsumerKeyButton(0, 0xE2);
         QVERIFY(device.recordsSent().isEmpty());
-        QCOMPARE(caption(&menu.page, 0), before);
+        QCOMPARE(buttonCaption(&menu.page, 0), before);
         QCOMPARE(menu.page.modelTypes(), model);
         QCOMPARE(shownPage(&menu.page, "stackedWidget"), QStringLiteral("page_2"));
         QCOMPARE(shownPage(&menu.page, "stackedWidget_2"), QStringLiteral("page_9"));

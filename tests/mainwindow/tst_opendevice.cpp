@@ -692,12 +692,10 @@ private slots:
     // debounce entry.
     QStringList buttonPageShows() const
     {
-        static const char* const rows[] = {"FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
-                                           "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
         auto* page = window->findChild<Buttoninterface*>();
         QStringList shown;
-        for (const char* row : rows)
-            shown << page->findChild<QToolButton*>(row)->text();
+        for (int index = 0; index < 12; ++index)
+            shown << testsupport::buttonCaption(page, index);
         shown << QString::number(page->findChild<QComboBox*>("Debunce")->currentIndex());
         return shown;
     }

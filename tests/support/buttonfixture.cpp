@@ -1,6 +1,7 @@
 #include "support/buttonfixture.h"
 
 #include "support/devicefixture.h"
+#include "support/widgetprobe.h"
 #include "buttons/buttoninterface.h"
 #include "core/globals.h"
 #include "core/languagetable.h"
@@ -13,8 +14,17 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QToolButton>
 
 namespace testsupport {
+
+const char* const kButtonRows[12] = {"FireKey", "RightKey", "BackKey", "TopMusic", "StartPause", "BackMusic",
+                                     "Button7", "Button8", "Button9", "Button10", "Button11", "Button12"};
+
+QString buttonCaption(Buttoninterface* page, int deviceIndex)
+{
+    return child<QToolButton>(page, kButtonRows[deviceIndex])->text();
+}
 
 void loadInstalledLanguages()
 {
