@@ -32,6 +32,7 @@
 #include <QHash>
 #include <QListView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -923,6 +924,12 @@ void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap DataMap)
     fillFromRecord(DataMap);
 }
 
+void Buttoninterface::showCachedRecord(const FlashDataMap& record)
+{
+    const QScopedValueRollback<bool> cached(captionsOnly, true);
+    fillFromRecord(record);
+}
+
 void Buttoninterface::SlotFormResetButton()
 {
     buttonPageFilling = 1;
@@ -994,6 +1001,7 @@ void Buttoninterface::SlotAllLanguage(int index)
     if (deviceRecordReceived) {
         rebuildFromRecord(CurrentFlashData);
     } else if (Worker::readDeviceCache(selectedCacheName, &cached)) {
+        const QScopedValueRollback<bool> cachedOnly(captionsOnly, true);
         rebuildFromRecord(cached);
     } else {
         loadFactoryModel();
@@ -1236,7 +1244,7 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
         // A macro the user changed while the device was offline: the user's
         // file wins over the device's older block, which goes once the device
         // is back.
-        if (pendingMacros.contains(name))
+        if (captionsOnly || pendingMacros.contains(name))
             break;
         const MacroBlock& block = record.macroBlocks[index];
         QByteArray old;

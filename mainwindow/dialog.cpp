@@ -243,9 +243,19 @@ void Dialog::dropRequestedWait()
 
 void Dialog::showLastKnownSettings()
 {
+    // The record's own fill may already be on the pages; nothing covers it.
+    // (It reaches this thread queued, after any call made before it came.)
+    if (deviceRecordReceived)
+        return;
     FlashDataMap cached;
     if (Worker::readDeviceCache(selectedCacheName, &cached)) {
-        UpDataParam::refillPages(cached);
+        // The fills of the GUI thread, as a wait's refill: they acknowledge
+        // nothing and write nothing, the user's macro files included.
+        PostMsg* hub = PostMsg::GetInstance();
+        hub->PostUpDataLightUIA(cached);
+        hub->PostUpDataSensorUIB(cached);
+        buttonPage->showCachedRecord(cached);
+        hub->PostFormB();
         return;
     }
     // The form reset the worker sends an offline device; its signal is

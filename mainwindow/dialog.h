@@ -36,6 +36,12 @@ public:
     // mouse) must not show the level of the device opened before it.
     void resetBatteryIndicator();
 
+    // Until the open device's own record has come, the pages show its cache
+    // file, else the factory settings, never the device opened before. A
+    // record that has come is left as it is. The main window calls it as the
+    // page opens; the wait calls it when it ends or is put away.
+    void showLastKnownSettings();
+
 public slots:
     void WindowClosed();
     void WindowMin();
@@ -64,9 +70,6 @@ private:
     void showRequestedWait();
     // Leaving the device: no wait is shown for it any more.
     void dropRequestedWait();
-    // The open device's record has not come: the pages show its cache file,
-    // else the factory settings, never the device opened before.
-    void showLastKnownSettings();
 
     Ui::Dialog* ui;
     QButtonGroup* unusedGroup;

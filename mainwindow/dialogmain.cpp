@@ -101,6 +101,9 @@ void DialogMain::SlotChangeMainDialog(int page)
     } else if (page == 1) {
         devicePage->resetBatteryIndicator();
         ui->stackedWidgetMain->setCurrentWidget(devicePage);
+        // Before the page is first painted: nothing of the device opened
+        // before shows behind this one's first wait.
+        devicePage->showLastKnownSettings();
         StartUsbChanged(Worker::onUsbChanged, kUsbChangedInterval);
     }
 }

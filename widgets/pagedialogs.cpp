@@ -43,6 +43,18 @@ void leaveDevicePage()
     // A rejection may run code that opens or ends others: work on a copy.
     const QList<QPointer<QDialog>> dialogs = pageDialogs();
     for (const QPointer<QDialog>& dialog : dialogs) {
+        if (!dialog)
+            continue;
+        // What the dialog opened on top of itself (a file dialog's own
+        // message box) runs inside it and would outlive it: the newest goes
+        // first, so each returns into the one below.
+        QList<QPointer<QDialog>> opened;
+        for (QDialog* box : dialog->findChildren<QDialog*>())
+            opened.prepend(box);
+        for (const QPointer<QDialog>& box : qAsConst(opened)) {
+            if (box && box->isVisible())
+                box->reject();
+        }
         if (dialog && dialog->isVisible())
             dialog->reject();
     }

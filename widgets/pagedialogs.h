@@ -15,6 +15,7 @@ bool execForDevicePage(QDialog* dialog);
 // member dialog) is closed as cancelled too when the device page is left.
 void closeWithDevicePage(QDialog* dialog);
 
-// Every way home ends here: each dialog above is rejected, and each
+// Every way home ends here: each dialog above is rejected, with every dialog
+// it opened on top of itself (a file dialog's message box), and each
 // execForDevicePage() still running will answer false.
 void leaveDevicePage();

@@ -12,12 +12,14 @@
 
 #include "buttons/buttoninterface.h"
 #include "buttons/macroblockfile.h"
+#include "core/deviceinfo.h"
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/product.h"
 #include "core/settings.h"
 #include "core/setters.h"
+#include "core/worker.h"
 #include "macro/keynames.h"
 #include "macro/macro.h"
 #include "macro/macroblock.h"
@@ -648,6 +650,40 @@ private slots:
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("Mine"));
         QCOMPARE(list->item(1)->text(), QStringLiteral("Other"));
+    }
+
+    // A record shown from the device cache until the device's own comes is
+    // only shown: the user's macro files and the macro page are left as they
+    // are, since the device's record may hold other macros than the cache.
+    void cachedRecordLeavesTheMacroFilesAlone_data()
+    {
+        QTest::addColumn<bool>("languageChange");
+        QTest::newRow("shown from the cache") << false;
+        QTest::newRow("a language change before the record") << true;
+    }
+
+    void cachedRecordLeavesTheMacroFilesAlone()
+    {
+        QFETCH(bool, languageChange);
+        MacroPage menu;
+        const QByteArray cached = withMacro(OpenedDevice::record(), 2, QStringLiteral("Mine"), 1);
+        const QByteArray mine = "9\n0x05 1 0\n30ms\n0x05 1 1\n";
+        writeMacro(QStringLiteral("Mine"), mine);
+        QSignalSpy toMacro(PostMsg::GetInstance(), &PostMsg::SigButtonToMacro);
+        if (languageChange) {
+            deviceRecordReceived = 0;
+            selectedCacheName = deviceCacheFileName(42, 18);
+            Worker::writeDeviceCache(selectedCacheName, recordOf(cached));
+            PostMsg::GetInstance()->PostAllLanguage(1);
+            PostMsg::GetInstance()->PostAllLanguage(0);
+        } else {
+            menu.page.showCachedRecord(recordOf(cached));
+        }
+        QCOMPARE(menu.caption(2), kPrefix + "Mine");
+        QCOMPARE(macroFile(QStringLiteral("Mine")), mine);
+        QVERIFY(!QFile::exists(replacedMacroFilePath(QStringLiteral("Mine"))));
+        QCOMPARE(toMacro.size(), 0);
+        QVERIFY(menu.device.recordsSent().isEmpty());
     }
 
     // A language change fills the pages from the device again: a file that

@@ -2,6 +2,7 @@
 // the simulated device bus.
 #include "support/devicefixture.h"
 #include "support/dialogfixture.h"
+#include "support/macrofixture.h"
 #include "support/modalanswer.h"
 #include "support/testsupport.h"
 
@@ -14,8 +15,10 @@
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
 #include "widgets/myconmbobox.h"
+#include "widgets/pagedialogs.h"
 #include "widgets/updataparam.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -186,6 +189,57 @@ private slots:
         QCOMPARE(QFileInfo(dir.filePath(saved)).size(), qint64(10464));
         if (typed != saved)
             QVERIFY(!QFileInfo::exists(dir.filePath(typed)));
+    }
+
+    // The file dialog's own message box (a file not found on import, the
+    // question before a file is replaced on export) closes with the file
+    // dialog when the device page is left: no modal window stays, and the
+    // file dialog's answer reads and writes nothing.
+    void fileDialogBoxGoesWithThePage_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<bool>("fileExists");
+        QTest::newRow("import: file not found") << "on_ImportData_clicked" << false;
+        QTest::newRow("export: replace the file?") << "on_OutputData_clicked" << true;
+    }
+
+    void fileDialogBoxGoesWithThePage()
+    {
+        QFETCH(QString, slot);
+        QFETCH(bool, fileExists);
+        const QString path = dir.filePath(QStringLiteral("kept.bin"));
+        QFile::remove(path);
+        const QByteArray kept("a file of the user's");
+        if (fileExists) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(kept);
+        }
+        const QByteArray before = testsupport::currentRecordBytes();
+        bool boxLeft = true;
+        bool modalLeft = true;
+        // The box's answer leaves the page; a box that stays is closed by
+        // force after the time-out, which fails the test.
+        ModalAnswer modal({chooseFile(path),
+                           [&](QDialog* box) {
+                               QVERIFY(box->inherits("QMessageBox"));
+                               leaveDevicePage();
+                               boxLeft = box->isVisible();
+                               modalLeft = QApplication::activeModalWidget() != nullptr;
+                           }},
+                          5000);
+        QMetaObject::invokeMethod(pages->buttons.get(), slot.toLatin1().constData());
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "QMessageBox"}));
+        QVERIFY(!boxLeft);
+        QVERIFY(!modalLeft);
+        QVERIFY(!modal.forced());
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(hidsim::recordsSent().isEmpty());
+        QCOMPARE(testsupport::currentRecordBytes(), before);
+        QCOMPARE(QFileInfo::exists(path), fileExists);
+        if (fileExists)
+            QCOMPARE(testsupport::readFileBytes(path), kept);
     }
 
     // An export that cannot be written says so and leaves no file behind.

@@ -30,6 +30,7 @@
 #include "widgets/mytoolbuttonenter.h"
 #include "widgets/updataparam.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -45,6 +46,7 @@
 #include <QPushButton>
 #include <QProgressBar>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 
 using testsupport::ModalAnswer;
@@ -301,7 +303,12 @@ private slots:
         QCOMPARE(foundDevices.size(), 1);
         QList<int> emitted;
         QObject receiverObject;
-        connect(PostMsg::GetInstance(), &PostMsg::SigMouseIndex, &receiverObject, [&](int i) { emitted << i; });
+        // The home page's own; the device page's factory settings, shown
+        // until the record comes, give the index of their own.
+        connect(PostMsg::GetInstance(), &PostMsg::SigMouseIndex, &receiverObject, [&](int i) {
+            if (page() == 0)
+                emitted << i;
+        });
         tile(0)->click();
         QCOMPARE(emitted.mid(0, 1), indexes);
         QCOMPARE(page(), 1);
@@ -713,8 +720,9 @@ private slots:
         QCOMPARE(page(), 0);
     }
 
-    // A device whose reads go unanswered, opened after another: once its
-    // wait ends (or is put away with Escape) the pages show its own cache or
+    // A device whose reads go unanswered, opened after another: from its
+    // first wait on (looked at while that wait is on screen) and once its
+    // wait ends or is put away with Escape, the pages show its own cache or
     // the factory settings, never the other device's; its record, when it
     // comes at last, fills them.
     void unansweredDeviceShowsNoOtherDevicesSettings_data()
@@ -738,9 +746,31 @@ private slots:
         Worker::onlineCheckIntervalMs = 100;
         Dialog::unansweredPauseMs = 100;
         bool escapeTheWait = false;
+        // The receiver's first wait is looked behind a while after it shows,
+        // from its own event loop; only then is it let decide (or put away).
+        bool lookBehindTheFirstWait = false;
+        bool lookedWhileItWasShown = false;
+        QStringList behindTheFirstWait;
         ModalAnswer modal({QStringLiteral("UpDataParam"), QStringLiteral("MouseOffLine")}, [&](QDialog* dialog) {
-            if (escapeTheWait && dialog->inherits("UpDataParam"))
-                testsupport::pressKey(Qt::Key_Escape)(dialog);
+            auto* wait = qobject_cast<UpDataParam*>(dialog);
+            if (!wait)
+                return;
+            if (lookBehindTheFirstWait) {
+                lookBehindTheFirstWait = false;
+                QTimer::singleShot(300, wait, [&, wait] {
+                    lookedWhileItWasShown = wait->isVisible();
+                    behindTheFirstWait = buttonPageShows();
+                    if (escapeTheWait) {
+                        testsupport::pressKey(Qt::Key_Escape)(wait);
+                    } else {
+                        UpDataParam::waitTimerMs = 1;
+                        QVERIFY(wait->restartWait());
+                    }
+                });
+                return;
+            }
+            if (escapeTheWait)
+                testsupport::pressKey(Qt::Key_Escape)(wait);
         });
         buildWindow();
         auto* buttons = window->findChild<Buttoninterface*>();
@@ -756,14 +786,17 @@ private slots:
         const QStringList expected = cached ? receiverOwn : factory;
 
         hidsim::setReadsUnanswered(true);
-        if (escape) {
-            escapeTheWait = true;
-            UpDataParam::waitTimerMs = 60000;  // it never decides: only Escape ends it
-        }
+        escapeTheWait = escape;
+        // The first wait decides only once the test has looked behind it.
+        UpDataParam::waitTimerMs = 60000;
+        lookBehindTheFirstWait = true;
         QSignalSpy offline(PostMsg::GetInstance(), &PostMsg::SigMouseOffLineo);
         const int waitsBefore = modal.answered().count("UpDataParam");
         tile(tileOf("rx4k"))->click();
         QCOMPARE(page(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!behindTheFirstWait.isEmpty(), 15000);
+        QVERIFY(lookedWhileItWasShown);
+        QCOMPARE(behindTheFirstWait, expected);
         if (escape)
             QTRY_VERIFY(modal.answered().count("UpDataParam") > waitsBefore && !QApplication::activeModalWidget());
         else
@@ -780,6 +813,49 @@ private slots:
                 QCOMPARE(buttonPageShows(), receiverOwn);
         }
         QTRY_VERIFY(!QApplication::activeModalWidget());
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+    }
+
+    // A device that answers at once, opened after another, ends with its own
+    // record on every page, whatever its cache held: the cache shown while
+    // the record is on its way never covers it, and the user's macro files
+    // follow the record alone.
+    void answeredOpeningEndsWithItsRecord_data()
+    {
+        QTest::addColumn<bool>("cached");  // the receiver has a cache older than its record
+        QTest::newRow("no cache") << false;
+        QTest::newRow("an older cache") << true;
+    }
+
+    void answeredOpeningEndsWithItsRecord()
+    {
+        QFETCH(bool, cached);
+        waitDialogShown = 0;
+        UpDataParam::stepMs = 200;
+        ModalAnswer modal({QStringLiteral("UpDataParam")}, testsupport::leaveToTheProgram());
+        buildWindow();
+        QStringList shown;
+        if (cached)
+            openWithDebounce("rx4k", 11, &shown);
+        openWithDebounce("q3", 9, &shown);
+
+        // The mouse's record changes behind the program's back: another
+        // debounce and angle snapping than its cache and the wired mouse.
+        FlashDataMap record = testsupport::recordOf(hidsim::storedRecord("q7"));
+        record.debounceTime = 6;
+        record.angleSnapping = record.angleSnapping ? 0 : 1;
+        QVERIFY(hidsim::setStoredRecord("q7", flashDataBytes(record)));
+        const QStringList macroFilesBefore = QDir(macroFolder()).entryList(QDir::Files | QDir::Hidden);
+
+        openByTile("rx4k");
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(CurrentFlashData.debounceTime, uint8_t(6));
+        QCOMPARE(buttonPageShows().last(), QStringLiteral("6"));
+        auto* sensor = window->findChild<Sensor*>();
+        QCOMPARE(sensor->findChild<QWidget*>("frame_4")->findChild<QAbstractButton*>("StraightLine_2")->isChecked(),
+                 record.angleSnapping != 0);
+        QCOMPARE(QDir(macroFolder()).entryList(QDir::Files | QDir::Hidden), macroFilesBefore);
         window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
         QCOMPARE(page(), 0);
     }

@@ -101,6 +101,15 @@ private slots:
         const QString selector = QString::fromUcs4(U"\U000E0100");
         QTest::newRow("letter and its selector cut to 1 byte") << "a" + selector << 1 << "";
         QTest::newRow("30 letters and a selector") << QString(30, 'a') + selector << 30 << QString(29, 'a');
+        // After some letters the grapheme finder puts a boundary between the
+        // two halves of an emoji, and an encoder writes nothing for a first
+        // half at the end: the half must not seem to fit.
+        const QString ka = QStringLiteral("क");  // 3 bytes
+        for (int maxBytes : {28, 29, 30})
+            QTest::addRow("nine Devanagari letters and an emoji cut to %d bytes", maxBytes)
+                << QString(9, ka.at(0)) + smile << maxBytes << QString(9, ka.at(0));
+        QTest::newRow("a Thai letter and an emoji cut to 5 bytes") << QStringLiteral("ก") + smile << 5
+                                                                  << QStringLiteral("ก");
     }
     void byteCut()
     {
