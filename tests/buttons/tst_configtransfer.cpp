@@ -210,11 +210,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("kept.bin"));
         QFile::remove(path);
         const QByteArray kept("a file of the user's");
-        if (fileExists) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(kept);
-        }
+        if (fileExists)
+            testsupport::writeFileBytes(path, kept);
         const QByteArray before = testsupport::currentRecordBytes();
         bool boxLeft = true;
         bool modalLeft = true;
