@@ -32,7 +32,6 @@
 #include <QHash>
 #include <QListView>
 #include <QMouseEvent>
-#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -924,12 +923,6 @@ void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap DataMap)
     fillFromRecord(DataMap);
 }
 
-void Buttoninterface::showCachedRecord(const FlashDataMap& record)
-{
-    const QScopedValueRollback<bool> cached(captionsOnly, true);
-    fillFromRecord(record);
-}
-
 void Buttoninterface::SlotFormResetButton()
 {
     buttonPageFilling = 1;
@@ -1001,7 +994,6 @@ void Buttoninterface::SlotAllLanguage(int index)
     if (deviceRecordReceived) {
         rebuildFromRecord(CurrentFlashData);
     } else if (Worker::readDeviceCache(selectedCacheName, &cached)) {
-        const QScopedValueRollback<bool> cachedOnly(captionsOnly, true);
         rebuildFromRecord(cached);
     } else {
         loadFactoryModel();
@@ -1195,6 +1187,21 @@ QString Buttoninterface::keyComboCaption(const KeyBlock& block) const
     return names.join(QLatin1Char('+'));
 }
 
+namespace {
+
+// The record in memory is what the device holds once this device's own
+// record has come (a setter keeps it so, an import replaces it only when the
+// device took the new one). A fill's macro for a button is the device's when
+// it is that record's, assignment and block alike.
+bool deviceHoldsMacro(const FlashDataMap& record, int index)
+{
+    return deviceRecordReceived
+           && std::memcmp(&record.buttons[index], &CurrentFlashData.buttons[index], sizeof(ButtonParam)) == 0
+           && std::memcmp(&record.macroBlocks[index], &CurrentFlashData.macroBlocks[index], sizeof(MacroBlock)) == 0;
+}
+
+} // namespace
+
 void Buttoninterface::SetButtonText(int index, int type, int value1, int value2, FlashDataMap record)
 {
     QToolButton* display = displayButton(index);
@@ -1241,10 +1248,13 @@ void Buttoninterface::SetButtonText(int index, int type, int value1, int value2,
         // so that rename and update find the button.
         const QString name = safeMacroName(macroBlockName(record.macroBlocks[index]));
         display->setText(macroPrefix + name);
+        // Only the macro the device holds may replace the user's file. A
+        // record from the device cache, or any other that is not what the
+        // device holds for this button, shows its caption and nothing more.
         // A macro the user changed while the device was offline: the user's
         // file wins over the device's older block, which goes once the device
         // is back.
-        if (captionsOnly || pendingMacros.contains(name))
+        if (!deviceHoldsMacro(record, index) || pendingMacros.contains(name))
             break;
         const MacroBlock& block = record.macroBlocks[index];
         QByteArray old;

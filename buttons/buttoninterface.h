@@ -118,12 +118,6 @@ public:
     // the name of the macro file that replaces it once the device is back.
     const QMap<QString, QString>& macrosAwaitingDevice() const { return pendingMacros; }
 
-    // Shows a record kept from an earlier opening (the device cache) until
-    // the device's own comes: captions, model and debounce as a fill does,
-    // but the macro files and the macro page are left alone, since the
-    // device's record may carry other macros than the cache.
-    void showCachedRecord(const FlashDataMap& record);
-
 public slots:
     void SlotMouseIndex(int index);
     void SlotUpDataButtonUIB(FlashDataMap DataMap);
@@ -330,6 +324,4 @@ private:
     // The folder's files the entries were last made from.
     QStringList macroEntriesBuiltFrom;
     QMap<QString, QString> pendingMacros;
-    // The record being shown is a cached one: no macro file follows it.
-    bool captionsOnly = false;
 };

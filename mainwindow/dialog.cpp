@@ -251,11 +251,7 @@ void Dialog::showLastKnownSettings()
     if (Worker::readDeviceCache(selectedCacheName, &cached)) {
         // The fills of the GUI thread, as a wait's refill: they acknowledge
         // nothing and write nothing, the user's macro files included.
-        PostMsg* hub = PostMsg::GetInstance();
-        hub->PostUpDataLightUIA(cached);
-        hub->PostUpDataSensorUIB(cached);
-        buttonPage->showCachedRecord(cached);
-        hub->PostFormB();
+        UpDataParam::refillPages(cached);
         return;
     }
     // The form reset the worker sends an offline device; its signal is

@@ -146,6 +146,9 @@ void UpDataParam::importFile()
     }
     qDebug() << "import";
     CurrentFlashData = record;
+    // The device holds this record now, as if it had sent it: its macros
+    // replace the user's files and the setters may write it.
+    deviceRecordReceived = 1;
     refillPages(record);
     for (int step = 0; step < importSettleSteps; ++step)
         waitWithEvents(stepMs);

@@ -28,6 +28,7 @@
 #include "sensor/sensor.h"
 #include "widgets/macroname.h"
 #include "widgets/myconmbobox.h"
+#include "widgets/updataparam.h"
 
 #include <QDir>
 #include <QComboBox>
@@ -652,32 +653,46 @@ private slots:
         QCOMPARE(list->item(1)->text(), QStringLiteral("Other"));
     }
 
-    // A record shown from the device cache until the device's own comes is
-    // only shown: the user's macro files and the macro page are left as they
-    // are, since the device's record may hold other macros than the cache.
+    // A record shown from the device cache is only shown, whichever way it
+    // reaches the page: the user's macro files and the macro page are left
+    // as they are, since the device may hold other macros than the cache,
+    // or none. After this device's own record has come too (a reload the
+    // device did not answer), as long as the device holds another macro.
     void cachedRecordLeavesTheMacroFilesAlone_data()
     {
-        QTest::addColumn<bool>("languageChange");
-        QTest::newRow("shown from the cache") << false;
-        QTest::newRow("a language change before the record") << true;
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("received");  // this device's own record came before
+        QTest::newRow("the worker, the device not online") << "worker" << false;
+        QTest::newRow("the worker, a reload the device missed") << "worker" << true;
+        QTest::newRow("before the first wait") << "refill" << false;
+        QTest::newRow("the wait that expects nothing") << "wait" << false;
+        QTest::newRow("a language change before the record") << "language" << false;
     }
 
     void cachedRecordLeavesTheMacroFilesAlone()
     {
-        QFETCH(bool, languageChange);
+        QFETCH(QString, way);
+        QFETCH(bool, received);
         MacroPage menu;
         const QByteArray cached = withMacro(OpenedDevice::record(), 2, QStringLiteral("Mine"), 1);
         const QByteArray mine = "9\n0x05 1 0\n30ms\n0x05 1 1\n";
         writeMacro(QStringLiteral("Mine"), mine);
+        deviceRecordReceived = received ? 1 : 0;
+        selectedCacheName = deviceCacheFileName(42, 18);
+        Worker::writeDeviceCache(selectedCacheName, recordOf(cached));
         QSignalSpy toMacro(PostMsg::GetInstance(), &PostMsg::SigButtonToMacro);
-        if (languageChange) {
-            deviceRecordReceived = 0;
-            selectedCacheName = deviceCacheFileName(42, 18);
-            Worker::writeDeviceCache(selectedCacheName, recordOf(cached));
+        if (way == "worker") {
+            // As the worker's blocking-queued fill delivers it.
+            menu.page.SlotUpDataButtonUIButton(recordOf(cached));
+        } else if (way == "refill") {
+            UpDataParam::refillPages(recordOf(cached));
+        } else if (way == "wait") {
+            deviceDataExpected = 0;
+            UpDataParam wait;
+            QVERIFY(QMetaObject::invokeMethod(&wait, "onTimeupDestroy"));
+        } else {
             PostMsg::GetInstance()->PostAllLanguage(1);
             PostMsg::GetInstance()->PostAllLanguage(0);
-        } else {
-            menu.page.showCachedRecord(recordOf(cached));
         }
         QCOMPARE(menu.caption(2), kPrefix + "Mine");
         QCOMPARE(macroFile(QStringLiteral("Mine")), mine);

@@ -7,13 +7,16 @@
 #include "support/testsupport.h"
 
 #include "buttons/buttoninterface.h"
+#include "buttons/macroblockfile.h"
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
 #include "core/setters.h"
 #include "core/worker.h"
+#include "macro/macrofile.h"
 #include "platform/hidusb/simcontrol.h"
 #include "sensor/sensor.h"
+#include "widgets/macroname.h"
 #include "widgets/myconmbobox.h"
 #include "widgets/pagedialogs.h"
 #include "widgets/updataparam.h"
@@ -22,6 +25,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QFileDialog>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -167,6 +171,43 @@ private slots:
         QCOMPARE(importFailReason, 0);
         QCOMPARE(importWaitText, uint8_t(0));
         QCOMPARE(waitDialogShown, uint8_t(0));
+    }
+
+    // An import writes the macros it carries into their files, the user's
+    // other version kept beside, as the device's own record does; also when
+    // it comes before that record, since the device holds it from then on.
+    void importWritesItsMacros_data()
+    {
+        QTest::addColumn<bool>("received");  // the device's own record came before
+        QTest::newRow("after the device's record") << true;
+        QTest::newRow("before the device's record") << false;
+    }
+
+    void importWritesItsMacros()
+    {
+        QFETCH(bool, received);
+        const QString path = dir.filePath("macro.bin");
+        const QByteArray users = "9\n0x04 1 0\n";
+        FlashDataMap exported = CurrentFlashData;
+        exported.buttons[2] = ButtonParam{6, 2, 1};
+        exported.macroBlocks[2] = macroBlockFromFile(QStringLiteral("Mine"), "1\n0x05 1 0\n10ms\n0x05 1 1\n");
+        pages->buttons->SaveConfigFile(path, exported);
+        QVERIFY(QDir().mkpath(macroFolder()));
+        testsupport::writeFileBytes(macroFilePath(QStringLiteral("Mine")), users);
+        deviceRecordReceived = received ? 1 : 0;
+        QSignalSpy toMacro(PostMsg::GetInstance(), &PostMsg::SigButtonToMacro);
+
+        ModalAnswer modal({chooseFile(path), letItRun});
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("\"Mine\" replaces other events"));
+        QMetaObject::invokeMethod(pages->buttons.get(), "on_ImportData_clicked");
+
+        QCOMPARE(modal.answered(), (QStringList{"QFileDialog", "UpDataParam"}));
+        QCOMPARE(hidsim::storedRecord("q3"), flashDataBytes(exported));
+        QCOMPARE(deviceRecordReceived, uint8_t(1));
+        QCOMPARE(testsupport::readFileBytes(macroFilePath(QStringLiteral("Mine"))), QByteArray("1\n"));
+        QCOMPARE(testsupport::readFileBytes(replacedMacroFilePath(QStringLiteral("Mine"))), users);
+        QCOMPARE(toMacro.size(), 1);
+        QCOMPARE(toMacro.first().at(1).toInt(), 2);
     }
 
     // A name typed without an extension gets the filter's, so the import's

@@ -9,6 +9,7 @@
 #include "support/testsupport.h"
 
 #include "buttons/buttoninterface.h"
+#include "buttons/macroblockfile.h"
 #include "core/flashdatamap.h"
 #include "core/globals.h"
 #include "core/postmsg.h"
@@ -19,6 +20,7 @@
 #include "macro/addkey.h"
 #include "macro/keyboardhook.h"
 #include "macro/macro.h"
+#include "macro/macrofile.h"
 #include "mainwindow/dialog.h"
 #include "mainwindow/dialogchange.h"
 #include "mainwindow/dialogmain.h"
@@ -856,6 +858,82 @@ private slots:
         QCOMPARE(sensor->findChild<QWidget*>("frame_4")->findChild<QAbstractButton*>("StraightLine_2")->isChecked(),
                  record.angleSnapping != 0);
         QCOMPARE(QDir(macroFolder()).entryList(QDir::Files | QDir::Hidden), macroFilesBefore);
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+    }
+
+    // The receiver opens while its mouse sleeps: the pages show its cache,
+    // whose macro "seedA" is older than the user's file. The file keeps the
+    // user's bytes while the mouse sleeps, and follows the mouse's own record
+    // once it wakes: replaced (the user's version beside it) when the record
+    // still holds the macro, left alone when the mouse was reset meanwhile.
+    void sleepingMouseLeavesTheMacroFileToItsRecord_data()
+    {
+        QTest::addColumn<bool>("reset");  // the mouse's settings were reset on the mouse itself
+        QTest::newRow("its record still holds the macro") << false;
+        QTest::newRow("its settings reset") << true;
+    }
+
+    void sleepingMouseLeavesTheMacroFileToItsRecord()
+    {
+        QFETCH(bool, reset);
+        const QString name = QStringLiteral("seedA");
+        const QString file = macroFilePath(name);
+        const QString kept = replacedMacroFilePath(name);
+        Worker::onlineCheckIntervalMs = 100;
+        ModalAnswer modal({QStringLiteral("UpDataParam"), QStringLiteral("MouseOffLine")},
+                          testsupport::leaveToTheProgram());
+        buildWindow();
+
+        // The mouse's button 4 sends "seedA" (one key); the receiver's cache
+        // holds it once the receiver was opened and left.
+        QVERIFY(QDir().mkpath(macroFolder()));
+        FlashDataMap record = testsupport::recordOf(hidsim::storedRecord("q7"));
+        record.macroBlocks[3] = macroBlockFromFile(name, "1\n0x04 1 0\n10ms\n0x04 1 1\n");
+        record.buttons[3] = ButtonParam{6, 3, 1};
+        QVERIFY(hidsim::setStoredRecord("q7", flashDataBytes(record)));
+        openByTile("rx4k");
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        auto* buttons = window->findChild<Buttoninterface*>();
+        QVERIFY(testsupport::buttonCaption(buttons, 3).endsWith(name));
+        const QByteArray devices = testsupport::readFileBytes(file);
+        QCOMPARE(devices, QByteArray("1\n0x04 1 0\n10ms\n0x04 1 1\n"));
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+
+        // The user inserts a key (Z) on another device's macro page and saves.
+        const QByteArray users = devices + "0x1D 1 0\n10ms\n0x1D 1 1\n";
+        testsupport::writeFileBytes(file, users);
+        QFile::remove(kept);
+        if (reset)
+            QVERIFY(hidsim::factoryReset("q7"));
+        QVERIFY(hidsim::setAwake("q7", false));
+
+        tile(tileOf("rx4k"))->click();
+        QCOMPARE(page(), 1);
+        // The worker's pass for a device that is not online has filled the
+        // pages from the cache.
+        QTRY_VERIFY(deviceWorker && deviceWorker->isFinished());
+        QCOMPARE(offlineNoticePending, uint8_t(1));
+        QCOMPARE(deviceRecordReceived, uint8_t(0));
+        QVERIFY(testsupport::buttonCaption(buttons, 3).endsWith(name));
+        QCOMPARE(testsupport::readFileBytes(file), users);
+        QVERIFY(!QFile::exists(kept));
+
+        // The mouse wakes: the read the receiver held brings its record.
+        QVERIFY(hidsim::setAwake("q7", true));
+        QTRY_VERIFY(deviceRecordReceived);
+        QVERIFY(hidsim::waitForIdle());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        if (reset) {
+            QVERIFY(!testsupport::buttonCaption(buttons, 3).endsWith(name));
+            QCOMPARE(testsupport::readFileBytes(file), users);
+            QVERIFY(!QFile::exists(kept));
+        } else {
+            QVERIFY(testsupport::buttonCaption(buttons, 3).endsWith(name));
+            QCOMPARE(testsupport::readFileBytes(file), devices);
+            QCOMPARE(testsupport::readFileBytes(kept), users);
+        }
         window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
         QCOMPARE(page(), 0);
     }
