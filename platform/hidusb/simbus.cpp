@@ -33,7 +33,7 @@ Device makeReceiver(const QString& id, const QString& model, int mid, int rateCl
 {
     // Rate class -> product id and device type, as in the catalogue.
     struct Class { int rate, productId, type; };
-    static const Class classes[] = {{1, 0x5111, 0}, {2, 0x5112, 4}, {4, 0x5114, 1}, {8, 0x5118, 5}};
+    static const Class classes[] = {{1, 0x5111, 0}, {2, 0x5112, 4}, {4, 0x5114, kFourKhzReceiverType}, {8, 0x5118, 5}};
     Device d;
     d.id = id;
     d.receiver = true;
@@ -300,7 +300,9 @@ bool isRead(Request r)
     return r != Request::ClearSetting && r != Request::SetCurrentConfig && r != Request::BatteryOptimize;
 }
 
-void perform(Bus& b, Device& mouse, Request r, int argument)
+// `at` is the device the connection is open on: the receiver, or the mouse
+// on its cable.
+void perform(Bus& b, const Device& at, Device& mouse, Request r, int argument)
 {
     const QByteArray& record = mouse.profiles[mouse.profile];
     switch (r) {
@@ -312,6 +314,10 @@ void perform(Bus& b, Device& mouse, Request r, int argument)
         break;
     case Request::ReadConfig:
         enqueue(b, HIDUSB_REPORT_PROFILE, 0, QByteArray(1, char(mouse.profile)));
+        // A 4 kHz receiver adds its LED state to the answers that follow the
+        // record, as it does whenever that state changes.
+        if (at.receiver && at.deviceType == kFourKhzReceiverType)
+            enqueue(b, HIDUSB_REPORT_RECEIVER_LED, 0, at.led);
         break;
     case Request::ReadCurrentDpi:
         enqueue(b, HIDUSB_REPORT_PARAMETER, HIDUSB_PARAM_CURRENT_DPI, record.mid(image::kCurrentDpiStage, 1));
@@ -658,7 +664,7 @@ void request(Bus& b, Request r, int argument)
         b.held.append(PendingRequest{r, argument});
         return;
     }
-    perform(b, *mouse, r, argument);
+    perform(b, *at, *mouse, r, argument);
 }
 
 void releaseHeld(Bus& b)
@@ -670,7 +676,7 @@ void releaseHeld(Bus& b)
     const QVector<PendingRequest> held = b.held;
     b.held.clear();
     for (const PendingRequest& p : held)
-        perform(b, *mouse, p.request, p.argument);
+        perform(b, *at, *mouse, p.request, p.argument);
 }
 
 bool sendFromMouse(Bus& b, const Device& mouse, int kind, int subKind, const QByteArray& data)

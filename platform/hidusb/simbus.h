@@ -23,6 +23,7 @@ namespace detail {
 constexpr int kVendorId = 0x3A5C;
 constexpr int kCustomerId = 42;
 constexpr int kReceiverStateBytes = 10;
+constexpr int kFourKhzReceiverType = 1; // the device type of the 4 kHz receivers, the only ones with an LED choice
 constexpr int kDongleIdRecordSize = 5;   // {id0, id1, id2, 0, rate}
 constexpr int kMouseImageKind = 210;
 constexpr int kReceiverImageKind = 211;

@@ -938,6 +938,82 @@ private slots:
         QCOMPARE(page(), 0);
     }
 
+    // The receiver's LED choice on the settings page: a 4 kHz receiver shows
+    // it once its record has come, with the receiver's own mode checked; a
+    // choice goes to the receiver and is what the next opening shows. The
+    // wired mouse and a receiver of another class show no such rows.
+    void receiverLedChoiceShowsOnItsPage_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("rate");  // 0: the default bus
+        QTest::addColumn<int>("mode");  // the receiver's LED mode; 0: no LED rows
+        QTest::newRow("4 kHz receiver of the default bus") << "rx4k" << 0 << 1;
+        QTest::newRow("4 kHz receiver in LED mode 2") << "rx" << 4 << 2;
+        QTest::newRow("1 kHz receiver") << "rx" << 1 << 0;
+        QTest::newRow("8 kHz receiver") << "rx" << 8 << 0;
+        QTest::newRow("wired mouse") << "q3" << 0 << 0;
+    }
+
+    void receiverLedChoiceShowsOnItsPage()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, rate);
+        QFETCH(int, mode);
+        if (rate)
+            loadBus({QJsonObject{{"id", "rx"}, {"kind", "receiver"}, {"model", "Q7 Pro"}, {"rate", rate},
+                                 {"pairedWith", "q7"}, {"ledMode", 2}},
+                     mouse("q7")});
+        buildWindow();
+        auto* settings = window->findChild<FormSetting*>();
+        const char* const choices[] = {"ReUntil", "ReUntil_2", "ReUntil_3"};
+        auto checkedMode = [&] {
+            for (int m = 1; m <= 3; ++m)
+                if (settings->findChild<QCheckBox*>(choices[m - 1])->isChecked())
+                    return m;
+            return 0;
+        };
+        auto ledRowsShown = [&] {
+            for (const char* name : {"TitleButton_7", "label_14", "ReUntil", "ReUntil_2", "ReUntil_3"})
+                if (settings->findChild<QWidget*>(name)->isHidden())
+                    return false;
+            return true;
+        };
+
+        openByTile(device);
+        clickTab("FormSetting");
+        QVERIFY(settings->isVisible());
+        if (!mode) {
+            QVERIFY(!ledRowsShown());
+            QVERIFY(!testsupport::callNames().contains("UsbFinderC_Set4KDongleRGB"));
+            return;
+        }
+        QTRY_VERIFY(ledRowsShown());
+        QCOMPARE(checkedMode(), mode);
+        QVERIFY(settings->findChild<QCheckBox*>("ReUntil_3")->isVisible());
+
+        // The user chooses mode 3: it goes to the receiver.
+        hidsim::clearCallLog();
+        QTest::mouseClick(settings->findChild<QCheckBox*>("ReUntil_3"), Qt::LeftButton);
+        QCOMPARE(testsupport::callNames().count("UsbFinderC_Set4KDongleRGB"), 1);
+        hidsim::DeviceStatus rx;
+        QVERIFY(hidsim::device(device, &rx));
+        unsigned char rgb[HIDUSB_DONGLE_RGB_SIZE] = {};
+        QVERIFY(UsbFinderC_Get4KDongleRGBValue(rx.path.toLatin1().constData(), rgb));
+        QCOMPARE(int(rgb[0]), 3);
+        QVERIFY(hidsim::waitForIdle());
+        QCOMPARE(checkedMode(), 3);
+
+        // Home, and the receiver again: its page shows mode 3.
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+        openByTile(device);
+        clickTab("FormSetting");
+        QTRY_VERIFY(ledRowsShown());
+        QCOMPARE(checkedMode(), 3);
+        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+        QCOMPARE(page(), 0);
+    }
+
     // A dialog of the device page that is open when its device leaves closes
     // with the page, and an OK that still reaches it acts on nothing: no
     // freed row, no macro file, no record or connection for a device that is

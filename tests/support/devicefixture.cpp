@@ -145,6 +145,16 @@ void fillEveryMacro(FlashDataMap* record)
     }
 }
 
+DevicePages::DevicePages()
+{
+    create();
+}
+
+DevicePages::~DevicePages()
+{
+    close();
+}
+
 void DevicePages::create()
 {
     sensor.reset(new Sensor(nullptr));

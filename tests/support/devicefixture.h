@@ -56,8 +56,9 @@ void fillEveryMacro(FlashDataMap* record);
 // the device page frame creates them; the button page brings the one Worker.
 struct DevicePages
 {
-    DevicePages() { create(); }
-    ~DevicePages() { close(); }
+    // Out of line, so that a test without the pages' headers can include this.
+    DevicePages();
+    ~DevicePages();
     void create();
     // Deletes the pages and runs the Worker's deferred deletion.
     void close();

@@ -1,9 +1,12 @@
+#include "support/devicefixture.h"
 #include "support/testsupport.h"
 
 #include "platform/hidusb/flashimage.h"
 #include "platform/hidusb/hidusb.h"
 #include "platform/hidusb/simcontrol.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMutex>
 #include <QProcess>
 #include <QThread>
@@ -171,6 +174,15 @@ private slots:
         row("profile", UsbServer_ReadConfig, 14, 0, QByteArray(1, 0));
     }
 
+    // The default bus's receiver is of the 4 kHz class: its LED state (mode
+    // 1) comes right after the profile, and with no other read.
+    QByteArray ledReportAfter(const QByteArray& kind) const
+    {
+        QByteArray led(HIDUSB_DONGLE_RGB_SIZE, '\0');
+        led[0] = 1;
+        return kind == "14" ? led : QByteArray();
+    }
+
     void readsAreAnsweredByTheirReports()
     {
         QFETCH(void*, read);
@@ -180,11 +192,62 @@ private slots:
         QVERIFY(UsbServerC_Start(kRx, kRx, onData));
         reinterpret_cast<void (*)()>(read)();
         QVERIFY(hidsim::waitForIdle());
-        QCOMPARE(seen().size(), 1);
+        const QByteArray led = ledReportAfter(QByteArray::number(kind));
+        QCOMPARE(seen().size(), led.isEmpty() ? 1 : 2);
         QCOMPARE(seen()[0].headerLength, int(HIDUSB_HEADER_SIZE));
         QCOMPARE(seen()[0].kind, kind);
         QCOMPARE(seen()[0].subKind, subKind);
         QCOMPARE(seen()[0].data, data);
+        if (!led.isEmpty()) {
+            QCOMPARE(seen()[1].kind, int(HIDUSB_REPORT_RECEIVER_LED));
+            QCOMPARE(seen()[1].data, led);
+        }
+    }
+
+    // The reads that follow a record: a 4 kHz receiver adds its LED state
+    // after the profile; a receiver of another class and a mouse on its
+    // cable do not.
+    void onlyA4kHzReceiverReportsItsLed_data()
+    {
+        QTest::addColumn<int>("rate");  // 0: the mouse on its cable
+        QTest::addColumn<bool>("led");
+        QTest::newRow("4 kHz receiver") << 4 << true;
+        QTest::newRow("1 kHz receiver") << 1 << false;
+        QTest::newRow("2 kHz receiver") << 2 << false;
+        QTest::newRow("8 kHz receiver") << 8 << false;
+        QTest::newRow("mouse on its cable") << 0 << false;
+    }
+
+    void onlyA4kHzReceiverReportsItsLed()
+    {
+        QFETCH(int, rate);
+        QFETCH(bool, led);
+        QJsonObject receiver{{"id", "rx"}, {"kind", "receiver"}, {"model", "Q7 Pro"}, {"rate", qMax(rate, 4)},
+                             {"pairedWith", "m"}, {"ledMode", 2}};
+        if (rate)
+            receiver.insert("rate", rate);
+        QJsonObject mouse{{"id", "m"}, {"kind", "mouse"}, {"model", "Q7 Pro"}, {"plugged", rate == 0}};
+        QVERIFY(testsupport::loadBus(QJsonArray{receiver, mouse}));
+        const QByteArray path = QByteArray("/dev/hidsim/") + (rate ? "rx" : "m");
+        QVERIFY(UsbServerC_Start(path.constData(), path.constData(), onData));
+        UsbServer_ReadAllFlashData();
+        QVERIFY(hidsim::waitForIdle());
+        UsbServer_ReadDPILed();
+        UsbServer_ReadBatteryLevel();
+        UsbServer_ReadVersion();
+        UsbServer_ReadConfig();
+        QVERIFY(hidsim::waitForIdle());
+        QList<int> kinds;
+        for (const Seen& report : seen())
+            kinds << report.kind;
+        QList<int> expected{8, 8, 4, 18, 14};
+        if (led)
+            expected << HIDUSB_REPORT_RECEIVER_LED;
+        QCOMPARE(kinds, expected);
+        if (led) {
+            QCOMPARE(seen().last().data.size(), int(HIDUSB_DONGLE_RGB_SIZE));
+            QCOMPARE(int(seen().last().data.at(0)), 2);
+        }
     }
 
     // Off the GUI thread, one at a time, and a request made inside a callback
@@ -367,9 +430,10 @@ private slots:
         UsbServer_SetCurrentConfig(image::kProfiles); // no such profile
         UsbServer_ReadConfig();
         QVERIFY(hidsim::waitForIdle());
-        QCOMPARE(seen().size(), 2);
+        QCOMPARE(seen().size(), 3);  // the profile, then the 4 kHz receiver's LED state
         QCOMPARE(seen()[1].kind, int(HIDUSB_REPORT_PROFILE));
         QCOMPARE(seen()[1].data, QByteArray(1, 2));
+        QCOMPARE(seen()[2].kind, int(HIDUSB_REPORT_RECEIVER_LED));
     }
 
     void factoryResetReportsAndRestores()
