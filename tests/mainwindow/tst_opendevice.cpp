@@ -922,7 +922,7 @@ private slots:
 
         // The mouse wakes: the read the receiver held brings its record.
         QVERIFY(hidsim::setAwake("q7", true));
-        QTRY_VERIFY(deviceRecordReceived);
+        QTRY_VERIFY_WITH_TIMEOUT(deviceRecordReceived, 30000);
         QVERIFY(hidsim::waitForIdle());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         if (reset) {
@@ -1003,15 +1003,24 @@ private slots:
         QVERIFY(hidsim::waitForIdle());
         QCOMPARE(checkedMode(), 3);
 
-        // Home, and the receiver again: its page shows mode 3.
+        // Home, and the receiver again: its page shows mode 3, also in a
+        // window that never showed a choice before.
         window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
         QCOMPARE(page(), 0);
-        openByTile(device);
-        clickTab("FormSetting");
-        QTRY_VERIFY(ledRowsShown());
-        QCOMPARE(checkedMode(), 3);
-        window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
-        QCOMPARE(page(), 0);
+        for (bool newWindow : {false, true}) {
+            if (newWindow) {
+                window.reset();
+                buildWindow();
+                settings = window->findChild<FormSetting*>();
+                QCOMPARE(checkedMode(), 0);
+            }
+            openByTile(device);
+            clickTab("FormSetting");
+            QTRY_VERIFY(ledRowsShown());
+            QCOMPARE(checkedMode(), 3);
+            window->findChild<Dialog*>()->findChild<QToolButton*>("UpArrow")->click();
+            QCOMPARE(page(), 0);
+        }
     }
 
     // A dialog of the device page that is open when its device leaves closes
